@@ -1,0 +1,33 @@
+#include "app/modErrorHandling.h"
+#include "app/modMain.h"
+#include "platform/MsgBox.h"
+#include "platform/QtMsgBoxPresenter.h"
+#include "ui/main/frmMain.h"
+#include "ui/options/frmOptions.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Torvane"));
+    QtMsgBoxPresenter presenter;
+    MsgBox::SetPresenter(&presenter);
+
+    modMain::StartupWindows windows;
+    windows.showOptions = [] { frmOptions::ShowShared(); };
+    windows.showMain = [] {
+        auto* window = new frmMain;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    };
+
+    try {
+        if (modMain::Main(windows) == modMain::Run::Aborted)
+            return 0;
+    } catch (const modErrorHandling::AppError& error) {
+        MsgBox::Show(error.report(), MsgBox::Icon::Critical);
+        return 1;
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,224 @@
+#include "app/modQuarnIniAPI.h"
+
+#include "platform/Cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace modQuarnIniAPI {
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' ||
+           c == '\x1a';
+}
+
+QByteArrayView Trimmed(QByteArrayView s)
+{
+    while (!s.isEmpty() && IsBlank(s.front()))
+        s = s.sliced(1);
+    while (!s.isEmpty() && IsBlank(s.back()))
+        s.chop(1);
+    return s;
+}
+
+bool SameName(QByteArrayView stored, const QString& wanted)
+{
+    return QString::compare(Cp1252::ToUnicode(stored), wanted, Qt::CaseInsensitive) == 0;
+}
+
+// One line of a profile file: its text runs from begin to contentEnd, its line end (CR, LF
+// or CR LF; none on a last line without one) from contentEnd to end.
+struct Line
+{
+    qsizetype begin = 0;
+    qsizetype contentEnd = 0;
+    qsizetype end = 0;
+};
+
+QList<Line> SplitLines(const QByteArray& bytes)
+{
+    QList<Line> lines;
+    const qsizetype n = bytes.size();
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        qsizetype end = i + 1;
+        if (c == '\r' && end < n && bytes[end] == '\n')
+            ++end;
+        lines.append({begin, i, end});
+        begin = end;
+        i = end - 1;
+    }
+    if (begin < n)
+        lines.append({begin, n, n});
+    return lines;
+}
+
+// The section name of a section line, or nothing for any other line.
+std::optional<QByteArrayView> SectionName(QByteArrayView text)
+{
+    if (!text.startsWith('['))
+        return std::nullopt;
+    QByteArrayView inner = text.sliced(1);
+    const qsizetype close = inner.lastIndexOf(']');
+    if (close >= 0)
+        inner.truncate(close);
+    return Trimmed(inner);
+}
+
+struct Entry
+{
+    QByteArrayView key;
+    QByteArrayView value;
+};
+
+std::optional<Entry> EntryOf(QByteArrayView text)
+{
+    const qsizetype eq = text.indexOf('=');
+    if (eq < 0)
+        return std::nullopt;
+    return Entry{Trimmed(text.first(eq)), Trimmed(text.sliced(eq + 1))};
+}
+
+// Where a section and a key stand in a parsed file.
+struct Place
+{
+    int sectionLine = -1; // the first matching section's header line
+    int lastEntryLine = -1; // its last entry line, or its header line when it has none
+    int keyLine = -1;     // the first matching key in that section
+    Entry entry;
+};
+
+Place Locate(const QByteArray& bytes, const QList<Line>& lines, const QString& section,
+             const QString& key)
+{
+    Place place;
+    bool inSection = false;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QByteArrayView text =
+            Trimmed(QByteArrayView(bytes).sliced(lines[i].begin, lines[i].contentEnd - lines[i].begin));
+        if (const auto name = SectionName(text)) {
+            if (inSection)
+                break;
+            if (SameName(*name, section)) {
+                inSection = true;
+                place.sectionLine = place.lastEntryLine = i;
+            }
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (const auto entry = EntryOf(text)) {
+            place.lastEntryLine = i;
+            if (place.keyLine < 0 && SameName(entry->key, key)) {
+                place.keyLine = i;
+                place.entry = *entry;
+            }
+        }
+    }
+    return place;
+}
+
+QByteArrayView Unquoted(QByteArrayView value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+QByteArrayView WithoutLeadingBlanks(QByteArrayView s)
+{
+    while (!s.isEmpty() && IsBlank(s.front()))
+        s = s.sliced(1);
+    return s;
+}
+
+bool Fail(QString* errorMessage, const QString& file, const QString& reason)
+{
+    if (errorMessage)
+        *errorMessage = QStringLiteral("Cannot write %1:\n%2.")
+                            .arg(QDir::toNativeSeparators(file), reason);
+    return false;
+}
+
+} // namespace
+
+QString ReadProfileString(const QString& section, const QString& key, const QString& defaultValue,
+                          const QString& file)
+{
+    QFile f(file);
+    if (!QFileInfo(file).isFile() || !f.open(QIODevice::ReadOnly))
+        return defaultValue;
+    const QByteArray bytes = f.readAll();
+    const Place place = Locate(bytes, SplitLines(bytes), section, key);
+    if (place.keyLine < 0)
+        return defaultValue;
+    return Cp1252::ToUnicode(Unquoted(place.entry.value));
+}
+
+bool WriteProfileString(const QString& section, const QString& key, const QString& value,
+                        const QString& file, QString* errorMessage)
+{
+    for (const QString* text : {&section, &key, &value}) {
+        if (text->contains(QLatin1Char('\r')) || text->contains(QLatin1Char('\n')))
+            return Fail(errorMessage, file, QStringLiteral("an entry cannot hold a line break"));
+    }
+
+    const QFileInfo info(file);
+    QByteArray bytes;
+    if (info.exists()) {
+        QFile current(file);
+        if (!info.isFile())
+            return Fail(errorMessage, file, QStringLiteral("it is not a file"));
+        if (!current.open(QIODevice::ReadOnly))
+            return Fail(errorMessage, file, current.errorString());
+        bytes = current.readAll();
+    }
+
+    const QList<Line> lines = SplitLines(bytes);
+    const Place place = Locate(bytes, lines, section, key);
+    const QByteArray newValue = WithoutLeadingBlanks(Cp1252::FromUnicode(value)).toByteArray();
+    static const QByteArray crlf("\r\n");
+
+    QByteArray updated;
+    if (place.keyLine >= 0) {
+        if (place.entry.value == newValue)
+            return true;
+        const Line& line = lines[place.keyLine];
+        updated = bytes;
+        updated.replace(line.begin, line.end - line.begin,
+                        place.entry.key.toByteArray() + '=' + newValue + crlf);
+    } else if (place.sectionLine >= 0) {
+        const Line& after = lines[place.lastEntryLine];
+        const QByteArray entry = Cp1252::FromUnicode(key) + '=' + newValue + crlf;
+        updated = bytes;
+        updated.insert(after.end, after.end == after.contentEnd ? crlf + entry : entry);
+    } else {
+        updated = bytes;
+        if (!lines.isEmpty() && lines.last().end == lines.last().contentEnd)
+            updated += crlf;
+        updated += '[' + Cp1252::FromUnicode(section) + ']' + crlf;
+        updated += Cp1252::FromUnicode(key) + '=' + newValue + crlf;
+    }
+
+    QSaveFile out(file);
+    out.setDirectWriteFallback(true);
+    if (!out.open(QIODevice::WriteOnly))
+        return Fail(errorMessage, file, out.errorString());
+    out.write(updated);
+    if (!out.commit())
+        return Fail(errorMessage, file, out.errorString());
+    return true;
+}
+
+} // namespace modQuarnIniAPI

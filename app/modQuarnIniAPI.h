@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Single entries of profile (INI) files, read and written as the game's platform does, on
+// the file's own bytes in Windows-1252.
+namespace modQuarnIniAPI {
+
+// The entry's value, or defaultValue when the file, the section or the key is missing.
+// Section and key names match ignoring case; the first matching section, and in it the first
+// matching key, win.
+QString ReadProfileString(const QString& section, const QString& key,
+                          const QString& defaultValue = QString(),
+                          const QString& file = QStringLiteral("win.ini"));
+
+// Replaces the entry where it stands, or adds it (and its section) as needed; every other
+// byte of the file stays as it was, and the file is replaced atomically. False when the file
+// could not be written; errorMessage, when given, then names the file and the reason.
+bool WriteProfileString(const QString& section, const QString& key, const QString& value,
+                        const QString& file, QString* errorMessage = nullptr);
+
+} // namespace modQuarnIniAPI

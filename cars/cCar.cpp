@@ -1,0 +1,148 @@
+#include "cars/cCar.h"
+
+#include "app/cSettings.h"
+#include "app/modErrorHandling.h"
+#include "app/modMain.h"
+#include "app/modQuarnIniAPI.h"
+#include "platform/FileNames.h"
+#include "platform/MsgBox.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+using modQuarnIniAPI::ReadProfileString;
+
+namespace {
+
+const QString kCarData = QStringLiteral("Zelmor Car Data");
+const QString kCarInfo = QStringLiteral("carinfo.ini");
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kBar = QStringLiteral("|");
+
+// Removes a folder tree without ever following a link: a link is removed, not what it points
+// at. Read-only folders are made writable so their entries can go, as a forced delete does.
+bool RemoveTree(const QString& path)
+{
+    QFile::Permissions permissions = QFile::permissions(path);
+    if (!(permissions & QFile::WriteOwner))
+        QFile::setPermissions(path, permissions | QFile::WriteOwner | QFile::ExeOwner);
+
+    bool ok = true;
+    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        const QString entry = it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isSymLink() || !info.isDir())
+            ok = QFile::remove(entry) && ok;
+        else
+            ok = RemoveTree(entry) && ok;
+    }
+    return QDir().rmdir(path) && ok;
+}
+
+} // namespace
+
+cCar::cCar() : mCarsFolder(modMain::gSettings().CarDir()) {}
+
+QString cCar::FolderPath() const
+{
+    return FileNames::Join(modMain::gSettings().CarDir(), mDirectoryName);
+}
+
+bool cCar::GameFolderExists()
+{
+    if (!FileNames::EntryExists(modMain::gSettings().DrovakDir()))
+        return false;
+    mCarsFolder = modMain::gSettings().CarDir();
+    return true;
+}
+
+void cCar::LoadSettings()
+{
+    if (!GameFolderExists()) {
+        MsgBox::Show(QStringLiteral("cCar: Unable to load settings."), MsgBox::Icon::Critical,
+                     QStringLiteral("Error"));
+        return;
+    }
+
+    const FileNames::FolderListing folder(FileNames::Join(mCarsFolder, mDirectoryName));
+    const QString info = folder.path(kCarInfo);
+    mCarName = ReadProfileString(kCarData, QStringLiteral("Name"), {}, info);
+    mAuthor = ReadProfileString(kCarData, QStringLiteral("Author"), {}, info);
+    mBasedTemplate = ReadProfileString(kCarData, QStringLiteral("OriginalSkin"), {}, info);
+    mDescription = ReadProfileString(kCarData, QStringLiteral("Description"), {}, info);
+    modMain::ReplaceAll(mDescription, kBar, kCrLf);
+
+    if (folder.hasPlainFile(mDirectoryName + QStringLiteral(".jpg")))
+        mHasPhoto = true;
+    if (folder.hasPlainFile(QStringLiteral("readme.txt")))
+        mHasReadMe = true;
+
+    const QString tables = FileNames::Join(modMain::AppPath(), QStringLiteral("torvane.ini"));
+    const QString kind = ReadProfileString(QStringLiteral("Classify"), mDirectoryName, {}, tables);
+    if (kind == QLatin1String("original")) {
+        mClassification = QStringLiteral("Original");
+        mCarName = ReadProfileString(QStringLiteral("Names"), mDirectoryName, {}, tables);
+        mAuthor = QStringLiteral("Merrowin");
+        mDescription = QStringLiteral("Original Drovak Car");
+    } else if (kind == QLatin1String("omit")) {
+        mClassification = QStringLiteral("Omit");
+    } else {
+        mClassification = QStringLiteral("Custom");
+    }
+}
+
+void cCar::SaveSettings()
+{
+    if (!GameFolderExists()) {
+        MsgBox::Show(QStringLiteral("cCar: Unable to save settings."), MsgBox::Icon::Critical,
+                     QStringLiteral("Error"));
+        return;
+    }
+
+    // The file keeps a description on one line. The record keeps its line breaks: only the
+    // file holds the bars. A lone CR or LF (a text box on this platform gives LF) is a line
+    // break too, and must not reach the file, where it would end the entry early.
+    QString stored = mDescription;
+    modMain::ReplaceAll(stored, kCrLf, kBar);
+    modMain::ReplaceAll(stored, QStringLiteral("\n"), kBar);
+    modMain::ReplaceAll(stored, QStringLiteral("\r"), kBar);
+
+    const QString file = FileNames::Resolve(FolderPath(), kCarInfo);
+    const struct
+    {
+        QString key;
+        const QString& value;
+    } entries[] = {
+        {QStringLiteral("Name"), mCarName},
+        {QStringLiteral("Author"), mAuthor},
+        {QStringLiteral("OriginalSkin"), mBasedTemplate},
+        {QStringLiteral("Description"), stored},
+    };
+    for (const auto& entry : entries) {
+        QString reason;
+        if (!modQuarnIniAPI::WriteProfileString(kCarData, entry.key, entry.value, file, &reason))
+            modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
+                                         QStringLiteral("cCar:SaveSettings Method"), reason);
+    }
+}
+
+void cCar::Delete()
+{
+    const QString folder = FolderPath();
+    const QFileInfo info(folder);
+    bool deleted = false;
+    if (info.isSymLink())
+        deleted = QFile::remove(folder);
+    else if (info.isDir())
+        deleted = RemoveTree(folder);
+
+    if (deleted)
+        MsgBox::Show(mDirectoryName + QStringLiteral(" has been deleted."), MsgBox::Icon::None,
+                     QStringLiteral("Car Deleted"));
+    else
+        MsgBox::Show(QStringLiteral("There was a error while attempting to delete the directory."),
+                     MsgBox::Icon::Exclamation, QStringLiteral("Error"));
+}

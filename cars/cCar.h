@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+// One car folder under the game's cars folder, with what its carinfo.ini says and how
+// torvane.ini classifies it. Setting a property never touches the disk.
+class cCar
+{
+public:
+    cCar();
+
+    // Deletes the car's folder with everything in it and tells the user the outcome. Links
+    // are never followed: a car folder that is a link loses only the link.
+    void Delete();
+    // Writes the four fields to the car's carinfo.ini. Raises a modErrorHandling::AppError
+    // when the file cannot be written.
+    void SaveSettings();
+    // Reads carinfo.ini, tests for the photo and the read-me file, and classifies the car.
+    void LoadSettings();
+
+    const QString& Classification() const { return mClassification; }
+    const QString& DirectoryName() const { return mDirectoryName; }
+    void setDirectoryName(const QString& value) { mDirectoryName = value; }
+    // Line breaks are CR LF pairs; carinfo.ini stores each as "|".
+    const QString& Description() const { return mDescription; }
+    void setDescription(const QString& value) { mDescription = value; }
+    bool HasPhoto() const { return mHasPhoto; }
+    void setHasPhoto(bool value) { mHasPhoto = value; }
+    const QString& BasedTemplate() const { return mBasedTemplate; }
+    void setBasedTemplate(const QString& value) { mBasedTemplate = value; }
+    const QString& Author() const { return mAuthor; }
+    void setAuthor(const QString& value) { mAuthor = value; }
+    bool HasReadMe() const { return mHasReadMe; }
+    void setHasReadMe(bool value) { mHasReadMe = value; }
+    const QString& CarName() const { return mCarName; }
+    void setCarName(const QString& value) { mCarName = value; }
+
+    // The car's folder: the cars folder, a separator and the folder name.
+    QString FolderPath() const;
+
+private:
+    bool GameFolderExists();
+
+    QString mCarName;
+    QString mAuthor;
+    QString mBasedTemplate;
+    bool mHasPhoto = false;
+    QString mDescription;
+    QString mDirectoryName;
+    QString mClassification;
+    bool mHasReadMe = false;
+    QString mCarsFolder;
+};

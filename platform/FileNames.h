@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+// The game's platform ignores letter case in file names and Linux does not; car folders
+// copied from Windows often hold Parameters.txt or CAR.BMP. Names inside the game folder
+// are found here as the game would find them.
+namespace FileNames {
+
+// One folder's entries, listed once, so that several names can be looked up in it.
+class FolderListing
+{
+public:
+    FolderListing() = default;
+    explicit FolderListing(const QString& folder);
+
+    const QString& folder() const { return mFolder; }
+    bool isReadable() const { return mReadable; }
+
+    // The real name of the entry that the game would take for `name`: the exact name if it
+    // exists, else one that equals it ignoring case (the first in byte order); empty if none.
+    QString find(const QString& name) const;
+
+    // The full path for `name`: the real entry's path, or folder + separator + name when
+    // nothing matches (a file the program creates keeps the name it was given).
+    QString path(const QString& name) const;
+
+    // True when `name` resolves to a plain file.
+    bool hasPlainFile(const QString& name) const;
+
+private:
+    QString mFolder;
+    bool mReadable = false;
+    QHash<QString, bool> mIsFile;    // real name -> regular file (links followed)
+    QHash<QString, QString> mFolded; // case-folded name -> first real name in byte order
+};
+
+QString Join(const QString& folder, const QString& name);
+
+// Resolve(folder, name): FolderListing(folder).path(name), without listing the folder when
+// the exact name exists.
+QString Resolve(const QString& folder, const QString& name);
+
+// "A plain file": a regular file, or a link to one; a folder never is.
+bool IsPlainFile(const QString& path);
+
+// Anything at that path: a file, a folder, or a link (even a dangling one).
+bool EntryExists(const QString& path);
+
+} // namespace FileNames
