@@ -1,5 +1,6 @@
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
+#include "platform/DesktopLauncher.h"
 #include "platform/MsgBox.h"
 #include "platform/QtMsgBoxPresenter.h"
 #include "ui/main/frmMain.h"
@@ -13,6 +14,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Torvane"));
     QtMsgBoxPresenter presenter;
     MsgBox::SetPresenter(&presenter);
+    DesktopLauncher launcher;
+    Launcher::SetBackend(&launcher);
 
     modMain::StartupWindows windows;
     windows.showOptions = [] { frmOptions::ShowShared(); };

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Launcher.h"
+
+// Opens folders and web pages in the desktop's own file manager and browser.
+class DesktopLauncher : public Launcher::Backend
+{
+public:
+    Launcher::Result startProgram(const QString& program, const QStringList& arguments,
+                                  const QString& workingFolder) override;
+    Launcher::Result openFolder(const QString& folder) override;
+    Launcher::Result openUrl(const QString& address) override;
+};

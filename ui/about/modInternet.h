@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/Launcher.h"
+
+#include <QString>
+
+// The program's web links.
+namespace modInternet {
+
+inline const QString kMerrowinDrovakPage = QStringLiteral("https://www.merrowin.example/drovak/");
+inline const QString kZelmorPage = QStringLiteral("https://www.zelmor.example/");
+inline const QString kDrovakWebRing =
+    QStringLiteral("https://webring.example/cgi-bin/webring?ring=drovak;list");
+
+// Opens the address in the user's web browser, without waiting for it.
+Launcher::Result OpenWebPage(const QString& address);
+
+} // namespace modInternet
