@@ -1,7 +1,712 @@
 #include "ui/main/frmMain.h"
 
+#include "app/cSettings.h"
+#include "app/modErrorHandling.h"
+#include "app/modMain.h"
+#include "cars/cCar.h"
+#include "cars/cCarCollection.h"
+#include "cars/modDirSearch.h"
+#include "platform/FileNames.h"
+#include "platform/Launcher.h"
+#include "platform/MsgBox.h"
+#include "ui/about/frmAbout.h"
+#include "ui/about/modInternet.h"
+#include "ui/Twips.h"
+#include "ui/options/frmOptions.h"
+#include "ui/wizard/frmCreateCarWizard.h"
+
+#include <QAction>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+using modMain::gCars;
+using modMain::gSettings;
+
+namespace {
+
+const QString kStandardText = QStringLiteral("Standard Cars");
+const QString kCustomText = QStringLiteral("Custom Cars");
+const QString kNoEditorTitle = QStringLiteral("No Editor Specified");
+constexpr int kKeyRole = Qt::UserRole;
+
+// The toolbar and the status line are part of the client area that the places are measured
+// in; the central widget starts below the toolbar.
+constexpr int kToolbarHeight = 1050;
+constexpr int kStatusHeight = 345;
+constexpr int kClientWidth = 8055;
+constexpr int kClientHeight = 8295;
+
+QString Quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString Sep()
+{
+    return QString(QDir::separator());
+}
+
+// The tree's ordinary text order: letter case ignored, then exact, so the order is stable.
+bool NodeTextLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
+{
+    const int c = QString::compare(a->text(0), b->text(0), Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a->text(0) < b->text(0);
+}
+
+QString DescriptionForBox(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
+
+QString DescriptionFromBox(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+}
+
+} // namespace
+
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zelmor Torvane"));
+    setWindowIcon(QIcon(QStringLiteral(":/torvane.png")));
+    createControls();
+    createToolbar();
+    createMenus();
+    connectControls();
+
+    // The layout is fixed: nothing moves or resizes with the window.
+    setFixedSize(Twips(kClientWidth), Twips(kClientHeight) + menuBar()->sizeHint().height());
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    // Places are measured from the top of the client area, which the toolbar heads.
+    const auto place = [](QWidget* w, int left, int top, int width, int height) {
+        w->setGeometry(Twips(left), Twips(top) - Twips(kToolbarHeight), Twips(width),
+                       Twips(height));
+    };
+
+    QFont tahomaBold = TwipsFont(QStringLiteral("Tahoma"), 8.25, true);
+
+    fraImage = new QGroupBox(client);
+    fraImage->setObjectName(QStringLiteral("fraImage"));
+    place(fraImage, 3600, 4440, 4455, 3495);
+    imgSkin = new QLabel(fraImage);
+    imgSkin->setObjectName(QStringLiteral("imgSkin"));
+    PlaceTwips(imgSkin, 120, 240, 4215, 3135);
+    imgSkin->setScaledContents(true);
+    imgSkin->installEventFilter(this);
+
+    tvwCars = new QTreeWidget(client);
+    tvwCars->setObjectName(QStringLiteral("tvwCars"));
+    place(tvwCars, 120, 1200, 3375, 6735);
+    tvwCars->setHeaderHidden(true);
+    tvwCars->setColumnCount(1);
+    tvwCars->setUniformRowHeights(true);
+    tvwCars->setIconSize(QSize(12, 12));
+    tvwCars->setRootIsDecorated(true);
+    tvwCars->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The pop-up menu acts on the selected node, so a right click must not select.
+    tvwCars->setContextMenuPolicy(Qt::PreventContextMenu);
+    tvwCars->viewport()->installEventFilter(this);
+
+    fraInfo = new QGroupBox(client);
+    fraInfo->setObjectName(QStringLiteral("fraInfo"));
+    place(fraInfo, 3600, 1080, 4455, 3375);
+    fraInfo->setFont(TwipsFont(QStringLiteral("Tahoma"), 9.75, true));
+    // Both frames cover the title picture while a car is shown.
+    fraInfo->setAutoFillBackground(true);
+    fraImage->setAutoFillBackground(true);
+
+    const auto button = [&](const char* name, const QString& text, int left) {
+        auto* b = new QPushButton(text, fraInfo);
+        b->setObjectName(QLatin1String(name));
+        b->setFont(tahomaBold);
+        b->setEnabled(false);
+        b->setAutoDefault(false);
+        PlaceTwips(b, left, 360, QLatin1String(name) == QLatin1String("cmdReadMe") ? 1935 : 1215,
+                   375);
+        return b;
+    };
+    cmdReadMe = button("cmdReadMe", QStringLiteral("View ReadMe File"), 1080);
+    cmdUpdateCarInfo = button("cmdUpdateCarInfo", QStringLiteral("Update"), 3120);
+
+    // The text boxes use the window's font, not the frame's; every attribute is set so that
+    // none is inherited from the frame.
+    QFont boxFont = font();
+    boxFont.setFamilies(boxFont.families());
+    boxFont.setPointSizeF(boxFont.pointSizeF());
+    boxFont.setBold(false);
+    const auto line = [&](const char* name, int top) {
+        auto* edit = new QLineEdit(fraInfo);
+        edit->setObjectName(QLatin1String(name));
+        edit->setFont(boxFont);
+        PlaceTwips(edit, 1320, top, 3015, 285);
+        return edit;
+    };
+    txtCarName = line("txtCarName", 840);
+    txtCarAuthor = line("txtCarAuthor", 1200);
+    txtCarBasedOn = line("txtCarBasedOn", 1560);
+    txtDescription = new QPlainTextEdit(fraInfo);
+    txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    txtDescription->setFont(boxFont);
+    txtDescription->setToolTip(QStringLiteral("Get a description for this car."));
+    txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    PlaceTwips(txtDescription, 1320, 1920, 3015, 1365);
+
+    const auto label = [&](const char* name, const QString& text, int left, int top, int width,
+                           int height) {
+        auto* l = new QLabel(text, fraInfo);
+        l->setObjectName(QLatin1String(name));
+        l->setFont(tahomaBold);
+        PlaceTwips(l, left, top, width, height);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    };
+    label("Label4", QStringLiteral("Description:"), 120, 1920, 1095, 255);
+    label("Label3", QStringLiteral("Based on:"), 240, 1560, 975, 255);
+    label("Label2", QStringLiteral("Author:"), 240, 1200, 975, 255);
+    label("Label1", QStringLiteral("Name:"), 240, 840, 975, 375);
+
+    Image1 = new QLabel(client);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    place(Image1, 3720, 1200, 4215, 2775);
+    Image1->setScaledContents(true);
+    Image1->setPixmap(QPixmap(QStringLiteral(":/title.jpg")));
+    // The title picture lies beneath the information frame, in the same place.
+    Image1->lower();
+
+    auto* sbrStatus = new QStatusBar(this);
+    sbrStatus->setObjectName(QStringLiteral("sbrStatus"));
+    sbrStatus->setSizeGripEnabled(false);
+    sbrStatus->setFixedHeight(Twips(kStatusHeight));
+    // A widget, not a message: the toolbar's descriptions shown while the mouse rests on a
+    // button must not wipe the count.
+    mStatusText = new QLabel(sbrStatus);
+    mStatusText->setObjectName(QStringLiteral("sbrStatusText"));
+    sbrStatus->addWidget(mStatusText, 1);
+    setStatusBar(sbrStatus);
+}
+
+void frmMain::createToolbar()
+{
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setIconSize(QSize(48, 48));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Toolbar1->setFixedHeight(Twips(kToolbarHeight));
+    Toolbar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    Toolbar1->setFont(TwipsFont(QStringLiteral("MS Sans Serif"), 8.25, false));
+    addToolBar(Qt::TopToolBarArea, Toolbar1);
+
+    struct ButtonSpec
+    {
+        const char* kind; // "button", "space" or "separator"
+        const char* caption;
+        const char* key;
+        const char* description;
+        const char* tooltip;
+        const char* image;
+    };
+    static const ButtonSpec buttons[] = {
+        {"button", "Refresh", "Refresh", "", "Refresh the car list", "refresh"},
+        {"space", "", "", "", "", ""},
+        {"button", "Make Car", "Add", "Create a new car", "Create a new car based on a current one",
+         "add"},
+        {"button", "Delete Car", "Delete", "Remove a car from Drovak",
+         "Delete a car from your computer", "delete"},
+        {"separator", "", "", "", "", ""},
+        {"button", "Paint Skin", "paint", "Paint the selected car",
+         "Paint the selected car with your image editor", "paint"},
+        {"button", "Edit Params", "editparams", "Edit the parameters.txt",
+         "Edit the PARAMETERS.TXT for this car", "editparams"},
+        {"button", "Open Folder", "Open", "Open this car's folder", "Open this car's folder",
+         "open"},
+        {"separator", "", "", "", "", ""},
+        {"button", "Run Drovak", "run", "Run the game!", "Play Drovak", "run"},
+    };
+    for (const ButtonSpec& spec : buttons) {
+        const QLatin1String kind(spec.kind);
+        if (kind == QLatin1String("separator")) {
+            Toolbar1->addSeparator();
+        } else if (kind == QLatin1String("space")) {
+            auto* space = new QWidget(Toolbar1);
+            space->setFixedWidth(Twips(240));
+            Toolbar1->addWidget(space);
+        } else {
+            QAction* action = Toolbar1->addAction(
+                QIcon(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(spec.image))),
+                QLatin1String(spec.caption));
+            action->setObjectName(QLatin1String(spec.key));
+            action->setData(QLatin1String(spec.key));
+            action->setToolTip(QLatin1String(spec.tooltip));
+            action->setStatusTip(QLatin1String(spec.description));
+            if (auto* tool = qobject_cast<QToolButton*>(Toolbar1->widgetForAction(action)))
+                tool->setMinimumSize(Twips(990), Twips(1020)); // wider if a caption needs it
+        }
+    }
+}
+
+void frmMain::createMenus()
+{
+    const auto menu = [this](QMenu* parent, const char* name, const QString& caption) {
+        QMenu* m = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        return m;
+    };
+    const auto item = [](QMenu* parent, const char* name, const QString& caption) {
+        QAction* a = parent->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+
+    QMenu* mnuFile = menu(nullptr, "mnuFile", QStringLiteral("&File"));
+    item(mnuFile, "mnuFileNew", QStringLiteral("&New Car..."));
+    item(mnuFile, "mnuFileExit", QStringLiteral("E&xit"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    QMenu* mnuTools = menu(nullptr, "mnuTools", QStringLiteral("&Tools"));
+    item(mnuTools, "mnuToolsOptions", QStringLiteral("&Options"));
+    QMenu* mnuHelp = menu(nullptr, "mnuHelp", QStringLiteral("&Help"));
+    QMenu* mnuHelpWeb = menu(mnuHelp, "mnuHelpWeb", QStringLiteral("&Web Links"));
+    item(mnuHelpWeb, "mnuHelpWebMerrowin", QStringLiteral("Merrowin's Drovak Page"));
+    item(mnuHelpWeb, "mnuHelpWebZelmor", QStringLiteral("Zelmor"));
+    item(mnuHelpWeb, "mnuHelpWebWR", QStringLiteral("Drovak Web Ring"));
+    item(mnuHelp, "mnuHelpAbout", QStringLiteral("&About Zelmor Torvane..."));
+
+    // Never in the menu bar: only the tree opens it.
+    mnuPopUp = new QMenu(QStringLiteral("Context Menu"), this);
+    mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
+    item(mnuPopUp, "mnuPopUpTemplate", QStringLiteral("Use as &Template"));
+    item(mnuPopUp, "mnuPopUpDelete", QStringLiteral("&Delete"));
+}
+
+void frmMain::connectControls()
+{
+    const auto on = [this](const char* name, auto handler) {
+        QAction* action = findChild<QAction*>(QLatin1String(name));
+        Q_ASSERT(action);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    on("mnuFileNew", [this] { StartCreateCar(QString()); });
+    on("mnuFileExit", [this] { close(); });
+    on("mnuToolsOptions", [] { frmOptions::ShowShared(); });
+    on("mnuHelpAbout", [] { frmAbout::ShowShared(); });
+    on("mnuHelpWebMerrowin", [] { modInternet::OpenWebPage(modInternet::kMerrowinDrovakPage); });
+    on("mnuHelpWebZelmor", [] { modInternet::OpenWebPage(modInternet::kZelmorPage); });
+    on("mnuHelpWebWR", [] { modInternet::OpenWebPage(modInternet::kDrovakWebRing); });
+    on("mnuPopUpTemplate", [this] { StartCreateCar(SelectedCarNodeKey()); });
+    on("mnuPopUpDelete", [this] { DeleteSelectedCar(SelectedCarNodeKey()); });
+
+    connect(Toolbar1, &QToolBar::actionTriggered, this, &frmMain::ToolbarButtonClick);
+    connect(tvwCars, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* node) { NodeClick(node); });
+    // Moving through the tree with the keyboard shows each car too; a mouse click is handled
+    // once, when it is complete.
+    connect(tvwCars, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
+        if (node && node->isSelected() && !mMouseDown)
+            NodeClick(node);
+    });
+    connect(cmdUpdateCarInfo, &QPushButton::clicked, this, &frmMain::UpdateCarInfo);
+    connect(cmdReadMe, &QPushButton::clicked, this, &frmMain::ReadMeCommand);
+
+    const auto dirty = [this] { cmdUpdateCarInfo->setEnabled(true); };
+    for (QLineEdit* edit : {txtCarName, txtCarAuthor, txtCarBasedOn})
+        connect(edit, &QLineEdit::textChanged, this, dirty);
+    connect(txtDescription, &QPlainTextEdit::textChanged, this, dirty);
+}
+
+QAction* frmMain::ToolbarButton(int n) const
+{
+    const QList<QAction*> entries = Toolbar1->actions();
+    return n >= 1 && n <= entries.size() ? entries.at(n - 1) : nullptr;
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!mLoaded) {
+        mLoaded = true;
+        Form_Load();
+    }
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        imgSkin->update();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == imgSkin && event->type() == QEvent::MouseButtonRelease) {
+        SkinCommand();
+        return true;
+    }
+    if (watched == tvwCars->viewport()) {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+            type == QEvent::MouseButtonDblClick) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton)
+                mMouseDown = type != QEvent::MouseButtonRelease;
+            if (mouse->button() == Qt::RightButton) {
+                if (type == QEvent::MouseButtonRelease)
+                    TreeMouseUp(mouse->button(), mouse->globalPosition().toPoint());
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::Form_Load()
+{
+    RefreshCarList();
+    setWindowTitle(QStringLiteral("Zelmor Torvane 1.0"));
+}
+
+void frmMain::RefreshCarList()
+{
+    const QString carDir = gSettings().CarDir();
+    modMain::gCarDirs = std::make_unique<cDirList>(modDirSearch::ListCarFolders(carDir));
+
+    tvwCars->clear();
+    const QIcon branchIcon(QStringLiteral(":/tree/main.png"));
+    const QIcon carIcon(QStringLiteral(":/tree/car.png"));
+    nodStandard = new QTreeWidgetItem(tvwCars, QStringList{kStandardText});
+    nodStandard->setData(0, kKeyRole, QStringLiteral("Standard"));
+    nodStandard->setIcon(0, branchIcon);
+    nodCustom = new QTreeWidgetItem(tvwCars, QStringList{kCustomText});
+    nodCustom->setData(0, kKeyRole, QStringLiteral("Custom"));
+    nodCustom->setIcon(0, branchIcon);
+
+    modMain::ReleaseCars();
+    QList<QTreeWidgetItem*> standard;
+    QList<QTreeWidgetItem*> custom;
+    for (const cDir& folder : *modMain::gCarDirs) {
+        auto car = std::make_shared<cCar>();
+        car->setDirectoryName(folder.FolderName);
+        car->LoadSettings();
+
+        const QString& key = car->DirectoryName();
+        const QString text = car->CarName().isEmpty()
+                                 ? key
+                                 : key + QStringLiteral(" (") + car->CarName() + QLatin1Char(')');
+        QList<QTreeWidgetItem*>* branch = nullptr;
+        if (car->Classification() == QLatin1String("Original"))
+            branch = &standard;
+        else if (car->Classification() == QLatin1String("Custom"))
+            branch = &custom;
+        // A folder whose name equals an earlier one ignoring letter case is the same folder
+        // to the game; it is left out rather than shown twice.
+        if (!branch || !gCars().Add(car, key))
+            continue;
+        auto* node = new QTreeWidgetItem(QStringList{text});
+        node->setData(0, kKeyRole, key);
+        node->setIcon(0, carIcon);
+        branch->append(node);
+    }
+
+    // Filled in one batch and sorted once: the cars folder may hold thousands of folders.
+    std::stable_sort(standard.begin(), standard.end(), NodeTextLess);
+    std::stable_sort(custom.begin(), custom.end(), NodeTextLess);
+    nodStandard->addChildren(standard);
+    nodCustom->addChildren(custom);
+    nodStandard->setExpanded(true);
+    nodCustom->setExpanded(true);
+    modMain::gCarDirs.reset();
+
+    const qsizetype standardCount = standard.size();
+    const qsizetype customCount = custom.size();
+    mStatusText->setText(QStringLiteral("%1 cars found. (%2 standard cars, %3 custom cars)")
+                             .arg(standardCount + customCount)
+                             .arg(standardCount)
+                             .arg(customCount));
+    HideCarFrames();
+}
+
+bool frmMain::IsBranch(const QTreeWidgetItem* node) const
+{
+    // Branches are told apart by place, not text, so a car folder named like a branch is
+    // still a car.
+    return node && !node->parent();
+}
+
+QString frmMain::SelectedCarNodeKey() const
+{
+    const QTreeWidgetItem* node = tvwCars->currentItem();
+    if (!node || !node->isSelected() || IsBranch(node))
+        return QString();
+    return node->data(0, kKeyRole).toString();
+}
+
+void frmMain::NodeClick(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    if (IsBranch(node)) {
+        SetCarButtonsEnabled(false);
+        HideCarFrames();
+        return;
+    }
+
+    const QString key = node->data(0, kKeyRole).toString();
+    std::shared_ptr<cCar> car = gCars().Find(key);
+    if (!car)
+        return;
+    mSelectedCar = car;
+    const QString carFolder = FileNames::Join(gSettings().CarDir(), key);
+    const FileNames::FolderListing listing(carFolder);
+    const QString skinPath = listing.path(QStringLiteral("car.bmp"));
+    const QString photoPath = listing.path(car->DirectoryName() + QStringLiteral(".jpg"));
+
+    fraInfo->setTitle(QStringLiteral("About ") + key);
+    ShowCarInfo();
+    const bool readOnly = car->Classification() == QLatin1String("Original");
+    for (QLineEdit* edit : {txtCarName, txtCarAuthor, txtCarBasedOn})
+        edit->setReadOnly(readOnly);
+    txtDescription->setReadOnly(readOnly);
+    cmdUpdateCarInfo->setEnabled(false);
+    fraInfo->show();
+    fraImage->show();
+    cmdReadMe->setEnabled(car->HasReadMe());
+
+    if (car->HasPhoto())
+        ShowPicture(photoPath);
+    else if (!FileNames::EntryExists(skinPath))
+        ShowPicture(FileNames::Join(modMain::AppPath(), QStringLiteral("notfound.jpg")));
+    else
+        ShowPicture(skinPath);
+
+    mSelectedKey = key;
+    SetCarButtonsEnabled(true);
+}
+
+void frmMain::ShowPicture(const QString& path)
+{
+    // A picture that is missing or cannot be decoded leaves the box empty but usable.
+    const QPixmap picture(path);
+    if (picture.isNull())
+        imgSkin->clear();
+    else
+        imgSkin->setPixmap(picture);
+}
+
+void frmMain::TreeMouseUp(Qt::MouseButton button, const QPoint& position)
+{
+    if (button != Qt::RightButton || SelectedCarNodeKey().isEmpty())
+        return;
+    mnuPopUp->popup(position);
+}
+
+void frmMain::ShowCarInfo()
+{
+    txtCarName->setText(mSelectedCar->CarName());
+    txtCarAuthor->setText(mSelectedCar->Author());
+    txtCarBasedOn->setText(mSelectedCar->BasedTemplate());
+    txtDescription->setPlainText(DescriptionForBox(mSelectedCar->Description()));
+}
+
+void frmMain::UpdateCarInfo()
+{
+    if (!mSelectedCar)
+        return;
+    try {
+        mSelectedCar->setCarName(txtCarName->text());
+        mSelectedCar->setAuthor(txtCarAuthor->text());
+        mSelectedCar->setBasedTemplate(txtCarBasedOn->text());
+        mSelectedCar->setDescription(DescriptionFromBox(txtDescription->toPlainText()));
+        mSelectedCar->SaveSettings();
+    } catch (const modErrorHandling::AppError&) {
+        MsgBox::Show(QStringLiteral("There was an error updating the settings."),
+                     MsgBox::Icon::Critical, QStringLiteral("Error"));
+        return;
+    }
+    cmdUpdateCarInfo->setEnabled(false);
+}
+
+void frmMain::SetCarButtonsEnabled(bool enabled)
+{
+    for (int n : {3, 4, 6, 7, 8})
+        ToolbarButton(n)->setEnabled(enabled);
+}
+
+void frmMain::HideCarFrames()
+{
+    fraInfo->hide();
+    fraImage->hide();
+}
+
+void frmMain::ToolbarButtonClick(QAction* button)
+{
+    const QString key = button->data().toString();
+    if (key == QLatin1String("Refresh"))
+        RefreshCarList();
+    else if (key == QLatin1String("Add"))
+        StartCreateCar(QString());
+    else if (key == QLatin1String("Delete"))
+        DeleteSelectedCar(SelectedCarNodeKey());
+    else if (key == QLatin1String("paint"))
+        SkinCommand();
+    else if (key == QLatin1String("editparams"))
+        EditParameters();
+    else if (key == QLatin1String("Open") && mSelectedCar)
+        OpenCarDir(mSelectedCar->DirectoryName());
+    else if (key == QLatin1String("run"))
+        RunGame();
+}
+
+void frmMain::StartCreateCar(const QString& templateDir)
+{
+    auto* wizard = new frmCreateCarWizard;
+    wizard->show();
+    wizard->setTemplateText(templateDir);
+    RefreshCarList();
+}
+
+QString frmMain::ParametersCommandLine(const QString& textEditor, const QString& carDir,
+                                       const QString& folder)
+{
+    return textEditor + QLatin1Char(' ') +
+           Quoted(carDir + Sep() + folder + Sep() + QStringLiteral("parameters.txt"));
+}
+
+QString frmMain::ReadMeCommandLine(const QString& textEditor, const QString& carDir,
+                                   const QString& folder)
+{
+    return textEditor + QLatin1Char(' ') +
+           Quoted(carDir + Sep() + folder + Sep() + QStringLiteral("readme.txt"));
+}
+
+QString frmMain::SkinCommandLine(const QString& imageEditor, const QString& carDir,
+                                 const QString& folder)
+{
+    return imageEditor + QLatin1Char(' ') +
+           Quoted(carDir + Sep() + folder + Sep() + QStringLiteral("car.bmp"));
+}
+
+QString frmMain::FolderCommandLine(const QString& carDir, const QString& folder)
+{
+    return QStringLiteral("Explorer ") + Quoted(carDir + Sep() + folder);
+}
+
+void frmMain::StartTextEditor(const QString& file)
+{
+    const QString editor = gSettings().TextEditorPath();
+    if (editor.isEmpty() || !FileNames::EntryExists(editor)) {
+        MsgBox::Show(QStringLiteral(
+                         "There is no text editor specified.  Go into Tools/Options and select one."),
+                     MsgBox::Icon::None, kNoEditorTitle);
+        return;
+    }
+    const Launcher::Result started = Launcher::StartProgram(editor, {file});
+    if (!started.success())
+        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+}
+
+void frmMain::EditParameters()
+{
+    if (!mSelectedCar)
+        return;
+    const QString folder = FileNames::Join(gSettings().CarDir(), mSelectedCar->DirectoryName());
+    StartTextEditor(FileNames::Resolve(folder, QStringLiteral("parameters.txt")));
+}
+
+void frmMain::ReadMeCommand()
+{
+    if (!mSelectedCar)
+        return;
+    const QString folder = FileNames::Join(gSettings().CarDir(), mSelectedCar->DirectoryName());
+    StartTextEditor(FileNames::Resolve(folder, QStringLiteral("readme.txt")));
+}
+
+void frmMain::SkinCommand()
+{
+    if (mSelectedKey.isEmpty())
+        return;
+    const QString editor = gSettings().ImageEditorPath();
+    if (!FileNames::IsPlainFile(editor)) {
+        MsgBox::Show(
+            QStringLiteral("There is no image editor specified.  Go into Tools/Options and select one."),
+            MsgBox::Icon::None, kNoEditorTitle);
+        return;
+    }
+    const QString folder = FileNames::Join(gSettings().CarDir(), mSelectedKey);
+    const Launcher::Result started =
+        Launcher::StartProgram(editor, {FileNames::Resolve(folder, QStringLiteral("car.bmp"))});
+    if (!started.success())
+        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+}
+
+void frmMain::OpenCarDir(const QString& directoryName)
+{
+    const Launcher::Result opened =
+        Launcher::OpenFolder(FileNames::Join(gSettings().CarDir(), directoryName));
+    if (!opened.success())
+        MsgBox::Show(opened.message, MsgBox::Icon::Exclamation);
+}
+
+void frmMain::RunGame()
+{
+    const QString gameDir = gSettings().DrovakDir();
+    if (!QDir::setCurrent(gameDir)) {
+        MsgBox::Show(QStringLiteral("Could not open the Drovak folder %1.")
+                         .arg(QDir::toNativeSeparators(gameDir)),
+                     MsgBox::Icon::Exclamation);
+        return;
+    }
+    const QString game = FileNames::Resolve(gameDir, QStringLiteral("drovak.exe"));
+    // The game is a program of the game's platform: under Wine when it is at hand.
+    const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    const Launcher::Result started = wine.isEmpty()
+                                         ? Launcher::StartProgram(game, {}, gameDir)
+                                         : Launcher::StartProgram(wine, {game}, gameDir);
+    if (!started.success())
+        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+}
+
+void frmMain::DeleteSelectedCar(const QString& carKey)
+{
+    // Only the car the user can see selected is ever asked about, and only that car deleted.
+    if (carKey.isEmpty() || !mSelectedCar || mSelectedCar->DirectoryName() != carKey)
+        return;
+    if (mSelectedCar->Classification() == QLatin1String("Original")) {
+        MsgBox::Show(QStringLiteral("This is an actual game car and cannot be deleted."),
+                     MsgBox::Icon::Information, QStringLiteral("Cannot Delete"));
+        return;
+    }
+    const MsgBox::Answer answer =
+        MsgBox::Show(QStringLiteral("Are you sure you want to delete '") + carKey +
+                         QStringLiteral("'? All of its files will be ") +
+                         QStringLiteral("PERMANENTLY deleted!"),
+                     MsgBox::Icon::Question, QStringLiteral("Warning!"), MsgBox::Buttons::YesNo);
+    if (answer != MsgBox::Answer::Yes)
+        return;
+    mSelectedCar->Delete();
+    RefreshCarList();
+    SetCarButtonsEnabled(false);
+    HideCarFrames();
 }

@@ -2,11 +2,104 @@
 
 #include <QMainWindow>
 
-// The program's working window.
+#include <memory>
+
+class cCar;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The program's working window: the car tree, the selected car's information and picture,
+// and the commands on cars. Its load (the first scan) runs when it is first shown.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
     explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Rescans the cars folder into the tree, gCars() and the status line.
+    void RefreshCarList();
+    // Opens a new create-car wizard with its template field set to templateDir.
+    void StartCreateCar(const QString& templateDir);
+    void OpenCarDir(const QString& directoryName);
+    void EditParameters();
+    void DeleteSelectedCar(const QString& carKey);
+
+    // The toolbar's entry number n, counted from 1 as the button list counts them, blank
+    // space and separators included.
+    QAction* ToolbarButton(int n) const;
+
+    const std::shared_ptr<cCar>& SelectedCar() const { return mSelectedCar; }
+    const QString& SelectedKey() const { return mSelectedKey; }
+
+    // The command lines that the editors and the file manager are started with, as the game's
+    // platform writes them: the program, a blank, and the quoted file or folder.
+    static QString ParametersCommandLine(const QString& textEditor, const QString& carDir,
+                                         const QString& folder);
+    static QString ReadMeCommandLine(const QString& textEditor, const QString& carDir,
+                                     const QString& folder);
+    static QString SkinCommandLine(const QString& imageEditor, const QString& carDir,
+                                   const QString& folder);
+    static QString FolderCommandLine(const QString& carDir, const QString& folder);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createToolbar();
+    void createMenus();
+    void connectControls();
+
+    void Form_Load();
+    void NodeClick(QTreeWidgetItem* node);
+    void TreeMouseUp(Qt::MouseButton button, const QPoint& position);
+    void ShowCarInfo();
+    void UpdateCarInfo();
+    void ToolbarButtonClick(QAction* button);
+    void SkinCommand();
+    void ReadMeCommand();
+    void RunGame();
+    void SetCarButtonsEnabled(bool enabled);
+    void HideCarFrames();
+    void ShowPicture(const QString& path);
+    // Starts a text editor on file; an empty or missing editor gets the "No Editor Specified"
+    // message, any other failed start a message naming what could not be started.
+    void StartTextEditor(const QString& file);
+    // The key of the tree's selected node when it is a car; empty otherwise.
+    QString SelectedCarNodeKey() const;
+    bool IsBranch(const QTreeWidgetItem* node) const;
+
+    QToolBar* Toolbar1 = nullptr;
+    QTreeWidget* tvwCars = nullptr;
+    QGroupBox* fraInfo = nullptr;
+    QGroupBox* fraImage = nullptr;
+    QLabel* imgSkin = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* mStatusText = nullptr;
+    QPushButton* cmdReadMe = nullptr;
+    QPushButton* cmdUpdateCarInfo = nullptr;
+    QLineEdit* txtCarName = nullptr;
+    QLineEdit* txtCarAuthor = nullptr;
+    QLineEdit* txtCarBasedOn = nullptr;
+    QPlainTextEdit* txtDescription = nullptr;
+    QMenu* mnuPopUp = nullptr;
+    QTreeWidgetItem* nodStandard = nullptr;
+    QTreeWidgetItem* nodCustom = nullptr;
+
+    std::shared_ptr<cCar> mSelectedCar;
+    QString mSelectedKey;
+    bool mLoaded = false;
+    bool mMouseDown = false; // a left button is down on the tree: the click will follow
 };
