@@ -31,8 +31,10 @@ void cSettings::LoadSettings()
     try {
         mINIPath = FileNames::Join(modMain::AppPath(), QStringLiteral("torvane.ini"));
         setDrovakDir(ReadProfileString(kDirectories, QStringLiteral("EXEPath"), {}, mINIPath));
-        mImageEditorPath = ReadProfileString(kApplications, QStringLiteral("ImageEditor"), {}, mINIPath);
-        mTextEditorPath = ReadProfileString(kApplications, QStringLiteral("TextEditor"), {}, mINIPath);
+        mImageEditorPath =
+            ReadProfileString(kApplications, QStringLiteral("ImageEditor"), {}, mINIPath);
+        mTextEditorPath =
+            ReadProfileString(kApplications, QStringLiteral("TextEditor"), {}, mINIPath);
         mAuthor = ReadProfileString(kUserInfo, QStringLiteral("Name"), {}, mINIPath);
     } catch (const std::exception& e) {
         modErrorHandling::RaiseError(modErrorHandling::kUnknownError,

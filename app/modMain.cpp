@@ -63,16 +63,18 @@ Run Main(const StartupWindows& windows)
     settings.LoadSettings();
 
     if (!FileNames::IsPlainFile(settings.INIPath())) {
-        MsgBox::Show(QStringLiteral("Could not find the TORVANE.INI file! Please make sure that this") +
-                         QStringLiteral(" file is located in the same directory as the application!"),
-                     MsgBox::Icon::Exclamation, QStringLiteral("Program Aborted"));
+        MsgBox::Show(
+            QStringLiteral("Could not find the TORVANE.INI file! Please make sure that this") +
+                QStringLiteral(" file is located in the same directory as the application!"),
+            MsgBox::Icon::Exclamation, QStringLiteral("Program Aborted"));
         return Run::Aborted;
     }
 
     if (settings.DrovakDir().isEmpty()) {
         MsgBox::Show(
             QStringLiteral("The Drovak program directory has not been specified. Select one now") +
-                QStringLiteral(" from the Options dialog box. You may also want to enter your name in") +
+                QStringLiteral(
+                    " from the Options dialog box. You may also want to enter your name in") +
                 QStringLiteral(" the Author box to personalize your custom cars.") +
                 QStringLiteral("\r\n\r\nRestart Torvane when you are finished."),
             MsgBox::Icon::Information, QStringLiteral("Welcome to Zelmor Torvane!"));

@@ -15,8 +15,7 @@ namespace {
 
 bool IsBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' ||
-           c == '\x1a';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\x1a';
 }
 
 QByteArrayView Trimmed(QByteArrayView s)
@@ -92,9 +91,9 @@ std::optional<Entry> EntryOf(QByteArrayView text)
 // Where a section and a key stand in a parsed file.
 struct Place
 {
-    int sectionLine = -1; // the first matching section's header line
+    int sectionLine = -1;   // the first matching section's header line
     int lastEntryLine = -1; // its last entry line, or its header line when it has none
-    int keyLine = -1;     // the first matching key in that section
+    int keyLine = -1;       // the first matching key in that section
     Entry entry;
 };
 
@@ -104,8 +103,8 @@ Place Locate(const QByteArray& bytes, const QList<Line>& lines, const QString& s
     Place place;
     bool inSection = false;
     for (int i = 0; i < lines.size(); ++i) {
-        const QByteArrayView text =
-            Trimmed(QByteArrayView(bytes).sliced(lines[i].begin, lines[i].contentEnd - lines[i].begin));
+        const QByteArrayView text = Trimmed(
+            QByteArrayView(bytes).sliced(lines[i].begin, lines[i].contentEnd - lines[i].begin));
         if (const auto name = SectionName(text)) {
             if (inSection)
                 break;
@@ -146,8 +145,8 @@ QByteArrayView WithoutLeadingBlanks(QByteArrayView s)
 bool Fail(QString* errorMessage, const QString& file, const QString& reason)
 {
     if (errorMessage)
-        *errorMessage = QStringLiteral("Cannot write %1:\n%2.")
-                            .arg(QDir::toNativeSeparators(file), reason);
+        *errorMessage =
+            QStringLiteral("Cannot write %1:\n%2.").arg(QDir::toNativeSeparators(file), reason);
     return false;
 }
 

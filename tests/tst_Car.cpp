@@ -1,10 +1,10 @@
+#include "MsgBoxRecorder.h"
+#include "TestWorld.h"
 #include "app/cSettings.h"
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
-#include "MsgBoxRecorder.h"
-#include "TestWorld.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,29 +55,57 @@ void tst_Car::load_data()
 
     const QByteArray blue("[Zelmor Car Data]\r\nName=Blue Buggy\r\nAuthor=J\xe9r\xf4me\r\n"
                           "OriginalSkin=buggy\r\nDescription=one|two||four\r\n");
-    QTest::newRow("no carinfo.ini") << "plain" << "" << QByteArray() << "Custom" << "" << "" << ""
+    QTest::newRow("no carinfo.ini") << "plain"
+                                    << "" << QByteArray() << "Custom"
+                                    << ""
+                                    << ""
+                                    << ""
                                     << "";
-    QTest::newRow("custom car") << "bluebuggy" << "carinfo.ini" << blue << "Custom"
+    QTest::newRow("custom car") << "bluebuggy"
+                                << "carinfo.ini" << blue << "Custom"
                                 << "Blue Buggy" << QStringLiteral("Jérôme") << "buggy"
                                 << "one\r\ntwo\r\n\r\nfour";
     QTest::newRow("carinfo.ini in other letter case")
-        << "bluebuggy" << "CarInfo.INI" << blue << "Custom" << "Blue Buggy"
-        << QStringLiteral("Jérôme") << "buggy" << "one\r\ntwo\r\n\r\nfour";
-    QTest::newRow("standard car: its own file is overruled")
-        << "rc" << "carinfo.ini" << blue << "Original" << "RC Sprinter" << "Merrowin" << "buggy"
-        << "Original Drovak Car";
-    QTest::newRow("standard car without a name entry")
-        << "coupe" << "carinfo.ini" << blue << "Original" << "" << "Merrowin" << "buggy"
-        << "Original Drovak Car";
-    QTest::newRow("standard car, folder in other letter case")
-        << "RC" << "" << QByteArray() << "Original" << "RC Sprinter" << "Merrowin" << ""
-        << "Original Drovak Car";
-    QTest::newRow("omitted folder") << "misc" << "" << QByteArray() << "Omit" << "" << "" << ""
+        << "bluebuggy"
+        << "CarInfo.INI" << blue << "Custom"
+        << "Blue Buggy" << QStringLiteral("Jérôme") << "buggy"
+        << "one\r\ntwo\r\n\r\nfour";
+    QTest::newRow("standard car: its own file is overruled") << "rc"
+                                                             << "carinfo.ini" << blue << "Original"
+                                                             << "RC Sprinter"
+                                                             << "Merrowin"
+                                                             << "buggy"
+                                                             << "Original Drovak Car";
+    QTest::newRow("standard car without a name entry") << "coupe"
+                                                       << "carinfo.ini" << blue << "Original"
+                                                       << ""
+                                                       << "Merrowin"
+                                                       << "buggy"
+                                                       << "Original Drovak Car";
+    QTest::newRow("standard car, folder in other letter case") << "RC"
+                                                               << "" << QByteArray() << "Original"
+                                                               << "RC Sprinter"
+                                                               << "Merrowin"
+                                                               << ""
+                                                               << "Original Drovak Car";
+    QTest::newRow("omitted folder") << "misc"
+                                    << "" << QByteArray() << "Omit"
+                                    << ""
+                                    << ""
+                                    << ""
                                     << "";
-    QTest::newRow("\"Omit\" is not omit") << "big" << "" << QByteArray() << "Custom" << "" << ""
-                                          << "" << "";
-    QTest::newRow("\"ORIGINAL\" is not original") << "loud" << "" << QByteArray() << "Custom"
-                                                  << "" << "" << "" << "";
+    QTest::newRow("\"Omit\" is not omit") << "big"
+                                          << "" << QByteArray() << "Custom"
+                                          << ""
+                                          << ""
+                                          << ""
+                                          << "";
+    QTest::newRow("\"ORIGINAL\" is not original") << "loud"
+                                                  << "" << QByteArray() << "Custom"
+                                                  << ""
+                                                  << ""
+                                                  << ""
+                                                  << "";
 }
 
 void tst_Car::load()
@@ -114,8 +142,8 @@ void tst_Car::photoAndReadMe_data()
     QTest::newRow("other letter case") << QStringList{"MYRC.JPG", "ReadMe.TXT"} << true << true;
     QTest::newRow("other picture names do not count")
         << QStringList{"car.jpg", "myrc.jpeg", "myrc.png", "readme.doc"} << false << false;
-    QTest::newRow("folders do not count") << QStringList{"myrc.jpg/", "readme.txt/"} << false
-                                          << false;
+    QTest::newRow("folders do not count")
+        << QStringList{"myrc.jpg/", "readme.txt/"} << false << false;
 }
 
 void tst_Car::photoAndReadMe()
@@ -175,7 +203,8 @@ void tst_Car::missingGameFolder()
     }
     QCOMPARE(car.CarName(), QStringLiteral("Kept"));
     QCOMPARE(car.Classification(), QString());
-    QCOMPARE(world.read("game/cars/myrc/carinfo.ini"), QByteArray("[Zelmor Car Data]\r\nName=Mine\r\n"));
+    QCOMPARE(world.read("game/cars/myrc/carinfo.ini"),
+             QByteArray("[Zelmor Car Data]\r\nName=Mine\r\n"));
 }
 
 void tst_Car::saveStoresBarsAndKeepsLineBreaks()

@@ -1,7 +1,7 @@
+#include "TestWorld.h"
 #include "app/cSettings.h"
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
-#include "TestWorld.h"
 
 #include <QDir>
 #include <QTest>
@@ -35,13 +35,25 @@ void tst_Settings::load_data()
         << QByteArray("[directories]\r\nexepath=/games/Drovak\r\n[Applications]\r\n"
                       "ImageEditor=/usr/bin/paint\r\nTextEditor=/usr/bin/edit\r\n"
                       "[UserInfo]\r\nName=J\xe9r\xf4me\r\n")
-        << "/games/Drovak" << "/games/Drovak/cars" << "/usr/bin/paint" << "/usr/bin/edit"
-        << QStringLiteral("Jérôme");
-    QTest::newRow("no Directories section")
-        << QByteArray("[UserInfo]\r\nName=me\r\n") << "" << "/cars" << "" << "" << "me";
-    QTest::newRow("empty file") << QByteArray("") << "" << "/cars" << "" << "" << "";
+        << "/games/Drovak"
+        << "/games/Drovak/cars"
+        << "/usr/bin/paint"
+        << "/usr/bin/edit" << QStringLiteral("Jérôme");
+    QTest::newRow("no Directories section") << QByteArray("[UserInfo]\r\nName=me\r\n") << ""
+                                            << "/cars"
+                                            << ""
+                                            << ""
+                                            << "me";
+    QTest::newRow("empty file") << QByteArray("") << ""
+                                << "/cars"
+                                << ""
+                                << ""
+                                << "";
     QTest::newRow("game folder at the root") << QByteArray("[Directories]\r\nEXEPath=/\r\n") << "/"
-                                             << "//cars" << "" << "" << "";
+                                             << "//cars"
+                                             << ""
+                                             << ""
+                                             << "";
 }
 
 void tst_Settings::load()
@@ -62,10 +74,14 @@ void tst_Settings::gameFolderDerivesCarsFolder_data()
 {
     QTest::addColumn<QString>("drovakDir");
     QTest::addColumn<QString>("carDir");
-    QTest::newRow("folder") << "/home/me/Drovak" << "/home/me/Drovak/cars";
-    QTest::newRow("trailing separator kept") << "/home/me/Drovak/" << "/home/me/Drovak//cars";
-    QTest::newRow("root") << "/" << "//cars";
-    QTest::newRow("empty") << "" << "/cars";
+    QTest::newRow("folder") << "/home/me/Drovak"
+                            << "/home/me/Drovak/cars";
+    QTest::newRow("trailing separator kept") << "/home/me/Drovak/"
+                                             << "/home/me/Drovak//cars";
+    QTest::newRow("root") << "/"
+                          << "//cars";
+    QTest::newRow("empty") << ""
+                           << "/cars";
 }
 
 void tst_Settings::gameFolderDerivesCarsFolder()

@@ -1,7 +1,7 @@
-#include "app/cSettings.h"
-#include "app/modMain.h"
 #include "MsgBoxRecorder.h"
 #include "TestWorld.h"
+#include "app/cSettings.h"
+#include "app/modMain.h"
 
 #include <QDir>
 #include <QTest>
@@ -53,9 +53,9 @@ void tst_Startup::runs_data()
     QTest::newRow("a folder named like the settings file")
         << QByteArray("<folder>") << int(Run::Aborted) << "Program Aborted" << kAbortText
         << int(MsgBox::Icon::Exclamation);
-    QTest::newRow("empty settings file") << QByteArray("") << int(Run::FirstRun)
-                                         << "Welcome to Zelmor Torvane!" << kWelcomeText
-                                         << int(MsgBox::Icon::Information);
+    QTest::newRow("empty settings file")
+        << QByteArray("") << int(Run::FirstRun) << "Welcome to Zelmor Torvane!" << kWelcomeText
+        << int(MsgBox::Icon::Information);
     QTest::newRow("empty game folder")
         << QByteArray("[Directories]\r\nEXEPath=\r\n") << int(Run::FirstRun)
         << "Welcome to Zelmor Torvane!" << kWelcomeText << int(MsgBox::Icon::Information);

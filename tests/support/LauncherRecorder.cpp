@@ -13,7 +13,8 @@ Launcher::Result LauncherRecorder::record(Call call)
     return {mFailure.isEmpty(), mFailure};
 }
 
-Launcher::Result LauncherRecorder::startProgram(const QString& program, const QStringList& arguments,
+Launcher::Result LauncherRecorder::startProgram(const QString& program,
+                                                const QStringList& arguments,
                                                 const QString& workingFolder)
 {
     return record({Kind::Program, program, arguments, workingFolder});

@@ -9,9 +9,9 @@
 #include "platform/FileNames.h"
 #include "platform/Launcher.h"
 #include "platform/MsgBox.h"
+#include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
 #include "ui/about/modInternet.h"
-#include "ui/Twips.h"
 #include "ui/options/frmOptions.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
@@ -617,9 +617,10 @@ void frmMain::StartTextEditor(const QString& file)
 {
     const QString editor = gSettings().TextEditorPath();
     if (editor.isEmpty() || !FileNames::EntryExists(editor)) {
-        MsgBox::Show(QStringLiteral(
-                         "There is no text editor specified.  Go into Tools/Options and select one."),
-                     MsgBox::Icon::None, kNoEditorTitle);
+        MsgBox::Show(
+            QStringLiteral(
+                "There is no text editor specified.  Go into Tools/Options and select one."),
+            MsgBox::Icon::None, kNoEditorTitle);
         return;
     }
     const Launcher::Result started = Launcher::StartProgram(editor, {file});
@@ -650,7 +651,8 @@ void frmMain::SkinCommand()
     const QString editor = gSettings().ImageEditorPath();
     if (!FileNames::IsPlainFile(editor)) {
         MsgBox::Show(
-            QStringLiteral("There is no image editor specified.  Go into Tools/Options and select one."),
+            QStringLiteral(
+                "There is no image editor specified.  Go into Tools/Options and select one."),
             MsgBox::Icon::None, kNoEditorTitle);
         return;
     }
@@ -681,9 +683,8 @@ void frmMain::RunGame()
     const QString game = FileNames::Resolve(gameDir, QStringLiteral("drovak.exe"));
     // The game is a program of the game's platform: under Wine when it is at hand.
     const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
-    const Launcher::Result started = wine.isEmpty()
-                                         ? Launcher::StartProgram(game, {}, gameDir)
-                                         : Launcher::StartProgram(wine, {game}, gameDir);
+    const Launcher::Result started = wine.isEmpty() ? Launcher::StartProgram(game, {}, gameDir)
+                                                    : Launcher::StartProgram(wine, {game}, gameDir);
     if (!started.success())
         MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
 }
@@ -698,11 +699,10 @@ void frmMain::DeleteSelectedCar(const QString& carKey)
                      MsgBox::Icon::Information, QStringLiteral("Cannot Delete"));
         return;
     }
-    const MsgBox::Answer answer =
-        MsgBox::Show(QStringLiteral("Are you sure you want to delete '") + carKey +
-                         QStringLiteral("'? All of its files will be ") +
-                         QStringLiteral("PERMANENTLY deleted!"),
-                     MsgBox::Icon::Question, QStringLiteral("Warning!"), MsgBox::Buttons::YesNo);
+    const MsgBox::Answer answer = MsgBox::Show(
+        QStringLiteral("Are you sure you want to delete '") + carKey +
+            QStringLiteral("'? All of its files will be ") + QStringLiteral("PERMANENTLY deleted!"),
+        MsgBox::Icon::Question, QStringLiteral("Warning!"), MsgBox::Buttons::YesNo);
     if (answer != MsgBox::Answer::Yes)
         return;
     mSelectedCar->Delete();
