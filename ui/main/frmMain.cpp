@@ -5,7 +5,7 @@
 #include "app/modMain.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
-#include "cars/modDirSearch.h"
+#include "cars/modCarList.h"
 #include "platform/FileNames.h"
 #include "platform/Launcher.h"
 #include "platform/MsgBox.h"
@@ -390,12 +390,8 @@ void frmMain::Form_Load()
 
 void frmMain::RefreshCarList()
 {
-    const QString carDir = gSettings().CarDir();
-    modMain::gCarDirs = std::make_unique<cDirList>(modDirSearch::ListCarFolders(carDir));
-
     tvwCars->clear();
     const QIcon branchIcon(QStringLiteral(":/tree/main.png"));
-    const QIcon carIcon(QStringLiteral(":/tree/car.png"));
     nodStandard = new QTreeWidgetItem(tvwCars, QStringList{kStandardText});
     nodStandard->setData(0, kKeyRole, QStringLiteral("Standard"));
     nodStandard->setIcon(0, branchIcon);
@@ -403,44 +399,29 @@ void frmMain::RefreshCarList()
     nodCustom->setData(0, kKeyRole, QStringLiteral("Custom"));
     nodCustom->setIcon(0, branchIcon);
 
-    modMain::ReleaseCars();
-    QList<QTreeWidgetItem*> standard;
-    QList<QTreeWidgetItem*> custom;
-    for (const cDir& folder : *modMain::gCarDirs) {
-        auto car = std::make_shared<cCar>();
-        car->setDirectoryName(folder.FolderName);
-        car->LoadSettings();
-
-        const QString& key = car->DirectoryName();
-        const QString text = car->CarName().isEmpty()
-                                 ? key
-                                 : key + QStringLiteral(" (") + car->CarName() + QLatin1Char(')');
-        QList<QTreeWidgetItem*>* branch = nullptr;
-        if (car->Classification() == QLatin1String("Original"))
-            branch = &standard;
-        else if (car->Classification() == QLatin1String("Custom"))
-            branch = &custom;
-        // A folder whose name equals an earlier one ignoring letter case is the same folder
-        // to the game; it is left out rather than shown twice.
-        if (!branch || !gCars().Add(car, key))
-            continue;
-        auto* node = new QTreeWidgetItem(QStringList{text});
-        node->setData(0, kKeyRole, key);
-        node->setIcon(0, carIcon);
-        branch->append(node);
-    }
+    const modCarList::ScannedCars scanned = modCarList::ScanCars(gSettings().CarDir());
 
     // Filled in one batch and sorted once: the cars folder may hold thousands of folders.
-    std::stable_sort(standard.begin(), standard.end(), NodeTextLess);
-    std::stable_sort(custom.begin(), custom.end(), NodeTextLess);
-    nodStandard->addChildren(standard);
-    nodCustom->addChildren(custom);
-    nodStandard->setExpanded(true);
-    nodCustom->setExpanded(true);
-    modMain::gCarDirs.reset();
+    const QIcon carIcon(QStringLiteral(":/tree/car.png"));
+    const auto fill = [&carIcon](QTreeWidgetItem* branch,
+                                 const QList<std::shared_ptr<cCar>>& cars) {
+        QList<QTreeWidgetItem*> nodes;
+        nodes.reserve(cars.size());
+        for (const auto& car : cars) {
+            auto* node = new QTreeWidgetItem(QStringList{modCarList::NodeText(*car)});
+            node->setData(0, kKeyRole, car->DirectoryName());
+            node->setIcon(0, carIcon);
+            nodes.append(node);
+        }
+        std::stable_sort(nodes.begin(), nodes.end(), NodeTextLess);
+        branch->addChildren(nodes);
+        branch->setExpanded(true);
+    };
+    fill(nodStandard, scanned.standard);
+    fill(nodCustom, scanned.custom);
 
-    const qsizetype standardCount = standard.size();
-    const qsizetype customCount = custom.size();
+    const qsizetype standardCount = scanned.standard.size();
+    const qsizetype customCount = scanned.custom.size();
     mStatusText->setText(QStringLiteral("%1 cars found. (%2 standard cars, %3 custom cars)")
                              .arg(standardCount + customCount)
                              .arg(standardCount)

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class cCar;
+
+// The part of the car-list scan that needs no window: walks the cars folder, loads one record
+// per folder and files the listed ones in gCars().
+namespace modCarList {
+
+struct ScannedCars
+{
+    QList<std::shared_ptr<cCar>> standard; // classified "Original", in folder order
+    QList<std::shared_ptr<cCar>> custom;   // classified "Custom", in folder order
+};
+
+// Replaces gCars() with the cars of carDir. Omitted folders are left out, and so is a folder
+// whose name equals an earlier one ignoring letter case: the game sees only one of them.
+ScannedCars ScanCars(const QString& carDir);
+
+// "buggy2 (Blue Buggy)", or the folder name alone for a car without a name.
+QString NodeText(const cCar& car);
+
+} // namespace modCarList
