@@ -1,6 +1,7 @@
 #include "app/modQuarnIniAPI.h"
 
 #include "platform/Cp1252.h"
+#include "platform/ScanScope.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,6 +31,11 @@ QByteArrayView Trimmed(QByteArrayView s)
 bool SameName(QByteArrayView stored, const QString& wanted)
 {
     return QString::compare(Cp1252::ToUnicode(stored), wanted, Qt::CaseInsensitive) == 0;
+}
+
+QString Folded(QByteArrayView name)
+{
+    return Cp1252::ToUnicode(name).toCaseFolded();
 }
 
 // One line of a profile file: its text runs from begin to contentEnd, its line end (CR, LF
@@ -152,17 +158,96 @@ bool Fail(QString* errorMessage, const QString& file, const QString& reason)
 
 } // namespace
 
+Profile Profile::Parse(const QByteArray& bytes)
+{
+    Profile profile;
+    Section* section = nullptr; // null before the first section and in a later twin section
+    for (const Line& line : SplitLines(bytes)) {
+        const QByteArrayView text =
+            Trimmed(QByteArrayView(bytes).sliced(line.begin, line.contentEnd - line.begin));
+        if (const auto name = SectionName(text)) {
+            const QString folded = Folded(*name);
+            section = profile.mSections.contains(folded) ? nullptr : &profile.mSections[folded];
+            continue;
+        }
+        if (!section)
+            continue;
+        if (const auto entry = EntryOf(text)) {
+            const QString key = Folded(entry->key);
+            if (!section->contains(key))
+                section->insert(key, Unquoted(entry->value).toByteArray());
+        }
+    }
+    return profile;
+}
+
+Profile Profile::Load(const QString& file)
+{
+    // Opening refuses a folder by itself; no separate look first.
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return Parse(f.readAll());
+}
+
+QString Profile::value(const QString& section, const QString& key,
+                       const QString& defaultValue) const
+{
+    const auto s = mSections.constFind(section.toCaseFolded());
+    if (s == mSections.constEnd())
+        return defaultValue;
+    const auto v = s->constFind(key.toCaseFolded());
+    return v == s->constEnd() ? defaultValue : Cp1252::ToUnicode(*v);
+}
+
+namespace {
+
+struct CachedProfile
+{
+    qint64 size = -1;
+    qint64 modified = 0;
+    quint64 checkedInScope = 0;
+    Profile profile;
+};
+
+QHash<QString, CachedProfile>& Cache()
+{
+    static QHash<QString, CachedProfile> cache;
+    return cache;
+}
+
+// The settings file is read for every car of a scan; a few files are kept parsed.
+const Profile& CachedLoad(const QString& file)
+{
+    static const Profile kEmpty;
+    const quint64 scope = ScanScope::Current();
+    QHash<QString, CachedProfile>& cache = Cache();
+    auto it = cache.find(file);
+    if (it != cache.end() && scope != 0 && it->checkedInScope == scope)
+        return it->profile;
+
+    const QFileInfo info(file);
+    if (!info.isFile()) {
+        cache.remove(file);
+        return kEmpty;
+    }
+    const qint64 size = info.size();
+    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
+    if (it == cache.end() || it->size != size || it->modified != modified) {
+        if (it == cache.end() && cache.size() >= 16)
+            cache.clear();
+        it = cache.insert(file, {size, modified, 0, Profile::Load(file)});
+    }
+    it->checkedInScope = scope;
+    return it->profile;
+}
+
+} // namespace
+
 QString ReadProfileString(const QString& section, const QString& key, const QString& defaultValue,
                           const QString& file)
 {
-    QFile f(file);
-    if (!QFileInfo(file).isFile() || !f.open(QIODevice::ReadOnly))
-        return defaultValue;
-    const QByteArray bytes = f.readAll();
-    const Place place = Locate(bytes, SplitLines(bytes), section, key);
-    if (place.keyLine < 0)
-        return defaultValue;
-    return Cp1252::ToUnicode(Unquoted(place.entry.value));
+    return CachedLoad(file).value(section, key, defaultValue);
 }
 
 bool WriteProfileString(const QString& section, const QString& key, const QString& value,
@@ -210,6 +295,7 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
         updated += Cp1252::FromUnicode(key) + '=' + newValue + crlf;
     }
 
+    Cache().remove(file);
     QSaveFile out(file);
     out.setDirectWriteFallback(true);
     if (!out.open(QIODevice::WriteOnly))

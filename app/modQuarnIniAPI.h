@@ -1,14 +1,33 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QString>
 
 // Single entries of profile (INI) files, read and written as the game's platform does, on
 // the file's own bytes in Windows-1252.
 namespace modQuarnIniAPI {
 
+// A profile file read whole, for several look-ups with the rules of ReadProfileString.
+class Profile
+{
+public:
+    // A missing or unreadable file gives an empty profile.
+    static Profile Load(const QString& file);
+    static Profile Parse(const QByteArray& bytes);
+
+    QString value(const QString& section, const QString& key,
+                  const QString& defaultValue = QString()) const;
+
+private:
+    using Section = QHash<QString, QByteArray>; // case-folded key -> value of its first entry
+    QHash<QString, Section> mSections;          // case-folded name -> its first section
+};
+
 // The entry's value, or defaultValue when the file, the section or the key is missing.
 // Section and key names match ignoring case; the first matching section, and in it the first
-// matching key, win.
+// matching key, win. The parsed file is kept while its size and modification time stay the
+// same; inside a ScanScope it is checked against the disk once.
 QString ReadProfileString(const QString& section, const QString& key,
                           const QString& defaultValue = QString(),
                           const QString& file = QStringLiteral("win.ini"));

@@ -6,6 +6,7 @@
 #include "app/modQuarnIniAPI.h"
 #include "platform/FileNames.h"
 #include "platform/MsgBox.h"
+#include "platform/ScanScope.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -53,7 +54,18 @@ QString cCar::FolderPath() const
 
 bool cCar::GameFolderExists()
 {
-    if (!FileNames::EntryExists(modMain::gSettings().DrovakDir()))
+    // Every car of a scan asks; inside a scan the folder is looked at once.
+    static quint64 checkedInScope = 0;
+    static QString checkedFolder;
+    static bool exists = false;
+    const QString& folder = modMain::gSettings().DrovakDir();
+    const quint64 scope = ScanScope::Current();
+    if (scope == 0 || scope != checkedInScope || folder != checkedFolder) {
+        exists = FileNames::EntryExists(folder);
+        checkedInScope = scope;
+        checkedFolder = folder;
+    }
+    if (!exists)
         return false;
     mCarsFolder = modMain::gSettings().CarDir();
     return true;
@@ -68,11 +80,11 @@ void cCar::LoadSettings()
     }
 
     const FileNames::FolderListing folder(FileNames::Join(mCarsFolder, mDirectoryName));
-    const QString info = folder.path(kCarInfo);
-    mCarName = ReadProfileString(kCarData, QStringLiteral("Name"), {}, info);
-    mAuthor = ReadProfileString(kCarData, QStringLiteral("Author"), {}, info);
-    mBasedTemplate = ReadProfileString(kCarData, QStringLiteral("OriginalSkin"), {}, info);
-    mDescription = ReadProfileString(kCarData, QStringLiteral("Description"), {}, info);
+    const auto info = modQuarnIniAPI::Profile::Load(folder.path(kCarInfo));
+    mCarName = info.value(kCarData, QStringLiteral("Name"));
+    mAuthor = info.value(kCarData, QStringLiteral("Author"));
+    mBasedTemplate = info.value(kCarData, QStringLiteral("OriginalSkin"));
+    mDescription = info.value(kCarData, QStringLiteral("Description"));
     modMain::ReplaceAll(mDescription, kBar, kCrLf);
 
     if (folder.hasPlainFile(mDirectoryName + QStringLiteral(".jpg")))

@@ -4,11 +4,13 @@
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modDirSearch.h"
+#include "platform/ScanScope.h"
 
 namespace modCarList {
 
 ScannedCars ScanCars(const QString& carDir)
 {
+    const ScanScope scope;
     modMain::gCarDirs = std::make_unique<cDirList>(modDirSearch::ListCarFolders(carDir));
     modMain::ReleaseCars();
 

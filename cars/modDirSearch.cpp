@@ -1,7 +1,6 @@
 #include "cars/modDirSearch.h"
 
-#include <QDir>
-#include <QDirIterator>
+#include "platform/FileNames.h"
 
 namespace modDirSearch {
 
@@ -13,10 +12,11 @@ cDirList ListCarFolders(const QString& folder)
 
 cDirList& CollectSubfolders(const QString& folder, cDirList& list)
 {
-    QDirIterator it(folder, QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        list.append(cDir{it.fileName()});
+    const QList<FileNames::Entry> entries = FileNames::ListEntries(folder);
+    list.reserve(list.size() + entries.size());
+    for (const FileNames::Entry& entry : entries) {
+        if (entry.isDir)
+            list.append(cDir{entry.name});
     }
     return list;
 }

@@ -5,54 +5,91 @@
 #include <QFile>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
 namespace FileNames {
 
-namespace {
-
-bool ByteOrderLess(const QString& a, const QString& b)
+QList<Entry> ListEntries(const QString& folder, bool* readable)
 {
-    return QFile::encodeName(a) < QFile::encodeName(b);
-}
-
-} // namespace
-
-FolderListing::FolderListing(const QString& folder) : mFolder(folder)
-{
-    QDir dir(folder);
-    mReadable = dir.exists() && dir.isReadable();
-    if (!mReadable)
-        return;
+    QList<Entry> entries;
+#ifdef Q_OS_UNIX
+    // The system's own listing: the entry types come with the names, so only links need a
+    // second look. A scan lists thousands of car folders this way.
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (readable)
+        *readable = dir != nullptr;
+    if (!dir)
+        return entries;
+    while (const dirent* d = readdir(dir)) {
+        const char* n = d->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        Entry entry{QFile::decodeName(n)};
+        if (d->d_type == DT_DIR) {
+            entry.isDir = true;
+        } else if (d->d_type == DT_REG) {
+            entry.isFile = true;
+        } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+            struct stat st;
+            if (fstatat(dirfd(dir), n, &st, 0) == 0) {
+                entry.isDir = S_ISDIR(st.st_mode);
+                entry.isFile = S_ISREG(st.st_mode);
+            }
+        }
+        entries.append(std::move(entry));
+    }
+    closedir(dir);
+#else
+    const QDir dir(folder);
+    if (readable)
+        *readable = dir.exists() && dir.isReadable();
     QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
-        const QString name = it.fileName();
-        mIsFile.insert(name, it.fileInfo().isFile());
-        const QString folded = name.toCaseFolded();
-        auto found = mFolded.find(folded);
-        if (found == mFolded.end())
-            mFolded.insert(folded, name);
-        else if (ByteOrderLess(name, found.value()))
-            found.value() = name;
+        const QFileInfo info = it.fileInfo();
+        entries.append({it.fileName(), info.isDir(), info.isFile()});
     }
+#endif
+    return entries;
+}
+
+FolderListing::FolderListing(const QString& folder)
+    : mFolder(folder), mEntries(ListEntries(folder, &mReadable))
+{
+}
+
+const Entry* FolderListing::findEntry(const QString& name) const
+{
+    const Entry* match = nullptr;
+    for (const Entry& entry : mEntries) {
+        if (entry.name == name)
+            return &entry;
+        if (QString::compare(entry.name, name, Qt::CaseInsensitive) == 0 &&
+            (!match || QFile::encodeName(entry.name) < QFile::encodeName(match->name)))
+            match = &entry;
+    }
+    return match;
 }
 
 QString FolderListing::find(const QString& name) const
 {
-    if (mIsFile.contains(name))
-        return name;
-    return mFolded.value(name.toCaseFolded());
+    const Entry* entry = findEntry(name);
+    return entry ? entry->name : QString();
 }
 
 QString FolderListing::path(const QString& name) const
 {
-    const QString real = find(name);
-    return Join(mFolder, real.isEmpty() ? name : real);
+    const Entry* entry = findEntry(name);
+    return Join(mFolder, entry ? entry->name : name);
 }
 
 bool FolderListing::hasPlainFile(const QString& name) const
 {
-    const QString real = find(name);
-    return !real.isEmpty() && mIsFile.value(real);
+    const Entry* entry = findEntry(name);
+    return entry && entry->isFile;
 }
 
 QString Join(const QString& folder, const QString& name)

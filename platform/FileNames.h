@@ -1,12 +1,23 @@
 #pragma once
 
-#include <QHash>
+#include <QList>
 #include <QString>
 
 // The game's platform ignores letter case in file names and Linux does not; car folders
 // copied from Windows often hold Parameters.txt or CAR.BMP. Names inside the game folder
 // are found here as the game would find them.
 namespace FileNames {
+
+struct Entry
+{
+    QString name;
+    bool isDir = false;  // a folder, or a link to one
+    bool isFile = false; // a regular file, or a link to one
+};
+
+// The entries of one folder, "." and ".." left out, in the order the file system yields them.
+// Empty, and readable set to false, when the folder cannot be listed.
+QList<Entry> ListEntries(const QString& folder, bool* readable = nullptr);
 
 // One folder's entries, listed once, so that several names can be looked up in it.
 class FolderListing
@@ -30,10 +41,11 @@ public:
     bool hasPlainFile(const QString& name) const;
 
 private:
+    const Entry* findEntry(const QString& name) const;
+
     QString mFolder;
     bool mReadable = false;
-    QHash<QString, bool> mIsFile;    // real name -> regular file (links followed)
-    QHash<QString, QString> mFolded; // case-folded name -> first real name in byte order
+    QList<Entry> mEntries;
 };
 
 QString Join(const QString& folder, const QString& name);
