@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <optional>
 
 namespace modQuarnIniAPI {
@@ -28,14 +29,32 @@ QByteArrayView Trimmed(QByteArrayView s)
     return s;
 }
 
+char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
+// Names compare ignoring letter case. Most are plain ASCII, which needs no decoding.
 bool SameName(QByteArrayView stored, const QString& wanted)
 {
+    if (stored.size() == wanted.size()) {
+        qsizetype i = 0;
+        for (; i < stored.size(); ++i) {
+            const char16_t w = wanted[i].unicode();
+            if (uchar(stored[i]) >= 0x80 || w >= 0x80)
+                break;
+            if (AsciiLower(stored[i]) != AsciiLower(char(w)))
+                return false;
+        }
+        if (i == stored.size())
+            return true;
+    }
     return QString::compare(Cp1252::ToUnicode(stored), wanted, Qt::CaseInsensitive) == 0;
 }
 
-QString Folded(QByteArrayView name)
+bool SameNames(QByteArrayView a, QByteArrayView b)
 {
-    return Cp1252::ToUnicode(name).toCaseFolded();
+    return SameName(a, Cp1252::ToUnicode(b));
 }
 
 // One line of a profile file: its text runs from begin to contentEnd, its line end (CR, LF
@@ -161,22 +180,22 @@ bool Fail(QString* errorMessage, const QString& file, const QString& reason)
 Profile Profile::Parse(const QByteArray& bytes)
 {
     Profile profile;
+    profile.mBytes = bytes;
     Section* section = nullptr; // null before the first section and in a later twin section
-    for (const Line& line : SplitLines(bytes)) {
-        const QByteArrayView text =
-            Trimmed(QByteArrayView(bytes).sliced(line.begin, line.contentEnd - line.begin));
+    for (const Line& line : SplitLines(profile.mBytes)) {
+        const QByteArrayView text = Trimmed(
+            QByteArrayView(profile.mBytes).sliced(line.begin, line.contentEnd - line.begin));
         if (const auto name = SectionName(text)) {
-            const QString folded = Folded(*name);
-            section = profile.mSections.contains(folded) ? nullptr : &profile.mSections[folded];
+            const bool twin =
+                std::any_of(profile.mSections.cbegin(), profile.mSections.cend(),
+                            [&](const Section& earlier) { return SameNames(earlier.name, *name); });
+            section = twin ? nullptr : &profile.mSections.emplace_back(Section{*name, {}, {}});
             continue;
         }
         if (!section)
             continue;
-        if (const auto entry = EntryOf(text)) {
-            const QString key = Folded(entry->key);
-            if (!section->contains(key))
-                section->insert(key, Unquoted(entry->value).toByteArray());
-        }
+        if (const auto entry = EntryOf(text))
+            section->entries.append({entry->key, Unquoted(entry->value)});
     }
     return profile;
 }
@@ -193,11 +212,27 @@ Profile Profile::Load(const QString& file)
 QString Profile::value(const QString& section, const QString& key,
                        const QString& defaultValue) const
 {
-    const auto s = mSections.constFind(section.toCaseFolded());
-    if (s == mSections.constEnd())
-        return defaultValue;
-    const auto v = s->constFind(key.toCaseFolded());
-    return v == s->constEnd() ? defaultValue : Cp1252::ToUnicode(*v);
+    constexpr qsizetype kIndexFrom = 16;
+    for (const Section& s : mSections) {
+        if (!SameName(s.name, section))
+            continue;
+        if (s.entries.size() < kIndexFrom) {
+            for (const Entry& entry : s.entries) {
+                if (SameName(entry.key, key))
+                    return Cp1252::ToUnicode(entry.value);
+            }
+            return defaultValue;
+        }
+        if (!s.index) {
+            s.index = std::make_shared<QHash<QString, qsizetype>>();
+            for (qsizetype i = s.entries.size() - 1; i >= 0; --i)
+                s.index->insert(Cp1252::ToUnicode(s.entries[i].key).toCaseFolded(), i);
+        }
+        const auto found = s.index->constFind(key.toCaseFolded());
+        return found == s.index->constEnd() ? defaultValue
+                                            : Cp1252::ToUnicode(s.entries[*found].value);
+    }
+    return defaultValue;
 }
 
 namespace {

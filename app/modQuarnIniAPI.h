@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
+
+#include <memory>
 
 // Single entries of profile (INI) files, read and written as the game's platform does, on
 // the file's own bytes in Windows-1252.
@@ -20,8 +23,22 @@ public:
                   const QString& defaultValue = QString()) const;
 
 private:
-    using Section = QHash<QString, QByteArray>; // case-folded key -> value of its first entry
-    QHash<QString, Section> mSections;          // case-folded name -> its first section
+    struct Entry
+    {
+        QByteArrayView key;
+        QByteArrayView value; // unquoted
+    };
+    struct Section
+    {
+        QByteArrayView name;
+        QList<Entry> entries;
+        // Built on the first look-up in a long section (the settings file's tables), so that
+        // each car's look-up does not walk the whole table.
+        mutable std::shared_ptr<QHash<QString, qsizetype>> index;
+    };
+
+    QByteArray mBytes;        // what the views point into; never changed
+    QList<Section> mSections; // the first of each name only
 };
 
 // The entry's value, or defaultValue when the file, the section or the key is missing.

@@ -19,6 +19,7 @@ private slots:
     void write();
     void writeFailures();
     void writeThenRead();
+    void readAgainWhenChanged();
 };
 
 void tst_ProfileFiles::read_data()
@@ -91,6 +92,15 @@ void tst_ProfileFiles::read_data()
                                   << "k" << QStringLiteral("Jérôme €");
     QTest::newRow("254 characters") << QByteArray("[A]\r\nk=" + QByteArray(254, 'x')) << "A"
                                     << "k" << QString(254, QLatin1Char('x'));
+    QByteArray table("[Classify]\r\n");
+    for (int i = 0; i < 40; ++i)
+        table += "car" + QByteArray::number(i) + "=v" + QByteArray::number(i) + "\r\n";
+    QTest::newRow("long section, first of two keys") << table + "CAR5=twin\r\n"
+                                                     << "classify"
+                                                     << "Car5"
+                                                     << "v5";
+    QTest::newRow("long section, missing key") << table << "Classify"
+                                               << "car40" << d;
     QTest::newRow("long value") << QByteArray("[A]\r\nk=" + QByteArray(70000, 'y') + "\r\n") << "A"
                                 << "k" << QString(70000, QLatin1Char('y'));
 }
@@ -217,6 +227,20 @@ void tst_ProfileFiles::writeThenRead()
     QVERIFY(WriteProfileString("zelmor car data", "NAME", "n", path));
     QCOMPARE(ReadProfileString("ZELMOR CAR DATA", "description", {}, path), value);
     QCOMPARE(ReadProfileString("Zelmor Car Data", "Name", {}, path), QString("n"));
+}
+
+void tst_ProfileFiles::readAgainWhenChanged()
+{
+    TestWorld world;
+    const QString path = world.write(QStringLiteral("p.ini"), "[A]\r\nk=1\r\n");
+    QCOMPARE(ReadProfileString("A", "k", {}, path), QString("1"));
+    world.write(QStringLiteral("p.ini"), "[A]\r\nk=22\r\n");
+    QCOMPARE(ReadProfileString("A", "k", {}, path), QString("22"));
+    // Same size, written at once: the writer's own change is never missed.
+    QVERIFY(WriteProfileString("A", "k", "33", path));
+    QCOMPARE(ReadProfileString("A", "k", {}, path), QString("33"));
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(ReadProfileString("A", "k", "gone", path), QString("gone"));
 }
 
 QTEST_GUILESS_MAIN(tst_ProfileFiles)
