@@ -1,6 +1,7 @@
 #include "app/modQuarnIniAPI.h"
 
 #include "platform/Cp1252.h"
+#include "platform/FileNames.h"
 #include "platform/ScanScope.h"
 
 #include <QDir>
@@ -34,22 +35,21 @@ char AsciiLower(char c)
     return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
 }
 
-// Names compare ignoring letter case. Most are plain ASCII, which needs no decoding.
+// Names compare ignoring letter case, a character at a time, as the game's platform compares
+// them; every Windows-1252 character is one character of text, so names of different lengths
+// never match. Most names are plain ASCII, which needs no decoding.
 bool SameName(QByteArrayView stored, const QString& wanted)
 {
-    if (stored.size() == wanted.size()) {
-        qsizetype i = 0;
-        for (; i < stored.size(); ++i) {
-            const char16_t w = wanted[i].unicode();
-            if (uchar(stored[i]) >= 0x80 || w >= 0x80)
-                break;
-            if (AsciiLower(stored[i]) != AsciiLower(char(w)))
-                return false;
-        }
-        if (i == stored.size())
-            return true;
+    if (stored.size() != wanted.size())
+        return false;
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const char16_t w = wanted[i].unicode();
+        if (uchar(stored[i]) >= 0x80 || w >= 0x80)
+            return QString::compare(Cp1252::ToUnicode(stored), wanted, Qt::CaseInsensitive) == 0;
+        if (AsciiLower(stored[i]) != AsciiLower(char(w)))
+            return false;
     }
-    return QString::compare(Cp1252::ToUnicode(stored), wanted, Qt::CaseInsensitive) == 0;
+    return true;
 }
 
 bool SameNames(QByteArrayView a, QByteArrayView b)
@@ -226,9 +226,9 @@ QString Profile::value(const QString& section, const QString& key,
         if (!s.index) {
             s.index = std::make_shared<QHash<QString, qsizetype>>();
             for (qsizetype i = s.entries.size() - 1; i >= 0; --i)
-                s.index->insert(Cp1252::ToUnicode(s.entries[i].key).toCaseFolded(), i);
+                s.index->insert(FileNames::Folded(Cp1252::ToUnicode(s.entries[i].key)), i);
         }
-        const auto found = s.index->constFind(key.toCaseFolded());
+        const auto found = s.index->constFind(FileNames::Folded(key));
         return found == s.index->constEnd() ? defaultValue
                                             : Cp1252::ToUnicode(s.entries[*found].value);
     }

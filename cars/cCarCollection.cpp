@@ -1,8 +1,10 @@
 #include "cars/cCarCollection.h"
 
+#include "platform/FileNames.h"
+
 bool cCarCollection::Add(Item car, const QString& key)
 {
-    const QString folded = key.toCaseFolded();
+    const QString folded = FileNames::Folded(key);
     if (mIndex.contains(folded))
         return false;
     mIndex.insert(folded, mItems.size());
@@ -12,13 +14,13 @@ bool cCarCollection::Add(Item car, const QString& key)
 
 cCarCollection::Item cCarCollection::Find(const QString& key) const
 {
-    const auto it = mIndex.constFind(key.toCaseFolded());
+    const auto it = mIndex.constFind(FileNames::Folded(key));
     return it == mIndex.constEnd() ? nullptr : mItems.at(it.value());
 }
 
 bool cCarCollection::Contains(const QString& key) const
 {
-    return mIndex.contains(key.toCaseFolded());
+    return mIndex.contains(FileNames::Folded(key));
 }
 
 void cCarCollection::Reserve(qsizetype n)

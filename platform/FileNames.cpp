@@ -12,6 +12,20 @@
 
 namespace FileNames {
 
+namespace {
+
+// Names from the file system; most are plain ASCII, which needs no decoder.
+QString DecodeName(const char* name)
+{
+    const char* end = name;
+    bool ascii = true;
+    for (; *end; ++end)
+        ascii = ascii && uchar(*end) < 0x80;
+    return ascii ? QString::fromLatin1(name, end - name) : QFile::decodeName(name);
+}
+
+} // namespace
+
 QList<Entry> ListEntries(const QString& folder, bool* readable)
 {
     QList<Entry> entries;
@@ -27,7 +41,7 @@ QList<Entry> ListEntries(const QString& folder, bool* readable)
         const char* n = d->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
-        Entry entry{QFile::decodeName(n)};
+        Entry entry{DecodeName(n)};
         if (d->d_type == DT_DIR) {
             entry.isDir = true;
         } else if (d->d_type == DT_REG) {
@@ -90,6 +104,24 @@ bool FolderListing::hasPlainFile(const QString& name) const
 {
     const Entry* entry = findEntry(name);
     return entry && entry->isFile;
+}
+
+QString Folded(const QString& name)
+{
+    bool upper = false;
+    for (const QChar c : name) {
+        if (c.unicode() >= 0x80)
+            return name.toCaseFolded();
+        upper = upper || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+    }
+    if (!upper)
+        return name;
+    QString folded = name;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
 }
 
 QString Join(const QString& folder, const QString& name)

@@ -50,6 +50,10 @@ private:
 
 QString Join(const QString& folder, const QString& name);
 
+// The form of a name under which names compare ignoring letter case (Unicode case folding),
+// quick for the plain ASCII names that nearly every name is.
+QString Folded(const QString& name);
+
 // Resolve(folder, name): FolderListing(folder).path(name), without listing the folder when
 // the exact name exists.
 QString Resolve(const QString& folder, const QString& name);

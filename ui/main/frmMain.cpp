@@ -32,6 +32,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <vector>
 
 using modMain::gCars;
 using modMain::gSettings;
@@ -61,10 +62,25 @@ QString Sep()
 }
 
 // The tree's ordinary text order: letter case ignored, then exact, so the order is stable.
-bool NodeTextLess(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
+void SortNodes(QList<QTreeWidgetItem*>& nodes)
 {
-    const int c = QString::compare(a->text(0), b->text(0), Qt::CaseInsensitive);
-    return c != 0 ? c < 0 : a->text(0) < b->text(0);
+    struct Keyed
+    {
+        QString folded;
+        QString text;
+        QTreeWidgetItem* node;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(nodes.size());
+    for (QTreeWidgetItem* node : nodes) {
+        const QString text = node->text(0);
+        keyed.push_back({FileNames::Folded(text), text, node});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        return a.folded != b.folded ? a.folded < b.folded : a.text < b.text;
+    });
+    for (qsizetype i = 0; i < nodes.size(); ++i)
+        nodes[i] = keyed[size_t(i)].node;
 }
 
 QString DescriptionForBox(QString text)
@@ -413,7 +429,7 @@ void frmMain::RefreshCarList()
             node->setIcon(0, carIcon);
             nodes.append(node);
         }
-        std::stable_sort(nodes.begin(), nodes.end(), NodeTextLess);
+        SortNodes(nodes);
         branch->addChildren(nodes);
         branch->setExpanded(true);
     };
