@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -30,6 +31,47 @@ extern std::unique_ptr<cDirList> gCarDirs;
 // Replaces every occurrence of find in text, left to right, never searching a replacement
 // again; text is updated too. An empty find leaves the text as it is.
 QString ReplaceAll(QString& text, const QString& find, const QString& replacement);
+
+// A file operation that failed. The description names the file and gives the system's reason,
+// in words for the user.
+class FileError : public std::exception
+{
+public:
+    explicit FileError(QString description);
+    const QString& description() const { return mDescription; }
+    const char* what() const noexcept override { return mWhat.constData(); }
+
+private:
+    QString mDescription;
+    QByteArray mWhat;
+};
+
+// The file's bytes as Windows-1252 text, without the last character when that ends a line
+// (the LF of a final CR LF, or a final LF or CR); a file that ends otherwise is returned whole.
+// Raises FileError for a missing, unreadable or empty file.
+QString ReadWholeFile(const QString& path);
+
+// The rewrites below show their own failure (the description alone, titled "Torvane") and
+// return false; what the steps before the failure did stays done.
+
+// Deletes the file, even a read-only one, and writes the text followed by CR LF in its place.
+// A missing file is a failure: nothing is created.
+[[nodiscard]] bool WriteWholeFile(const QString& path, const QString& text);
+
+// Keep the car folder's parameters.txt in parameters.bak, then rewrite parameters.txt line by
+// line with every line written ending in CR LF: each line that starts, after leading spaces,
+// with "Name" (or "Obtain") becomes the car's name line (or "Obtain", tab, "0"). carFolder may
+// end with a separator.
+[[nodiscard]] bool SetParamsName(const QString& carFolder, const QString& carName);
+[[nodiscard]] bool SetParamsObtain(const QString& carFolder);
+
+// Creates one folder level. Raises FileError when anything of that name exists or the parent
+// folder is missing.
+void CreateFolder(const QString& path);
+// Copies every file directly inside sourceFolder (not its sub-folders) into targetFolder,
+// replacing files of the same name. Raises FileError when there is no file to copy or a copy
+// fails; the files copied before stay.
+void CopyFiles(const QString& sourceFolder, const QString& targetFolder);
 
 // What the entry routine needs from the windows, so that it runs without them in tests.
 struct StartupWindows
