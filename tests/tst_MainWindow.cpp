@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QImage>
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
@@ -74,6 +76,7 @@ private slots:
     void deleteCar();
     void deleteWithoutSelectionDoesNothing();
     void wizardOpenings();
+    void carMadeFromATemplate();
 
 private:
     void openWindow();
@@ -115,8 +118,13 @@ void tst_MainWindow::init()
 void tst_MainWindow::cleanup()
 {
     mWindow.reset();
+    QList<QPointer<QWidget>> windows;
     for (QWidget* window : QApplication::topLevelWidgets())
-        delete window;
+        windows.append(window);
+    for (const QPointer<QWidget>& window : windows) {
+        if (window && !window->parentWidget())
+            delete window.data();
+    }
     VERIFY_BOXES(*mBoxes);
     mLaunches.reset();
     mBoxes.reset();
@@ -738,6 +746,36 @@ void tst_MainWindow::wizardOpenings()
     QCOMPARE(open, 3);
     // Opening a wizard rescans the list.
     QVERIFY(!framesVisible());
+}
+
+void tst_MainWindow::carMadeFromATemplate()
+{
+    mWorld->makeCar("rc");
+    mWorld->write("game/cars/rc/parameters.txt",
+                  "Name\t\t\"RC Sprinter\"\r\nObtain\t\t2\r\nModel\t0\t\"cars\\rc\\body.prm\"\r\n");
+    modMain::gSettings().setAuthor("Me");
+    openWindow();
+    clickCar("rc");
+    trigger("mnuPopUpTemplate");
+
+    frmCreateCarWizard* wizard = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<frmCreateCarWizard*>(w))
+            wizard = found;
+    }
+    QVERIFY(wizard);
+    QCOMPARE(wizard->findChild<QComboBox*>("cboCarNames")->currentText(), QStringLiteral("rc"));
+    QTest::keyClicks(wizard->findChild<QLineEdit*>("txtCarName"), "My Racer");
+    QTest::keyClicks(wizard->findChild<QLineEdit*>("txtDirName"), "myrc");
+    mBoxes->expect();
+    QTest::mouseClick(wizard->findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
+    QCOMPARE(mBoxes->only().title, QStringLiteral("Success!"));
+
+    trigger("Refresh");
+    QCOMPARE(childTexts(1), QStringList{"myrc (My Racer)"});
+    const QByteArray parameters = mWorld->read("game/cars/myrc/parameters.txt");
+    QVERIFY2(parameters.contains("\"cars\\myrc\\body.prm\""), parameters.constData());
+    QVERIFY2(parameters.contains("Name\t\t\"My Racer\""), parameters.constData());
 }
 
 QTEST_MAIN(tst_MainWindow)
