@@ -32,6 +32,7 @@ private slots:
     void okStores();
     void cancelAndEscChangeNothing();
     void rootOfEverything();
+    void longPathKeepsItsEnd();
     void unreadableFolderKeepsChooserUsable();
     void unreadyDriveKeepsChooserUsable();
 
@@ -248,6 +249,21 @@ void tst_GetDirectory::rootOfEverything()
     // Stripping the root's separator would leave nothing to show.
     QCOMPARE(label(), QStringLiteral("/"));
     QVERIFY(!button("cmdOK")->isEnabled());
+}
+
+void tst_GetDirectory::longPathKeepsItsEnd()
+{
+    const QString deep = mWorld->root() + QStringLiteral("/a-rather-long-folder-name") +
+                         QStringLiteral("/another_long_folder_without_blanks/Program-Files-x86") +
+                         QStringLiteral("/Games/Drovak-Game-Folder");
+    QVERIFY(QDir().mkpath(deep));
+    open(deep);
+    clickItem(QStringLiteral("Drovak-Game-Folder"));
+    // Too long for the label's three lines: it shows the end, the tooltip the whole.
+    QVERIFY2(label().size() < deep.size() &&
+                 label().endsWith(QStringLiteral("/Drovak-Game-Folder")),
+             qPrintable(label()));
+    QCOMPARE(mChooser->findChild<QLabel*>("lblCurrentPath")->toolTip(), deep);
 }
 
 void tst_GetDirectory::unreadableFolderKeepsChooserUsable()

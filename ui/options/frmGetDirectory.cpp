@@ -58,6 +58,22 @@ QString WhyDriveUnreadable(const QString& root)
     return WhyUnreadable(root);
 }
 
+// The label holds three lines; a longer path loses its start, which matters least, and the
+// whole path stays in the tooltip.
+QString FitInto(const QLabel* label, const QString& path)
+{
+    const QFontMetrics metrics(label->font());
+    const QRect room = label->contentsRect();
+    const auto fits = [&](const QString& text) {
+        const QRect needed = metrics.boundingRect(room, Qt::TextWordWrap, text);
+        return needed.height() <= room.height() && needed.width() <= room.width();
+    };
+    QString shown = path;
+    for (qsizetype keep = path.size() - 1; keep > 0 && !fits(shown); --keep)
+        shown = QStringLiteral("\u2026") + path.right(keep);
+    return shown;
+}
+
 } // namespace
 
 frmGetDirectory::frmGetDirectory(QWidget* parent) : QDialog(parent)
@@ -252,7 +268,8 @@ void frmGetDirectory::refreshFolderUnderTest()
     // The root of everything would be left with no name at all.
     if (shown.size() > 1 && shown.endsWith(QDir::separator()))
         shown.chop(1);
-    lblCurrentPath->setText(shown);
+    lblCurrentPath->setText(FitInto(lblCurrentPath, shown));
+    lblCurrentPath->setToolTip(shown);
     cmdOK->setEnabled(FileNames::IsPlainFile(FileNames::Resolve(mCurrent, kGameProgram)));
 }
 
