@@ -2,6 +2,7 @@
 #include "app/modMain.h"
 #include "platform/DesktopLauncher.h"
 #include "platform/MsgBox.h"
+#include "platform/QtFileOpenBox.h"
 #include "platform/QtMsgBoxPresenter.h"
 #include "ui/main/frmMain.h"
 #include "ui/options/frmOptions.h"
@@ -16,6 +17,8 @@ int main(int argc, char* argv[])
     MsgBox::SetPresenter(&presenter);
     DesktopLauncher launcher;
     Launcher::SetBackend(&launcher);
+    QtFileOpenBox fileOpenBox;
+    FileOpenBox::SetPresenter(&fileOpenBox);
 
     modMain::StartupWindows windows;
     windows.showOptions = [] { frmOptions::ShowShared(); };

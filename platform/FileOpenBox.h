@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The one way the program asks the user for a file to open. The windows install a presenter
+// that shows the desktop's file dialog; tests install one that answers from a queue of preset
+// file names and cancels. Without either, every box counts as cancelled, so the logic runs
+// headless.
+namespace FileOpenBox {
+
+class Presenter
+{
+public:
+    virtual ~Presenter() = default;
+    // The full path of the file chosen, or nothing when the user cancelled. startFile is the
+    // file the box opens on; empty leaves the start to the desktop.
+    virtual std::optional<QString> present(const QString& startFile) = 0;
+};
+
+// Shows a file-open box with no title, filter or options of its own.
+std::optional<QString> Show(const QString& startFile = {});
+
+// Not owned; nullptr restores the headless fallback. Returns the previous presenter.
+Presenter* SetPresenter(Presenter* presenter);
+
+} // namespace FileOpenBox

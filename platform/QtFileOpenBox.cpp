@@ -1,0 +1,13 @@
+#include "platform/QtFileOpenBox.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+std::optional<QString> QtFileOpenBox::present(const QString& startFile)
+{
+    const QString chosen =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), startFile);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/FileOpenBox.h"
+
+// Shows each box as the desktop's modal file dialog over the active window.
+class QtFileOpenBox : public FileOpenBox::Presenter
+{
+public:
+    std::optional<QString> present(const QString& startFile) override;
+};
