@@ -19,8 +19,6 @@
 
 namespace {
 
-QPointer<frmAbout> gShared;
-
 // The read of a registry value has room for this many bytes and no more.
 constexpr int kValueBufferSize = 1024;
 
@@ -193,21 +191,4 @@ void frmAbout::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-frmAbout* frmAbout::Shared()
-{
-    return gShared;
-}
-
-frmAbout* frmAbout::ShowShared()
-{
-    if (gShared) {
-        gShared->raise();
-    } else {
-        gShared = new frmAbout;
-        gShared->show();
-    }
-    gShared->activateWindow();
-    return gShared;
 }

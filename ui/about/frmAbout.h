@@ -2,6 +2,8 @@
 
 #include "platform/Registry.h"
 
+#include "ui/SharedWindow.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -9,16 +11,12 @@ class QPushButton;
 
 // The program's title, version and maker, with a link to the maker's site and a button that
 // starts the system-information tool. One instance, shown modeless.
-class frmAbout : public QDialog
+class frmAbout : public QDialog, public SharedWindow<frmAbout>
 {
     Q_OBJECT
+    friend class SharedWindow<frmAbout>;
 
 public:
-    // Shows the one instance, loading it first when it is not open; an open one comes forward.
-    static frmAbout* ShowShared();
-    // The open instance, or nullptr.
-    static frmAbout* Shared();
-
     // Finds the system-information tool through the registry and starts it, or tells the user
     // that it is unavailable.
     static void StartSysInfo();

@@ -21,8 +21,6 @@
 
 namespace {
 
-QPointer<frmGetDirectory> gShared;
-
 constexpr int kPathRole = Qt::UserRole;
 const QString kGameProgram = QStringLiteral("drovak.exe");
 
@@ -303,21 +301,4 @@ void frmGetDirectory::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-frmGetDirectory* frmGetDirectory::Shared()
-{
-    return gShared;
-}
-
-frmGetDirectory* frmGetDirectory::ShowShared()
-{
-    if (gShared) {
-        gShared->raise();
-    } else {
-        gShared = new frmGetDirectory;
-        gShared->show();
-    }
-    gShared->activateWindow();
-    return gShared;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/SharedWindow.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -11,15 +13,12 @@ class QTreeWidget;
 // Lets the user point Torvane at the game's folder: a drive list, the folder tree of the chosen
 // drive with one current (open) folder, and OK only for a folder that holds drovak.exe. One
 // instance, shown modeless; each opening starts afresh at the process's current folder.
-class frmGetDirectory : public QDialog
+class frmGetDirectory : public QDialog, public SharedWindow<frmGetDirectory>
 {
     Q_OBJECT
+    friend class SharedWindow<frmGetDirectory>;
 
 public:
-    static frmGetDirectory* ShowShared();
-    // The open instance, or nullptr.
-    static frmGetDirectory* Shared();
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -19,8 +19,6 @@
 
 namespace {
 
-QPointer<frmOptions> gShared;
-
 constexpr int kClientWidth = 5880;
 constexpr int kClientHeight = 4695;
 
@@ -201,21 +199,4 @@ void frmOptions::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-frmOptions* frmOptions::Shared()
-{
-    return gShared;
-}
-
-frmOptions* frmOptions::ShowShared()
-{
-    if (gShared) {
-        gShared->raise();
-    } else {
-        gShared = new frmOptions;
-        gShared->show();
-    }
-    gShared->activateWindow();
-    return gShared;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/SharedWindow.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -8,16 +10,12 @@ class cSettings;
 
 // Where the user sets the game folder, the two editors and the author name. One instance,
 // shown modeless; closing it unloads it, and the next opening fills it from gSettings again.
-class frmOptions : public QDialog
+class frmOptions : public QDialog, public SharedWindow<frmOptions>
 {
     Q_OBJECT
+    friend class SharedWindow<frmOptions>;
 
 public:
-    // Shows the one instance, loading it first when it is not open; an open one comes forward.
-    static frmOptions* ShowShared();
-    // The open instance, or nullptr.
-    static frmOptions* Shared();
-
     // The game-directory chooser confirmed a folder.
     void ShowGameFolder(const QString& folder);
 
