@@ -182,6 +182,7 @@ int main(int argc, char* argv[])
     for (int n : sizes) {
         QTemporaryDir root;
         MakeWorld(root.path(), n);
+        sync(); // the files just written must not be written back while the scan is timed
         modMain::SetAppPath(root.path() + QStringLiteral("/program"));
         modMain::gSettings().setDrovakDir(root.path() + QStringLiteral("/game"));
         const QByteArray carsFolder = QFile::encodeName(modMain::gSettings().CarDir());
