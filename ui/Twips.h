@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -12,9 +13,14 @@ inline int Twips(int twips)
     return int(std::lround(twips / 15.0));
 }
 
+inline QRect TwipsRect(int left, int top, int width, int height)
+{
+    return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
 inline void PlaceTwips(QWidget* widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
+    widget->setGeometry(TwipsRect(left, top, width, height));
 }
 
 // A font named by the layout, falling back to the desktop's sans serif at the same size when

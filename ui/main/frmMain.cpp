@@ -236,7 +236,7 @@ void frmMain::createToolbar()
     Toolbar1->setFont(TwipsFont(QStringLiteral("MS Sans Serif"), 8.25, false));
     addToolBar(Qt::TopToolBarArea, Toolbar1);
 
-    struct ButtonSpec
+    struct ToolbarEntry
     {
         const char* kind; // "button", "space" or "separator"
         const char* caption;
@@ -245,7 +245,7 @@ void frmMain::createToolbar()
         const char* tooltip;
         const char* image;
     };
-    static const ButtonSpec buttons[] = {
+    static const ToolbarEntry buttons[] = {
         {"button", "Refresh", "Refresh", "", "Refresh the car list", "refresh"},
         {"space", "", "", "", "", ""},
         {"button", "Make Car", "Add", "Create a new car", "Create a new car based on a current one",
@@ -262,8 +262,8 @@ void frmMain::createToolbar()
         {"separator", "", "", "", "", ""},
         {"button", "Run Drovak", "run", "Run the game!", "Play Drovak", "run"},
     };
-    for (const ButtonSpec& spec : buttons) {
-        const QLatin1String kind(spec.kind);
+    for (const ToolbarEntry& entry : buttons) {
+        const QLatin1String kind(entry.kind);
         if (kind == QLatin1String("separator")) {
             Toolbar1->addSeparator();
         } else if (kind == QLatin1String("space")) {
@@ -272,12 +272,12 @@ void frmMain::createToolbar()
             Toolbar1->addWidget(space);
         } else {
             QAction* action = Toolbar1->addAction(
-                QIcon(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(spec.image))),
-                QLatin1String(spec.caption));
-            action->setObjectName(QLatin1String(spec.key));
-            action->setData(QLatin1String(spec.key));
-            action->setToolTip(QLatin1String(spec.tooltip));
-            action->setStatusTip(QLatin1String(spec.description));
+                QIcon(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(entry.image))),
+                QLatin1String(entry.caption));
+            action->setObjectName(QLatin1String(entry.key));
+            action->setData(QLatin1String(entry.key));
+            action->setToolTip(QLatin1String(entry.tooltip));
+            action->setStatusTip(QLatin1String(entry.description));
             if (auto* tool = qobject_cast<QToolButton*>(Toolbar1->widgetForAction(action)))
                 tool->setMinimumSize(Twips(990), Twips(1020)); // wider if a caption needs it
         }

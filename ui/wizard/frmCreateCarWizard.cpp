@@ -8,6 +8,7 @@
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/MsgBox.h"
+#include "ui/Twips.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -19,12 +20,6 @@
 namespace {
 
 const QString kCarData = QStringLiteral("Zelmor Car Data");
-
-// Places are kept in twips, the unit the window was laid out in.
-QRect Twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 // Opening the list counts as a change of the template field, so it has to be seen.
 class TemplateComboBox : public QComboBox
@@ -112,7 +107,7 @@ frmCreateCarWizard::frmCreateCarWizard(QWidget* parent) : QDialog(parent)
 
 void frmCreateCarWizard::createControls()
 {
-    setFixedSize(7665 / 15, 5595 / 15);
+    setFixedSize(Twips(7665), Twips(5595));
 
     auto* image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));
@@ -125,26 +120,26 @@ void frmCreateCarWizard::createControls()
         QRect place;
         QString text;
     } labels[] = {
-        {"Label1", Twips(2640, 480, 4935, 615),
+        {"Label1", TwipsRect(2640, 480, 4935, 615),
          QStringLiteral("You have decided to create a new car from an existing one. Please answer "
                         "the following questions:")},
-        {"Label2", Twips(2640, 1440, 3855, 255),
+        {"Label2", TwipsRect(2640, 1440, 3855, 255),
          QStringLiteral("1) Choose a car directory as your template:")},
-        {"Label3", Twips(2640, 2400, 3855, 375),
+        {"Label3", TwipsRect(2640, 2400, 3855, 375),
          QStringLiteral("2) Choose a name for your new car:")},
-        {"Label4", Twips(2640, 3240, 4935, 975),
+        {"Label4", TwipsRect(2640, 3240, 4935, 975),
          QStringLiteral("3) Finally, choose a directory name. It should be a short name which "
                         "uniquely identifies your car in the Drovak car directory. It is "
                         "recommended that you NOT use spaces or special characters in this "
                         "field.")},
     };
     QList<QLabel*> made;
-    for (const auto& spec : labels) {
-        auto* label = new QLabel(spec.text, this);
-        label->setObjectName(QLatin1String(spec.name));
+    for (const auto& entry : labels) {
+        auto* label = new QLabel(entry.text, this);
+        label->setObjectName(QLatin1String(entry.name));
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setGeometry(spec.place);
+        label->setGeometry(entry.place);
         made << label;
     }
     SetLabelFont(made);
@@ -156,23 +151,23 @@ void frmCreateCarWizard::createControls()
     cboCarNames->setEditable(true);
     // Enter in the field must not add the typed text to the list.
     cboCarNames->setInsertPolicy(QComboBox::NoInsert);
-    cboCarNames->setGeometry(Twips(3960, 1800, 2175, 315));
+    cboCarNames->setGeometry(TwipsRect(3960, 1800, 2175, 315));
 
     txtCarName = new QLineEdit(this);
     txtCarName->setObjectName(QStringLiteral("txtCarName"));
-    txtCarName->setGeometry(Twips(3960, 2760, 3615, 285));
+    txtCarName->setGeometry(TwipsRect(3960, 2760, 3615, 285));
 
     txtDirName = new QLineEdit(this);
     txtDirName->setObjectName(QStringLiteral("txtDirName"));
-    txtDirName->setGeometry(Twips(3960, 4320, 3615, 285));
+    txtDirName->setGeometry(TwipsRect(3960, 4320, 3615, 285));
 
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(Twips(5280, 5040, 1095, 495));
+    cmdCancel->setGeometry(TwipsRect(5280, 5040, 1095, 495));
 
     cmdFinish = new QPushButton(QStringLiteral("Finish"), this);
     cmdFinish->setObjectName(QStringLiteral("cmdFinish"));
-    cmdFinish->setGeometry(Twips(6480, 5040, 1095, 495));
+    cmdFinish->setGeometry(TwipsRect(6480, 5040, 1095, 495));
     cmdFinish->setEnabled(false);
 
     // Enter in a field would otherwise press a button of the dialog's choosing, Cancel
