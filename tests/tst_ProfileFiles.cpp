@@ -30,79 +30,39 @@ void tst_ProfileFiles::read_data()
     QTest::addColumn<QString>("expected");
 
     const QString d = QStringLiteral("<default>");
-    QTest::newRow("CR LF lines") << QByteArray("[A]\r\nk=v\r\n") << "A"
-                                 << "k"
-                                 << "v";
-    QTest::newRow("LF lines") << QByteArray("[A]\nx=1\nk=v\n") << "A"
-                              << "k"
-                              << "v";
-    QTest::newRow("CR lines") << QByteArray("[A]\rx=1\rk=v") << "A"
-                              << "k"
-                              << "v";
-    QTest::newRow("blanks trimmed") << QByteArray(" \t[ A ] \r\n\t k \t=  v w \x1a\r\n") << "A"
-                                    << "k"
-                                    << "v w";
-    QTest::newRow("value holds =") << QByteArray("[A]\r\nk=a=b\r\n") << "A"
-                                   << "k"
-                                   << "a=b";
-    QTest::newRow("double quotes") << QByteArray("[A]\r\nk=\" v \"\r\n") << "A"
-                                   << "k"
-                                   << " v ";
-    QTest::newRow("single quotes") << QByteArray("[A]\r\nk='v'\r\n") << "A"
-                                   << "k"
-                                   << "v";
-    QTest::newRow("unmatched quotes kept") << QByteArray("[A]\r\nk='v\"\r\n") << "A"
-                                           << "k"
-                                           << "'v\"";
-    QTest::newRow("lone quote kept") << QByteArray("[A]\r\nk=\"\r\n") << "A"
-                                     << "k"
-                                     << "\"";
-    QTest::newRow("letter case ignored")
-        << QByteArray("[Zelmor Car Data]\r\nNAME=Blue\r\n") << "zelmor car data"
-        << "name"
-        << "Blue";
-    QTest::newRow("first of two keys") << QByteArray("[A]\r\nk=1\r\nK=2\r\n") << "A"
-                                       << "k"
-                                       << "1";
-    QTest::newRow("first of two sections") << QByteArray("[A]\r\nk=1\r\n[a]\r\nk=2\r\n") << "A"
-                                           << "k"
-                                           << "1";
-    QTest::newRow("key only in a later twin section")
-        << QByteArray("[A]\r\nx=1\r\n[A]\r\nk=2\r\n") << "A"
-        << "k" << d;
-    QTest::newRow("empty value is not the default") << QByteArray("[A]\r\nk=\r\n") << "A"
-                                                    << "k"
-                                                    << "";
-    QTest::newRow("missing key") << QByteArray("[A]\r\nx=1\r\n") << "A"
-                                 << "k" << d;
-    QTest::newRow("missing section") << QByteArray("[B]\r\nk=1\r\n") << "A"
-                                     << "k" << d;
-    QTest::newRow("key of the next section") << QByteArray("[A]\r\n[B]\r\nk=1\r\n") << "A"
-                                             << "k" << d;
-    QTest::newRow("entry before any section") << QByteArray("k=1\r\n[A]\r\n") << "A"
-                                              << "k" << d;
-    QTest::newRow("line without = is no entry") << QByteArray("[A]\r\nk\r\n") << "A"
-                                                << "k" << d;
-    QTest::newRow("comment is no entry") << QByteArray("[A]\r\n;k=1\r\n") << "A"
-                                         << "k" << d;
-    QTest::newRow("section name up to the last bracket") << QByteArray("[A]B]\r\nk=1\r\n") << "A]B"
-                                                         << "k"
-                                                         << "1";
-    QTest::newRow("Windows-1252") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80\r\n") << "A"
-                                  << "k" << QStringLiteral("Jérôme €");
-    QTest::newRow("254 characters") << QByteArray("[A]\r\nk=" + QByteArray(254, 'x')) << "A"
-                                    << "k" << QString(254, QLatin1Char('x'));
+    // clang-format off
+    QTest::newRow("CR LF lines") << QByteArray("[A]\r\nk=v\r\n") << "A" << "k" << "v";
+    QTest::newRow("LF lines") << QByteArray("[A]\nx=1\nk=v\n") << "A" << "k" << "v";
+    QTest::newRow("CR lines") << QByteArray("[A]\rx=1\rk=v") << "A" << "k" << "v";
+    QTest::newRow("blanks trimmed") << QByteArray(" \t[ A ] \r\n\t k \t=  v w \x1a\r\n") << "A" << "k" << "v w";
+    QTest::newRow("value holds =") << QByteArray("[A]\r\nk=a=b\r\n") << "A" << "k" << "a=b";
+    QTest::newRow("double quotes") << QByteArray("[A]\r\nk=\" v \"\r\n") << "A" << "k" << " v ";
+    QTest::newRow("single quotes") << QByteArray("[A]\r\nk='v'\r\n") << "A" << "k" << "v";
+    QTest::newRow("unmatched quotes kept") << QByteArray("[A]\r\nk='v\"\r\n") << "A" << "k" << "'v\"";
+    QTest::newRow("lone quote kept") << QByteArray("[A]\r\nk=\"\r\n") << "A" << "k" << "\"";
+    QTest::newRow("letter case ignored") << QByteArray("[Zelmor Car Data]\r\nNAME=Blue\r\n") << "zelmor car data" << "name" << "Blue";
+    QTest::newRow("first of two keys") << QByteArray("[A]\r\nk=1\r\nK=2\r\n") << "A" << "k" << "1";
+    QTest::newRow("first of two sections") << QByteArray("[A]\r\nk=1\r\n[a]\r\nk=2\r\n") << "A" << "k" << "1";
+    QTest::newRow("key only in a later twin section") << QByteArray("[A]\r\nx=1\r\n[A]\r\nk=2\r\n") << "A" << "k" << d;
+    QTest::newRow("empty value is not the default") << QByteArray("[A]\r\nk=\r\n") << "A" << "k" << "";
+    QTest::newRow("missing key") << QByteArray("[A]\r\nx=1\r\n") << "A" << "k" << d;
+    QTest::newRow("missing section") << QByteArray("[B]\r\nk=1\r\n") << "A" << "k" << d;
+    QTest::newRow("key of the next section") << QByteArray("[A]\r\n[B]\r\nk=1\r\n") << "A" << "k" << d;
+    QTest::newRow("entry before any section") << QByteArray("k=1\r\n[A]\r\n") << "A" << "k" << d;
+    QTest::newRow("line without = is no entry") << QByteArray("[A]\r\nk\r\n") << "A" << "k" << d;
+    QTest::newRow("comment is no entry") << QByteArray("[A]\r\n;k=1\r\n") << "A" << "k" << d;
+    QTest::newRow("section name up to the last bracket") << QByteArray("[A]B]\r\nk=1\r\n") << "A]B" << "k" << "1";
+    QTest::newRow("Windows-1252") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80\r\n") << "A" << "k" << QStringLiteral("Jérôme €");
+    QTest::newRow("254 characters") << QByteArray("[A]\r\nk=" + QByteArray(254, 'x')) << "A" << "k" << QString(254, QLatin1Char('x'));
+    // clang-format on
     QByteArray table("[Classify]\r\n");
     for (int i = 0; i < 40; ++i)
         table += "car" + QByteArray::number(i) + "=v" + QByteArray::number(i) + "\r\n";
-    QTest::newRow("long section, first of two keys") << table + "CAR5=twin\r\n"
-                                                     << "classify"
-                                                     << "Car5"
-                                                     << "v5";
-    QTest::newRow("long section, missing key") << table << "Classify"
-                                               << "car40" << d;
-    QTest::newRow("long value") << QByteArray("[A]\r\nk=" + QByteArray(70000, 'y') + "\r\n") << "A"
-                                << "k" << QString(70000, QLatin1Char('y'));
+    // clang-format off
+    QTest::newRow("long section, first of two keys") << table + "CAR5=twin\r\n" << "classify" << "Car5" << "v5";
+    QTest::newRow("long section, missing key") << table << "Classify" << "car40" << d;
+    QTest::newRow("long value") << QByteArray("[A]\r\nk=" + QByteArray(70000, 'y') + "\r\n") << "A" << "k" << QString(70000, QLatin1Char('y'));
+    // clang-format on
 }
 
 void tst_ProfileFiles::read()
@@ -134,50 +94,21 @@ void tst_ProfileFiles::write_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QByteArray>("after");
 
-    QTest::newRow("new file") << QByteArray() << "A"
-                              << "k"
-                              << "v" << QByteArray("[A]\r\nk=v\r\n");
-    QTest::newRow("replaced where it stands, other bytes kept")
-        << QByteArray("; head\n[a]\n  KEY = old ; x\nother=1\n") << "A"
-        << "key"
-        << "new" << QByteArray("; head\n[a]\nKEY=new\r\nother=1\n");
-    QTest::newRow("added after the section's last entry")
-        << QByteArray("[A]\r\nk=1\r\n\r\n; about B\r\n[B]\r\nx=2\r\n") << "A"
-        << "m"
-        << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n\r\n; about B\r\n[B]\r\nx=2\r\n");
-    QTest::newRow("added to an empty section") << QByteArray("[A]\r\n[B]\r\n") << "a"
-                                               << "m"
-                                               << "3" << QByteArray("[A]\r\nm=3\r\n[B]\r\n");
-    QTest::newRow("section header without line end") << QByteArray("[A]") << "A"
-                                                     << "m"
-                                                     << "3" << QByteArray("[A]\r\nm=3\r\n");
-    QTest::newRow("last entry without line end") << QByteArray("[A]\r\nk=1") << "A"
-                                                 << "m"
-                                                 << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n");
-    QTest::newRow("new section after a last line without line end")
-        << QByteArray("[A]\r\nk=1") << "B"
-        << "x"
-        << "v" << QByteArray("[A]\r\nk=1\r\n[B]\r\nx=v\r\n");
-    QTest::newRow("first of two sections") << QByteArray("[A]\r\nk=1\r\n[A]\r\nk=2\r\n") << "A"
-                                           << "k"
-                                           << "9" << QByteArray("[A]\r\nk=9\r\n[A]\r\nk=2\r\n");
-    QTest::newRow("first of two keys") << QByteArray("[A]\r\nk=1\r\nk=2\r\n") << "A"
-                                       << "k"
-                                       << "9" << QByteArray("[A]\r\nk=9\r\nk=2\r\n");
-    QTest::newRow("leading blanks of the value dropped")
-        << QByteArray("[A]\r\n") << "A"
-        << "k"
-        << " \t v " << QByteArray("[A]\r\nk=v \r\n");
-    QTest::newRow("empty value kept as an entry") << QByteArray("[A]\r\nk=1\r\n") << "A"
-                                                  << "k"
-                                                  << "" << QByteArray("[A]\r\nk=\r\n");
-    QTest::newRow("Windows-1252, ? for the rest")
-        << QByteArray() << "A"
-        << "k" << QStringLiteral("Jérôme € Ā 😀")
-        << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80 ? ?\r\n");
-    QTest::newRow("equal value leaves the file untouched") << QByteArray("[A]\n  k =  v\n") << "a"
-                                                           << "K"
-                                                           << "v" << QByteArray("[A]\n  k =  v\n");
+    // clang-format off
+    QTest::newRow("new file") << QByteArray() << "A" << "k" << "v" << QByteArray("[A]\r\nk=v\r\n");
+    QTest::newRow("replaced where it stands, other bytes kept") << QByteArray("; head\n[a]\n  KEY = old ; x\nother=1\n") << "A" << "key" << "new" << QByteArray("; head\n[a]\nKEY=new\r\nother=1\n");
+    QTest::newRow("added after the section's last entry") << QByteArray("[A]\r\nk=1\r\n\r\n; about B\r\n[B]\r\nx=2\r\n") << "A" << "m" << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n\r\n; about B\r\n[B]\r\nx=2\r\n");
+    QTest::newRow("added to an empty section") << QByteArray("[A]\r\n[B]\r\n") << "a" << "m" << "3" << QByteArray("[A]\r\nm=3\r\n[B]\r\n");
+    QTest::newRow("section header without line end") << QByteArray("[A]") << "A" << "m" << "3" << QByteArray("[A]\r\nm=3\r\n");
+    QTest::newRow("last entry without line end") << QByteArray("[A]\r\nk=1") << "A" << "m" << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n");
+    QTest::newRow("new section after a last line without line end") << QByteArray("[A]\r\nk=1") << "B" << "x" << "v" << QByteArray("[A]\r\nk=1\r\n[B]\r\nx=v\r\n");
+    QTest::newRow("first of two sections") << QByteArray("[A]\r\nk=1\r\n[A]\r\nk=2\r\n") << "A" << "k" << "9" << QByteArray("[A]\r\nk=9\r\n[A]\r\nk=2\r\n");
+    QTest::newRow("first of two keys") << QByteArray("[A]\r\nk=1\r\nk=2\r\n") << "A" << "k" << "9" << QByteArray("[A]\r\nk=9\r\nk=2\r\n");
+    QTest::newRow("leading blanks of the value dropped") << QByteArray("[A]\r\n") << "A" << "k" << " \t v " << QByteArray("[A]\r\nk=v \r\n");
+    QTest::newRow("empty value kept as an entry") << QByteArray("[A]\r\nk=1\r\n") << "A" << "k" << "" << QByteArray("[A]\r\nk=\r\n");
+    QTest::newRow("Windows-1252, ? for the rest") << QByteArray() << "A" << "k" << QStringLiteral("Jérôme € Ā 😀") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80 ? ?\r\n");
+    QTest::newRow("equal value leaves the file untouched") << QByteArray("[A]\n  k =  v\n") << "a" << "K" << "v" << QByteArray("[A]\n  k =  v\n");
+    // clang-format on
 }
 
 void tst_ProfileFiles::write()

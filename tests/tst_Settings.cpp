@@ -31,29 +31,12 @@ void tst_Settings::load_data()
     QTest::addColumn<QString>("textEditor");
     QTest::addColumn<QString>("author");
 
-    QTest::newRow("all entries")
-        << QByteArray("[directories]\r\nexepath=/games/Drovak\r\n[Applications]\r\n"
-                      "ImageEditor=/usr/bin/paint\r\nTextEditor=/usr/bin/edit\r\n"
-                      "[UserInfo]\r\nName=J\xe9r\xf4me\r\n")
-        << "/games/Drovak"
-        << "/games/Drovak/cars"
-        << "/usr/bin/paint"
-        << "/usr/bin/edit" << QStringLiteral("Jérôme");
-    QTest::newRow("no Directories section") << QByteArray("[UserInfo]\r\nName=me\r\n") << ""
-                                            << "/cars"
-                                            << ""
-                                            << ""
-                                            << "me";
-    QTest::newRow("empty file") << QByteArray("") << ""
-                                << "/cars"
-                                << ""
-                                << ""
-                                << "";
-    QTest::newRow("game folder at the root") << QByteArray("[Directories]\r\nEXEPath=/\r\n") << "/"
-                                             << "//cars"
-                                             << ""
-                                             << ""
-                                             << "";
+    // clang-format off
+    QTest::newRow("all entries") << QByteArray("[directories]\r\nexepath=/games/Drovak\r\n[Applications]\r\n" "ImageEditor=/usr/bin/paint\r\nTextEditor=/usr/bin/edit\r\n" "[UserInfo]\r\nName=J\xe9r\xf4me\r\n") << "/games/Drovak" << "/games/Drovak/cars" << "/usr/bin/paint" << "/usr/bin/edit" << QStringLiteral("Jérôme");
+    QTest::newRow("no Directories section") << QByteArray("[UserInfo]\r\nName=me\r\n") << "" << "/cars" << "" << "" << "me";
+    QTest::newRow("empty file") << QByteArray("") << "" << "/cars" << "" << "" << "";
+    QTest::newRow("game folder at the root") << QByteArray("[Directories]\r\nEXEPath=/\r\n") << "/" << "//cars" << "" << "" << "";
+    // clang-format on
 }
 
 void tst_Settings::load()
@@ -74,14 +57,12 @@ void tst_Settings::gameFolderDerivesCarsFolder_data()
 {
     QTest::addColumn<QString>("drovakDir");
     QTest::addColumn<QString>("carDir");
-    QTest::newRow("folder") << "/home/me/Drovak"
-                            << "/home/me/Drovak/cars";
-    QTest::newRow("trailing separator kept") << "/home/me/Drovak/"
-                                             << "/home/me/Drovak//cars";
-    QTest::newRow("root") << "/"
-                          << "//cars";
-    QTest::newRow("empty") << ""
-                           << "/cars";
+    // clang-format off
+    QTest::newRow("folder") << "/home/me/Drovak" << "/home/me/Drovak/cars";
+    QTest::newRow("trailing separator kept") << "/home/me/Drovak/" << "/home/me/Drovak//cars";
+    QTest::newRow("root") << "/" << "//cars";
+    QTest::newRow("empty") << "" << "/cars";
+    // clang-format on
 }
 
 void tst_Settings::gameFolderDerivesCarsFolder()
@@ -115,8 +96,10 @@ void tst_Settings::saveFailureRaises_data()
 {
     QTest::addColumn<QString>("iniPath"); // under the world's root
     QTest::addColumn<bool>("folderInPlace");
+    // clang-format off
     QTest::newRow("missing folder") << "none/torvane.ini" << false;
     QTest::newRow("folder in the file's place") << "program/torvane.ini" << true;
+    // clang-format on
 }
 
 void tst_Settings::saveFailureRaises()

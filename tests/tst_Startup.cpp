@@ -48,20 +48,13 @@ void tst_Startup::runs_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("icon");
 
-    QTest::newRow("no settings file") << QByteArray() << int(Run::Aborted) << "Program Aborted"
-                                      << kAbortText << int(MsgBox::Icon::Exclamation);
-    QTest::newRow("a folder named like the settings file")
-        << QByteArray("<folder>") << int(Run::Aborted) << "Program Aborted" << kAbortText
-        << int(MsgBox::Icon::Exclamation);
-    QTest::newRow("empty settings file")
-        << QByteArray("") << int(Run::FirstRun) << "Welcome to Zelmor Torvane!" << kWelcomeText
-        << int(MsgBox::Icon::Information);
-    QTest::newRow("empty game folder")
-        << QByteArray("[Directories]\r\nEXEPath=\r\n") << int(Run::FirstRun)
-        << "Welcome to Zelmor Torvane!" << kWelcomeText << int(MsgBox::Icon::Information);
-    QTest::newRow("game folder that does not exist")
-        << QByteArray("[Directories]\r\nEXEPath=/no/such/folder\r\n") << int(Run::Normal) << ""
-        << "" << 0;
+    // clang-format off
+    QTest::newRow("no settings file") << QByteArray() << int(Run::Aborted) << "Program Aborted" << kAbortText << int(MsgBox::Icon::Exclamation);
+    QTest::newRow("a folder named like the settings file") << QByteArray("<folder>") << int(Run::Aborted) << "Program Aborted" << kAbortText << int(MsgBox::Icon::Exclamation);
+    QTest::newRow("empty settings file") << QByteArray("") << int(Run::FirstRun) << "Welcome to Zelmor Torvane!" << kWelcomeText << int(MsgBox::Icon::Information);
+    QTest::newRow("empty game folder") << QByteArray("[Directories]\r\nEXEPath=\r\n") << int(Run::FirstRun) << "Welcome to Zelmor Torvane!" << kWelcomeText << int(MsgBox::Icon::Information);
+    QTest::newRow("game folder that does not exist") << QByteArray("[Directories]\r\nEXEPath=/no/such/folder\r\n") << int(Run::Normal) << "" << "" << 0;
+    // clang-format on
 }
 
 void tst_Startup::runs()

@@ -28,51 +28,22 @@ void tst_TextAndNames::replaceAll_data()
     QTest::addColumn<QString>("replacement");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("bars to line breaks") << "one|two|three"
-                                         << "|"
-                                         << "\r\n"
-                                         << "one\r\ntwo\r\nthree";
-    QTest::newRow("line breaks to bars") << "one\r\ntwo\r\nthree"
-                                         << "\r\n"
-                                         << "|"
-                                         << "one|two|three";
-    QTest::newRow("adjacent occurrences") << "a||b"
-                                          << "|"
-                                          << "\r\n"
-                                          << "a\r\n\r\nb";
-    QTest::newRow("not found") << "abc"
-                               << "|"
-                               << "\r\n"
-                               << "abc";
-    QTest::newRow("whole text") << "abc"
-                                << "abc"
-                                << "xy"
-                                << "xy";
-    QTest::newRow("no overlap") << "aaa"
-                                << "aa"
-                                << "b"
-                                << "ba";
-    QTest::newRow("replacement holds find") << "a-a"
-                                            << "a"
-                                            << "aa"
-                                            << "aa-aa";
-    QTest::newRow("letter case matters") << "cars\\RC\\x cars\\rc\\y"
-                                         << "\\rc\\"
-                                         << "\\myrc\\"
-                                         << "cars\\RC\\x cars\\myrc\\y";
-    QTest::newRow("empty find") << "abc"
-                                << ""
-                                << "x"
-                                << "abc";
-    QTest::newRow("empty text") << ""
-                                << "|"
-                                << "x"
-                                << "";
+    // clang-format off
+    QTest::newRow("bars to line breaks") << "one|two|three" << "|" << "\r\n" << "one\r\ntwo\r\nthree";
+    QTest::newRow("line breaks to bars") << "one\r\ntwo\r\nthree" << "\r\n" << "|" << "one|two|three";
+    QTest::newRow("adjacent occurrences") << "a||b" << "|" << "\r\n" << "a\r\n\r\nb";
+    QTest::newRow("not found") << "abc" << "|" << "\r\n" << "abc";
+    QTest::newRow("whole text") << "abc" << "abc" << "xy" << "xy";
+    QTest::newRow("no overlap") << "aaa" << "aa" << "b" << "ba";
+    QTest::newRow("replacement holds find") << "a-a" << "a" << "aa" << "aa-aa";
+    QTest::newRow("letter case matters") << "cars\\RC\\x cars\\rc\\y" << "\\rc\\" << "\\myrc\\" << "cars\\RC\\x cars\\myrc\\y";
+    QTest::newRow("empty find") << "abc" << "" << "x" << "abc";
+    QTest::newRow("empty text") << "" << "|" << "x" << "";
+    // clang-format on
     const QString big(40000, QLatin1Char('.'));
-    QTest::newRow("beyond 32767 characters") << big + "|" + big + "|"
-                                             << "|"
-                                             << "\r\n"
-                                             << big + "\r\n" + big + "\r\n";
+    // clang-format off
+    QTest::newRow("beyond 32767 characters") << big + "|" + big + "|" << "|" << "\r\n" << big + "\r\n" + big + "\r\n";
+    // clang-format on
 }
 
 void tst_TextAndNames::replaceAll()
@@ -103,13 +74,12 @@ void tst_TextAndNames::codePage_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("whole");
 
-    QTest::newRow("accents") << QStringLiteral("Jérôme Câline")
-                             << QByteArray("J\xe9r\xf4me C\xe2line") << true;
-    QTest::newRow("euro, dashes and quotes")
-        << QStringLiteral("€–“”Ÿ") << QByteArray("\x80\x96\x93\x94\x9f") << true;
+    // clang-format off
+    QTest::newRow("accents") << QStringLiteral("Jérôme Câline") << QByteArray("J\xe9r\xf4me C\xe2line") << true;
+    QTest::newRow("euro, dashes and quotes") << QStringLiteral("€–“”Ÿ") << QByteArray("\x80\x96\x93\x94\x9f") << true;
     QTest::newRow("outside the code page") << QStringLiteral("aĀb") << QByteArray("a?b") << false;
-    QTest::newRow("one ? for a pair of surrogates")
-        << QStringLiteral("a😀b") << QByteArray("a?b") << false;
+    QTest::newRow("one ? for a pair of surrogates") << QStringLiteral("a😀b") << QByteArray("a?b") << false;
+    // clang-format on
 }
 
 void tst_TextAndNames::codePage()
@@ -131,24 +101,16 @@ void tst_TextAndNames::resolve_data()
     QTest::addColumn<QString>("expected"); // the real name, or the name asked for
     QTest::addColumn<bool>("plainFile");
 
-    QTest::newRow("exact") << QStringList{"car.bmp"} << "car.bmp"
-                           << "car.bmp" << true;
-    QTest::newRow("other letter case") << QStringList{"CAR.BMP"} << "car.bmp"
-                                       << "CAR.BMP" << true;
-    QTest::newRow("exact wins over other case")
-        << QStringList{"README.TXT", "readme.txt"} << "readme.txt"
-        << "readme.txt" << true;
-    QTest::newRow("first in byte order")
-        << QStringList{"ReadMe.txt", "README.txt", "readme.TXT"} << "readme.txt"
-        << "README.txt" << true;
-    QTest::newRow("nothing matches") << QStringList{"other.txt"} << "readme.txt"
-                                     << "readme.txt" << false;
-    QTest::newRow("a folder is no plain file") << QStringList{"Photo.jpg/"} << "photo.jpg"
-                                               << "Photo.jpg" << false;
-    QTest::newRow("hidden file") << QStringList{".Hidden"} << ".hidden"
-                                 << ".Hidden" << true;
-    QTest::newRow("accented name") << QStringList{"ÉTÉ.jpg"} << "été.jpg"
-                                   << "ÉTÉ.jpg" << true;
+    // clang-format off
+    QTest::newRow("exact") << QStringList{"car.bmp"} << "car.bmp" << "car.bmp" << true;
+    QTest::newRow("other letter case") << QStringList{"CAR.BMP"} << "car.bmp" << "CAR.BMP" << true;
+    QTest::newRow("exact wins over other case") << QStringList{"README.TXT", "readme.txt"} << "readme.txt" << "readme.txt" << true;
+    QTest::newRow("first in byte order") << QStringList{"ReadMe.txt", "README.txt", "readme.TXT"} << "readme.txt" << "README.txt" << true;
+    QTest::newRow("nothing matches") << QStringList{"other.txt"} << "readme.txt" << "readme.txt" << false;
+    QTest::newRow("a folder is no plain file") << QStringList{"Photo.jpg/"} << "photo.jpg" << "Photo.jpg" << false;
+    QTest::newRow("hidden file") << QStringList{".Hidden"} << ".hidden" << ".Hidden" << true;
+    QTest::newRow("accented name") << QStringList{"ÉTÉ.jpg"} << "été.jpg" << "ÉTÉ.jpg" << true;
+    // clang-format on
 }
 
 void tst_TextAndNames::resolve()
