@@ -3,42 +3,21 @@
 #include "platform/Registry.h"
 
 #include <QHash>
-#include <QList>
-#include <QSet>
-#include <QString>
 
-// A registry with the values a test puts in it. Installs itself while it lives.
-class FakeRegistry : public Registry::Backend
+// The local machine's registry holding the string values a test puts in it, each under its key
+// name, a backslash and its value name. Installs itself while it lives.
+struct FakeRegistry : Registry::Backend
 {
-public:
-    struct Lookup
+    FakeRegistry() { Registry::SetBackend(this); }
+    ~FakeRegistry() override { Registry::SetBackend(nullptr); }
+    std::optional<Registry::Value> read(Registry::Root root, const QString& key,
+                                        const QString& value, std::uint32_t) override
     {
-        Registry::Root root;
-        QString keyName;
-        QString valueName;
-        std::uint32_t access;
-    };
+        const QString path = key + QLatin1Char('\\') + value;
+        if (root != Registry::kLocalMachine || !strings.contains(path))
+            return std::nullopt;
+        return Registry::Value{Registry::kTypeString, strings.value(path)};
+    }
 
-    FakeRegistry();
-    ~FakeRegistry() override;
-
-    void set(Registry::Root root, const QString& keyName, const QString& valueName,
-             Registry::Value value);
-    // A string value stored with its terminating zero byte, as the platform stores them.
-    void setString(Registry::Root root, const QString& keyName, const QString& valueName,
-                   const QByteArray& text);
-    // The key opens for reading only: asking for more rights fails.
-    void makeReadOnly(Registry::Root root, const QString& keyName);
-
-    std::optional<Registry::Value> read(Registry::Root root, const QString& keyName,
-                                        const QString& valueName, std::uint32_t access) override;
-    const QList<Lookup>& lookups() const { return mLookups; }
-
-private:
-    static QString keyOf(Registry::Root root, const QString& keyName);
-
-    Registry::Backend* mPrevious;
-    QHash<QString, QHash<QString, Registry::Value>> mKeys; // key -> folded value name -> value
-    QSet<QString> mReadOnly;
-    QList<Lookup> mLookups;
+    QHash<QString, QByteArray> strings; // the bytes as stored, a terminating zero byte included
 };
