@@ -34,10 +34,10 @@ QByteArray CarInfo(const QByteArray& name, const QByteArray& more = {})
     return "[Zelmor Car Data]\r\nName=" + name + "\r\n" + more;
 }
 
-void SavePicture(const QString& path, Qt::GlobalColor color)
+void SavePicture(const QString& path, int width)
 {
-    QImage image(8, 8, QImage::Format_RGB32);
-    image.fill(color);
+    QImage image(width, 8, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
     image.save(path, path.endsWith("bmp", Qt::CaseInsensitive) ? "BMP" : "JPG");
 }
 
@@ -99,7 +99,7 @@ void tst_MainWindow::init()
 {
     mWorkingFolder = QDir::currentPath();
     mWorld = std::make_unique<TestWorld>();
-    SavePicture(mWorld->programDir() + "/notfound.jpg", Qt::gray);
+    SavePicture(mWorld->programDir() + "/notfound.jpg", 30);
     mWorld->loadSettings();
     mBoxes = std::make_unique<MsgBoxRecorder>();
     mLaunches = std::make_unique<LauncherRecorder>();
@@ -175,7 +175,8 @@ bool tst_MainWindow::carButtonsEnabled() const
 
 bool tst_MainWindow::framesVisible() const
 {
-    return control<QGroupBox>("fraInfo")->isVisible() && control<QGroupBox>("fraImage")->isVisible();
+    return control<QGroupBox>("fraInfo")->isVisible() &&
+           control<QGroupBox>("fraImage")->isVisible();
 }
 
 void tst_MainWindow::layout()
@@ -252,7 +253,8 @@ void tst_MainWindow::scan()
 void tst_MainWindow::selection()
 {
     mWorld->makeCar("rc", CarInfo("Ignored"));
-    mWorld->makeCar("myrc", CarInfo("My RC", "Author=Me\r\nOriginalSkin=rc\r\nDescription=a|b\r\n"));
+    mWorld->makeCar("myrc",
+                    CarInfo("My RC", "Author=Me\r\nOriginalSkin=rc\r\nDescription=a|b\r\n"));
     mWorld->write("game/cars/myrc/ReadMe.TXT", "x");
     openWindow();
 
@@ -288,44 +290,32 @@ void tst_MainWindow::selection()
 
 void tst_MainWindow::picture_data()
 {
-    QTest::addColumn<QStringList>("files"); // "name:colour"
-    QTest::addColumn<int>("shown");         // the colour shown, or 0 for an empty box
+    // Each picture has a size of its own: a photo 10 pixels wide, a skin 20, the fallback 30.
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("shown"); // the width shown, or 0 for an empty box
 
     // clang-format off
-    QTest::newRow("photo before skin") << QStringList{"MYRC.JPG:red", "car.bmp:green"} << int(Qt::red);
-    QTest::newRow("skin") << QStringList{"CAR.BMP:green"} << int(Qt::green);
-    QTest::newRow("neither: the fallback") << QStringList{} << int(Qt::gray);
-    QTest::newRow("undecodable photo") << QStringList{"myrc.jpg:broken", "car.bmp:green"} << 0;
+    QTest::newRow("photo before skin") << QStringList{"MYRC.JPG", "car.bmp"} << 10;
+    QTest::newRow("skin") << QStringList{"CAR.BMP"} << 20;
+    QTest::newRow("neither: the fallback") << QStringList{} << 30;
+    QTest::newRow("undecodable photo") << QStringList{"myrc.jpg:broken", "car.bmp"} << 0;
     // clang-format on
 }
 
 void tst_MainWindow::picture()
 {
     QFETCH(QStringList, files);
-    QFETCH(int, shown);
     QDir().mkpath(mWorld->carDir("myrc"));
     for (const QString& file : files) {
         const QString path = mWorld->carDir("myrc") + "/" + file.section(':', 0, 0);
-        const QString colour = file.section(':', 1);
-        if (colour == "broken")
+        if (file.endsWith(":broken"))
             mWorld->write("game/cars/myrc/" + file.section(':', 0, 0), "not a picture");
         else
-            SavePicture(path, colour == "red" ? Qt::red : Qt::green);
+            SavePicture(path, path.endsWith("bmp", Qt::CaseInsensitive) ? 20 : 10);
     }
     openWindow();
     clickNode(node("myrc"));
-
-    const QPixmap pixmap = control<QLabel>("imgSkin")->pixmap();
-    if (shown == 0) {
-        QVERIFY(pixmap.isNull());
-    } else {
-        const QColor colour = pixmap.toImage().pixelColor(4, 4);
-        const QColor expected{Qt::GlobalColor(shown)};
-        QVERIFY2(qAbs(colour.red() - expected.red()) + qAbs(colour.green() - expected.green()) +
-                         qAbs(colour.blue() - expected.blue()) <
-                     90,
-                 qPrintable(colour.name()));
-    }
+    QTEST(control<QLabel>("imgSkin")->pixmap().width(), "shown");
     // The rest of the selection completes whatever the picture.
     QVERIFY(carButtonsEnabled());
 }
@@ -545,9 +535,10 @@ void tst_MainWindow::deleteCar()
         QCOMPARE(first.text, QStringLiteral("This is an actual game car and cannot be deleted."));
     } else {
         QCOMPARE(first.title, QStringLiteral("Warning!"));
-        QCOMPARE(first.text, QStringLiteral("Are you sure you want to delete '%1'? All of its files "
-                                            "will be PERMANENTLY deleted!")
-                                 .arg(car));
+        QCOMPARE(first.text,
+                 QStringLiteral("Are you sure you want to delete '%1'? All of its files "
+                                "will be PERMANENTLY deleted!")
+                     .arg(car));
         QCOMPARE(first.buttons, MsgBox::Buttons::YesNo);
     }
     const QFileInfo folder(mWorld->carDir(car));
