@@ -377,7 +377,8 @@ void frmMain::changeEvent(QEvent* event)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == imgSkin && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == imgSkin && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         SkinCommand();
         return true;
     }
