@@ -6,6 +6,7 @@
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/MsgBox.h"
+#include "platform/TextLines.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -138,18 +139,10 @@ QByteArray RewriteLines(const QByteArray& bytes, QByteArrayView keyword,
 {
     QByteArray out;
     out.reserve(bytes.size() + bytes.size() / 8 + 2);
-    const qsizetype n = bytes.size();
-    qsizetype begin = 0;
-    while (begin < n) {
-        qsizetype end = begin;
-        while (end < n && bytes[end] != '\r' && bytes[end] != '\n')
-            ++end;
-        const QByteArrayView line = QByteArrayView(bytes).sliced(begin, end - begin);
+    for (const TextLines::Line& l : TextLines::Split(bytes)) {
+        const QByteArrayView line = QByteArrayView(bytes).sliced(l.begin, l.contentEnd - l.begin);
         out.append(StartsAfterSpaces(line, keyword) ? QByteArrayView(replacement) : line);
         out.append("\r\n");
-        if (end + 1 < n && bytes[end] == '\r' && bytes[end + 1] == '\n')
-            ++end;
-        begin = end + 1;
     }
     return out;
 }
@@ -163,9 +156,10 @@ bool RewriteParams(const QString& carFolder, QByteArrayView keyword, const QByte
     const QString current = FileNames::Resolve(folder, QStringLiteral("parameters.txt"));
     const QString backup = FileNames::Resolve(folder, QStringLiteral("parameters.bak"));
     try {
-        WriteBytes(backup, ReadBytes(current));
+        const QByteArray original = ReadBytes(current);
+        WriteBytes(backup, original);
         DeleteForced(current);
-        WriteBytes(current, RewriteLines(ReadBytes(backup), keyword, replacement));
+        WriteBytes(current, RewriteLines(original, keyword, replacement));
     } catch (const FileError& error) {
         return Report(error);
     }

@@ -3,6 +3,7 @@
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/ScanScope.h"
+#include "platform/TextLines.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,35 +58,7 @@ bool SameNames(QByteArrayView a, QByteArrayView b)
     return SameName(a, Cp1252::ToUnicode(b));
 }
 
-// One line of a profile file: its text runs from begin to contentEnd, its line end (CR, LF
-// or CR LF; none on a last line without one) from contentEnd to end.
-struct Line
-{
-    qsizetype begin = 0;
-    qsizetype contentEnd = 0;
-    qsizetype end = 0;
-};
-
-QList<Line> SplitLines(const QByteArray& bytes)
-{
-    QList<Line> lines;
-    const qsizetype n = bytes.size();
-    qsizetype begin = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        qsizetype end = i + 1;
-        if (c == '\r' && end < n && bytes[end] == '\n')
-            ++end;
-        lines.append({begin, i, end});
-        begin = end;
-        i = end - 1;
-    }
-    if (begin < n)
-        lines.append({begin, n, n});
-    return lines;
-}
+using TextLines::Line;
 
 // The section name of a section line, or nothing for any other line.
 std::optional<QByteArrayView> SectionName(QByteArrayView text)
@@ -182,7 +155,7 @@ Profile Profile::Parse(const QByteArray& bytes)
     Profile profile;
     profile.mBytes = bytes;
     Section* section = nullptr; // null before the first section and in a later twin section
-    for (const Line& line : SplitLines(profile.mBytes)) {
+    for (const Line& line : TextLines::Split(profile.mBytes)) {
         const QByteArrayView text = Trimmed(
             QByteArrayView(profile.mBytes).sliced(line.begin, line.contentEnd - line.begin));
         if (const auto name = SectionName(text)) {
@@ -304,7 +277,7 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
         bytes = current.readAll();
     }
 
-    const QList<Line> lines = SplitLines(bytes);
+    const QList<Line> lines = TextLines::Split(bytes);
     const Place place = Locate(bytes, lines, section, key);
     const QByteArray newValue = WithoutLeadingBlanks(Cp1252::FromUnicode(value)).toByteArray();
     static const QByteArray crlf("\r\n");

@@ -494,7 +494,7 @@ void frmMain::NodeClick(QTreeWidgetItem* node)
 
     if (car->HasPhoto())
         ShowPicture(photoPath);
-    else if (!FileNames::EntryExists(skinPath))
+    else if (listing.find(QStringLiteral("car.bmp")).isEmpty())
         ShowPicture(FileNames::Join(modMain::AppPath(), QStringLiteral("notfound.jpg")));
     else
         ShowPicture(skinPath);
@@ -628,18 +628,20 @@ void frmMain::StartTextEditor(const QString& file)
 
 void frmMain::EditParameters()
 {
-    if (!mSelectedCar)
-        return;
-    const QString folder = FileNames::Join(gSettings().CarDir(), mSelectedCar->DirectoryName());
-    StartTextEditor(FileNames::Resolve(folder, QStringLiteral("parameters.txt")));
+    EditCarFile(QStringLiteral("parameters.txt"));
 }
 
 void frmMain::ReadMeCommand()
 {
+    EditCarFile(QStringLiteral("readme.txt"));
+}
+
+void frmMain::EditCarFile(const QString& name)
+{
     if (!mSelectedCar)
         return;
     const QString folder = FileNames::Join(gSettings().CarDir(), mSelectedCar->DirectoryName());
-    StartTextEditor(FileNames::Resolve(folder, QStringLiteral("readme.txt")));
+    StartTextEditor(FileNames::Resolve(folder, name));
 }
 
 void frmMain::SkinCommand()

@@ -77,6 +77,8 @@ private:
     // Starts a text editor on file; an empty or missing editor gets the "No Editor Specified"
     // message, any other failed start a message naming what could not be started.
     void StartTextEditor(const QString& file);
+    // The selected car's file of that name, in the text editor.
+    void EditCarFile(const QString& name);
     // The key of the tree's selected node when it is a car; empty otherwise.
     QString SelectedCarNodeKey() const;
     bool IsBranch(const QTreeWidgetItem* node) const;
