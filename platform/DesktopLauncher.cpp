@@ -5,9 +5,10 @@
 #include <QUrl>
 
 Launcher::Result DesktopLauncher::startProgram(const QString& program, const QStringList& arguments,
-                                               const QString& workingFolder)
+                                               const QString& workingFolder,
+                                               const QStringList& environment)
 {
-    return Launcher::StartDetached(program, arguments, workingFolder);
+    return Launcher::StartDetached(program, arguments, workingFolder, environment);
 }
 
 Launcher::Result DesktopLauncher::openFolder(const QString& folder)

@@ -7,7 +7,8 @@ class DesktopLauncher : public Launcher::Backend
 {
 public:
     Launcher::Result startProgram(const QString& program, const QStringList& arguments,
-                                  const QString& workingFolder) override;
+                                  const QString& workingFolder,
+                                  const QStringList& environment) override;
     Launcher::Result openFolder(const QString& folder) override;
     Launcher::Result openUrl(const QString& address) override;
 };

@@ -11,9 +11,9 @@ class PlainBackend : public Backend
 {
 public:
     Result startProgram(const QString& program, const QStringList& arguments,
-                        const QString& workingFolder) override
+                        const QString& workingFolder, const QStringList& environment) override
     {
-        return StartDetached(program, arguments, workingFolder);
+        return StartDetached(program, arguments, workingFolder, environment);
     }
     Result openFolder(const QString& folder) override
     {
@@ -32,7 +32,7 @@ Backend* gBackend = &gPlain;
 } // namespace
 
 Result StartDetached(const QString& program, const QStringList& arguments,
-                     const QString& workingFolder)
+                     const QString& workingFolder, const QStringList& environment)
 {
     if (program.isEmpty())
         return {false, QStringLiteral("No program was given to start.")};
@@ -41,6 +41,15 @@ Result StartDetached(const QString& program, const QStringList& arguments,
     process.setArguments(arguments);
     if (!workingFolder.isEmpty())
         process.setWorkingDirectory(workingFolder);
+    if (!environment.isEmpty()) {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        for (const QString& entry : environment) {
+            const qsizetype equals = entry.indexOf(QLatin1Char('='));
+            if (equals > 0)
+                variables.insert(entry.left(equals), entry.mid(equals + 1));
+        }
+        process.setProcessEnvironment(variables);
+    }
     if (process.startDetached())
         return {true, {}};
     return {false, QStringLiteral("Could not start %1:\n%2")
@@ -48,9 +57,9 @@ Result StartDetached(const QString& program, const QStringList& arguments,
 }
 
 Result StartProgram(const QString& program, const QStringList& arguments,
-                    const QString& workingFolder)
+                    const QString& workingFolder, const QStringList& environment)
 {
-    return gBackend->startProgram(program, arguments, workingFolder);
+    return gBackend->startProgram(program, arguments, workingFolder, environment);
 }
 
 Result OpenFolder(const QString& folder)

@@ -21,14 +21,15 @@ class Backend
 public:
     virtual ~Backend() = default;
     virtual Result startProgram(const QString& program, const QStringList& arguments,
-                                const QString& workingFolder) = 0;
+                                const QString& workingFolder, const QStringList& environment) = 0;
     virtual Result openFolder(const QString& folder) = 0;
     virtual Result openUrl(const QString& address) = 0;
 };
 
-// Starts the program detached, without waiting for it.
+// Starts the program detached, without waiting for it. environment holds NAME=value entries
+// added to (or replacing those of) the program's own environment.
 Result StartProgram(const QString& program, const QStringList& arguments = {},
-                    const QString& workingFolder = {});
+                    const QString& workingFolder = {}, const QStringList& environment = {});
 Result OpenFolder(const QString& folder);
 Result OpenUrl(const QString& address);
 
@@ -38,6 +39,6 @@ Backend* SetBackend(Backend* backend);
 
 // The plain backend's program start, for backends that only add to it.
 Result StartDetached(const QString& program, const QStringList& arguments,
-                     const QString& workingFolder);
+                     const QString& workingFolder, const QStringList& environment);
 
 } // namespace Launcher

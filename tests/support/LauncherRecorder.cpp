@@ -15,17 +15,18 @@ Launcher::Result LauncherRecorder::record(Call call)
 
 Launcher::Result LauncherRecorder::startProgram(const QString& program,
                                                 const QStringList& arguments,
-                                                const QString& workingFolder)
+                                                const QString& workingFolder,
+                                                const QStringList& environment)
 {
-    return record({Kind::Program, program, arguments, workingFolder});
+    return record({Kind::Program, program, arguments, workingFolder, environment});
 }
 
 Launcher::Result LauncherRecorder::openFolder(const QString& folder)
 {
-    return record({Kind::Folder, folder, {}, {}});
+    return record({Kind::Folder, folder, {}, {}, {}});
 }
 
 Launcher::Result LauncherRecorder::openUrl(const QString& address)
 {
-    return record({Kind::Url, address, {}, {}});
+    return record({Kind::Url, address, {}, {}, {}});
 }

@@ -17,13 +17,15 @@ public:
         QString target; // the program, the folder or the address
         QStringList arguments;
         QString workingFolder;
+        QStringList environment;
     };
 
     LauncherRecorder();
     ~LauncherRecorder() override;
 
     Launcher::Result startProgram(const QString& program, const QStringList& arguments,
-                                  const QString& workingFolder) override;
+                                  const QString& workingFolder,
+                                  const QStringList& environment) override;
     Launcher::Result openFolder(const QString& folder) override;
     Launcher::Result openUrl(const QString& address) override;
 
