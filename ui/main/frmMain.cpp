@@ -2,6 +2,7 @@
 
 #include "app/cSettings.h"
 #include "app/modErrorHandling.h"
+#include "app/modGame.h"
 #include "app/modMain.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
@@ -673,18 +674,7 @@ void frmMain::OpenCarDir(const QString& directoryName)
 
 void frmMain::RunGame()
 {
-    const QString gameDir = gSettings().DrovakDir();
-    if (!QDir::setCurrent(gameDir)) {
-        MsgBox::Show(QStringLiteral("Could not open the Drovak folder %1.")
-                         .arg(QDir::toNativeSeparators(gameDir)),
-                     MsgBox::Icon::Exclamation);
-        return;
-    }
-    const QString game = FileNames::Resolve(gameDir, QStringLiteral("drovak.exe"));
-    // The game is a program of the game's platform: under Wine when it is at hand.
-    const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
-    const Launcher::Result started = wine.isEmpty() ? Launcher::StartProgram(game, {}, gameDir)
-                                                    : Launcher::StartProgram(wine, {game}, gameDir);
+    const Launcher::Result started = modGame::RunGame(gSettings().DrovakDir());
     if (!started.success())
         MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
 }
