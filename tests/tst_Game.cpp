@@ -45,6 +45,9 @@ void tst_Game::init()
     mWorld = std::make_unique<TestWorld>();
     mPath = qgetenv("PATH");
     mWorkingFolder = QDir::currentPath();
+    // Only the stand-ins: a real wine on this machine must not start.
+    QVERIFY(QDir().mkpath(mWorld->root() + "/bin"));
+    qputenv("PATH", QFile::encodeName(mWorld->root() + "/bin"));
 }
 
 void tst_Game::cleanup()
@@ -54,8 +57,8 @@ void tst_Game::cleanup()
     mWorld.reset();
 }
 
-// entries: files under the world's root; "a -> b" is a link a to b; any drovak.exe is the
-// logging stand-in.
+// entries: files under the world's root; "a -> b" is a link a to b; drovak.exe (any letter
+// case) and wine are the logging stand-ins.
 void tst_Game::make(const QStringList& entries)
 {
     for (const QString& entry : entries) {
@@ -64,7 +67,8 @@ void tst_Game::make(const QStringList& entries)
             const QString path = mWorld->root() + QLatin1Char('/') + link[0];
             QVERIFY(QDir().mkpath(QFileInfo(path).path()));
             QVERIFY(QFile::link(link[1], path));
-        } else if (entry.endsWith(QLatin1String("drovak.exe"), Qt::CaseInsensitive)) {
+        } else if (entry.endsWith(QLatin1String("drovak.exe"), Qt::CaseInsensitive) ||
+                   entry.endsWith(QLatin1String("/wine"))) {
             QFile::setPermissions(mWorld->write(entry, FakeProgram(mWorld->root() + "/log")),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         } else {
@@ -118,14 +122,8 @@ void tst_Game::start()
     QFETCH(QString, message);
 
     make(entries);
-    const QString bin = mWorld->root() + "/bin";
-    QVERIFY(QDir().mkpath(bin));
-    if (wine) {
-        mWorld->write("bin/wine", FakeProgram(mWorld->root() + "/log"));
-        QFile::setPermissions(bin + "/wine", QFile::ReadOwner | QFile::ExeOwner);
-    }
-    // Only the stand-ins: a real wine on this machine must not start.
-    qputenv("PATH", QFile::encodeName(bin));
+    if (wine)
+        make({"bin/wine"});
 
     const QString gameDir = mWorld->root() + QLatin1Char('/') + game;
     const QString logged = startLogged(gameDir);
@@ -136,7 +134,7 @@ void tst_Game::start()
     const QString exeName =
         QFileInfo(entries.filter("drovak.exe", Qt::CaseInsensitive).first()).fileName();
     const QString exe = gameDir + QLatin1Char('/') + exeName;
-    QStringList expected = wine ? QStringList{bin + "/wine", exe} : QStringList{exe};
+    QStringList expected = wine ? QStringList{mWorld->root() + "/bin/wine", exe} : QStringList{exe};
     expected << QFileInfo(gameDir).canonicalFilePath()
              << (prefix == "unset" ? prefix
                                    : QFileInfo(mWorld->root() + '/' + prefix).canonicalFilePath());
