@@ -20,8 +20,11 @@ install_missing() {
 }
 
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
+# What the tests need besides: the check of the desktop entry.
+TEST_PACKAGES=(desktop-file-utils)
 
+# build [--target NAME]: everything, or the targets named.
 build() {
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$BUILD" -j "$(nproc)"
+    cmake --build "$BUILD" -j "$(nproc)" "$@"
 }
