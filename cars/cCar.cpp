@@ -122,7 +122,8 @@ void cCar::Delete()
     // Links are removed, not followed; a mount point inside is left alone and the delete
     // fails; an empty folder name can never stand for the cars folder itself.
     if (FileSystem::RemoveTree(modMain::gSettings().CarDir(), mDirectoryName, nullptr))
-        MsgBox::Show(mDirectoryName + QStringLiteral(" has been deleted."), MsgBox::Icon::None,
+        MsgBox::Show(FileSystem::Shown(mDirectoryName) + QStringLiteral(" has been deleted."),
+                     MsgBox::Icon::None,
                      QStringLiteral("Car Deleted"));
     else
         MsgBox::Show(QStringLiteral("There was a error while attempting to delete the directory."),
