@@ -2,6 +2,8 @@
 
 #include "platform/Launcher.h"
 
+#include <QUrl>
+
 // Opens folders and web pages in the desktop's own file manager and browser.
 class DesktopLauncher : public Launcher::Backend
 {
@@ -10,4 +12,7 @@ public:
                                   const QString& workingFolder) override;
     Launcher::Result openFolder(const QString& folder) override;
     Launcher::Result openUrl(const QString& address) override;
+
+    // The folder's address for the file manager, byte for byte.
+    static QUrl FolderUrl(const QString& folder);
 };
