@@ -497,6 +497,9 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Rep
         return abandon(error);
     if (permissions >= 0 && ::fchmod(out.get(), mode_t(permissions)) != 0)
         return abandon(errno);
+    // Run by root, the replaced file still belongs to whoever it belonged to.
+    if (keepOld && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0))
+        (void)!::fchown(out.get(), old.st_uid, old.st_gid);
     if (::fsync(out.get()) != 0)
         return abandon(errno);
     if (::close(out.release()) != 0) {
