@@ -50,6 +50,24 @@ private:
     void (*mOldHandler)(int) = nullptr;
 };
 
+// A file system mounted for one test; `ok` is false where mounting is not allowed.
+struct Mount
+{
+    Mount(const char* source, const QString& target, const char* type, unsigned long flags,
+          const char* options)
+        : target(QFile::encodeName(target)),
+          ok(mount(source, this->target.constData(), type, flags, options) == 0)
+    {
+    }
+    ~Mount()
+    {
+        if (ok)
+            umount(target.constData());
+    }
+    QByteArray target;
+    bool ok;
+};
+
 // A folder's names with the size and bytes of each file: what "left as it was" compares.
 QStringList Snapshot(const QString& folder)
 {
@@ -208,13 +226,9 @@ void tst_FileFaults::fullTmpfs()
 {
     const QString car = mWorld->makeCar("full", "[Zelmor Car Data]\r\nName=Mine\r\n");
     const QByteArray info = mWorld->read("game/cars/full/carinfo.ini");
-    if (mount("tmpfs", QFile::encodeName(car).constData(), "tmpfs", 0, "size=64k") != 0)
+    const Mount tmpfs("tmpfs", car, "tmpfs", 0, "size=64k");
+    if (!tmpfs.ok)
         QSKIP("mounting a tmpfs is not allowed here");
-    struct Unmount
-    {
-        QByteArray path;
-        ~Unmount() { umount(path.constData()); }
-    } unmount{QFile::encodeName(car)};
     WriteRaw(car + "/carinfo.ini", info);
     QFile filler(car + "/filler");
     QVERIFY(filler.open(QIODevice::WriteOnly));
@@ -376,14 +390,10 @@ void tst_FileFaults::deleteLeavesMountsAlone()
     const QString shared = mWorld->write("shared/keep.txt", "mine").section('/', 0, -2);
     const QString car = mWorld->makeCar("myrc");
     QVERIFY(QDir(car).mkdir("shared"));
-    if (mount(QFile::encodeName(shared).constData(), QFile::encodeName(car + "/shared").constData(),
-              nullptr, MS_BIND, nullptr) != 0)
+    const Mount bind(QFile::encodeName(shared).constData(), car + "/shared", nullptr, MS_BIND,
+                     nullptr);
+    if (!bind.ok)
         QSKIP("bind mounts are not allowed here");
-    struct Unmount
-    {
-        QByteArray path;
-        ~Unmount() { umount(path.constData()); }
-    } unmount{QFile::encodeName(car + "/shared")};
 
     cCar doomed;
     doomed.setDirectoryName("myrc");
