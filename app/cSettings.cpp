@@ -3,15 +3,54 @@
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
 #include "app/modQuarnIniAPI.h"
+#include "platform/Cp1252.h"
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 
-using modQuarnIniAPI::ReadProfileString;
+#include <algorithm>
 
 namespace {
 
 const QString kDirectories = QStringLiteral("Directories");
 const QString kApplications = QStringLiteral("Applications");
 const QString kUserInfo = QStringLiteral("UserInfo");
+
+// torvane.ini is the program's own file. A path keeps the bytes the system names it by (UTF-8,
+// or whatever bytes a folder copied from Windows carries), so that it survives a restart
+// exactly; the user's name is Windows-1252 where the code page holds it and UTF-8 where it
+// cannot. Read back, a value that is valid UTF-8 beyond ASCII is UTF-8, any other
+// Windows-1252, as files written before read.
+enum class Form { Path, Text };
+
+bool IsAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+QString FromFile(const std::optional<QByteArray>& bytes, Form form)
+{
+    if (!bytes)
+        return {};
+    if (form == Form::Path)
+        return FileSystem::Decode(*bytes);
+    return FileSystem::IsUtf8(*bytes) ? QString::fromUtf8(*bytes) : Cp1252::ToUnicode(*bytes);
+}
+
+QByteArray ForFile(const QString& value, Form form)
+{
+    if (form == Form::Path)
+        return FileSystem::Encode(value);
+    // A Windows-1252 text that would read back as UTF-8 is written as UTF-8 too.
+    const QByteArray cp1252 = Cp1252::FromUnicode(value);
+    if (Cp1252::CanEncode(value) && (IsAscii(cp1252) || !FileSystem::IsUtf8(cp1252)))
+        return cp1252;
+    return value.toUtf8();
+}
+
+QString Read(const QString& section, const QString& key, Form form, const QString& file)
+{
+    return FromFile(modQuarnIniAPI::ReadProfileBytes(section, key, file), form);
+}
 
 } // namespace
 
@@ -30,12 +69,10 @@ void cSettings::LoadSettings()
 {
     try {
         mINIPath = FileNames::Join(modMain::AppPath(), QStringLiteral("torvane.ini"));
-        setDrovakDir(ReadProfileString(kDirectories, QStringLiteral("EXEPath"), {}, mINIPath));
-        mImageEditorPath =
-            ReadProfileString(kApplications, QStringLiteral("ImageEditor"), {}, mINIPath);
-        mTextEditorPath =
-            ReadProfileString(kApplications, QStringLiteral("TextEditor"), {}, mINIPath);
-        mAuthor = ReadProfileString(kUserInfo, QStringLiteral("Name"), {}, mINIPath);
+        setDrovakDir(Read(kDirectories, QStringLiteral("EXEPath"), Form::Path, mINIPath));
+        mImageEditorPath = Read(kApplications, QStringLiteral("ImageEditor"), Form::Path, mINIPath);
+        mTextEditorPath = Read(kApplications, QStringLiteral("TextEditor"), Form::Path, mINIPath);
+        mAuthor = Read(kUserInfo, QStringLiteral("Name"), Form::Text, mINIPath);
     } catch (const std::exception& e) {
         modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
                                      QStringLiteral("cSettings:LoadSettings Method"),
@@ -50,16 +87,17 @@ void cSettings::SaveSettings()
         const QString& section;
         QString key;
         const QString& value;
+        Form form;
     } entries[] = {
-        {kDirectories, QStringLiteral("EXEPath"), mDrovakDir},
-        {kApplications, QStringLiteral("ImageEditor"), mImageEditorPath},
-        {kApplications, QStringLiteral("TextEditor"), mTextEditorPath},
-        {kUserInfo, QStringLiteral("Name"), mAuthor},
+        {kDirectories, QStringLiteral("EXEPath"), mDrovakDir, Form::Path},
+        {kApplications, QStringLiteral("ImageEditor"), mImageEditorPath, Form::Path},
+        {kApplications, QStringLiteral("TextEditor"), mTextEditorPath, Form::Path},
+        {kUserInfo, QStringLiteral("Name"), mAuthor, Form::Text},
     };
     for (const auto& entry : entries) {
         QString reason;
-        if (!modQuarnIniAPI::WriteProfileString(entry.section, entry.key, entry.value, mINIPath,
-                                                &reason))
+        if (!modQuarnIniAPI::WriteProfileBytes(entry.section, entry.key,
+                                               ForFile(entry.value, entry.form), mINIPath, &reason))
             modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
                                          QStringLiteral("cSettings:SaveSettings Method"), reason);
     }

@@ -5,14 +5,12 @@
 #include "cars/cCarCollection.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "platform/TextLines.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace modMain {
 
@@ -25,7 +23,14 @@ std::unique_ptr<cDirList> gCarDirs;
 
 QString AppPath()
 {
-    return gAppPathOverride.isEmpty() ? QCoreApplication::applicationDirPath() : gAppPathOverride;
+    if (!gAppPathOverride.isEmpty())
+        return gAppPathOverride;
+    // The system's own name for the folder: Qt's would lose a byte that is not UTF-8.
+    static const QString folder = [] {
+        const QString own = FileSystem::ProgramFolder();
+        return own.isEmpty() ? QCoreApplication::applicationDirPath() : own;
+    }();
+    return folder;
 }
 
 void SetAppPath(const QString& folder)
@@ -72,50 +77,24 @@ namespace {
 
 QString Failure(const QString& action, const QString& path, const QString& reason)
 {
-    return QStringLiteral("Cannot %1 %2:\n%3.").arg(action, QDir::toNativeSeparators(path), reason);
+    return QStringLiteral("Cannot %1 %2:\n%3.").arg(action, FileSystem::ForMessage(path), reason);
 }
 
 QByteArray ReadBytes(const QString& path)
 {
-    if (QFileInfo(path).isDir())
-        throw FileError(Failure(QStringLiteral("read"), path, QStringLiteral("it is a folder")));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(Failure(QStringLiteral("read"), path, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError(Failure(QStringLiteral("read"), path, file.errorString()));
-    return bytes;
+    QString reason;
+    std::optional<QByteArray> bytes = FileSystem::ReadPlainFile(path, &reason);
+    if (!bytes)
+        throw FileError(Failure(QStringLiteral("read"), path, reason));
+    return std::move(*bytes);
 }
 
-// The file is replaced whole or not at all: a failed write never leaves half a file.
-void WriteBytes(const QString& path, const QByteArray& bytes)
+void WriteBytes(const QString& path, const QByteArray& bytes,
+                FileSystem::Replace replace = FileSystem::Replace::Guarded)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(Failure(QStringLiteral("write"), path, file.errorString()));
-    file.write(bytes);
-    if (!file.commit())
-        throw FileError(Failure(QStringLiteral("write"), path, file.errorString()));
-}
-
-// A forced delete: a read-only file goes too. A missing file is a failure, as the caller
-// means to replace a file that is there.
-void DeleteForced(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        throw FileError(
-            Failure(QStringLiteral("delete"), path, QStringLiteral("the file does not exist")));
-    if (info.isDir() && !info.isSymLink())
-        throw FileError(Failure(QStringLiteral("delete"), path, QStringLiteral("it is a folder")));
-    QFile file(path);
-    // Windows refuses to delete a read-only file; a link's permissions are its target's, which
-    // must stay as they are.
-    if (!info.isSymLink() && !(file.permissions() & QFile::WriteOwner))
-        file.setPermissions(file.permissions() | QFile::WriteOwner | QFile::WriteUser);
-    if (!file.remove())
-        throw FileError(Failure(QStringLiteral("delete"), path, file.errorString()));
+    QString reason;
+    if (!FileSystem::ReplaceFile(path, bytes, &reason, replace))
+        throw FileError(Failure(QStringLiteral("write"), path, reason));
 }
 
 bool Report(const FileError& error)
@@ -155,13 +134,30 @@ bool RewriteParams(const QString& carFolder, QByteArrayView keyword, const QByte
         folder.chop(1);
     const QString current = FileNames::Resolve(folder, QStringLiteral("parameters.txt"));
     const QString backup = FileNames::Resolve(folder, QStringLiteral("parameters.bak"));
+    QByteArray original;
     try {
-        const QByteArray original = ReadBytes(current);
-        WriteBytes(backup, original);
-        DeleteForced(current);
-        WriteBytes(current, RewriteLines(original, keyword, replacement));
+        // The copy keeps the file's permissions, as a copy on the game's platform keeps its
+        // attributes; a read-only backup refuses it.
+        QString reason;
+        if (!FileSystem::CopyFile(current, backup, &reason))
+            throw FileError(QStringLiteral("Cannot copy %1 to %2:\n%3.")
+                                .arg(FileSystem::ForMessage(current),
+                                     FileSystem::ForMessage(backup), reason));
+        original = ReadBytes(current);
+        if (ReadBytes(backup) != original)
+            throw FileError(Failure(QStringLiteral("keep a whole copy of"), current,
+                                    QStringLiteral("the copy differs from the file")));
     } catch (const FileError& error) {
         return Report(error);
+    }
+    // The new file takes the old one's place in one step, so that a full disk leaves the file
+    // as it was. The delete that this stands for was forced: a read-only file is replaced too.
+    try {
+        WriteBytes(current, RewriteLines(original, keyword, replacement),
+                   FileSystem::Replace::Forced);
+    } catch (const FileError& error) {
+        return Report(FileError(error.description() +
+                                QStringLiteral("\nThe file was left as it was.")));
     }
     return true;
 }
@@ -180,11 +176,15 @@ QString ReadWholeFile(const QString& path)
 
 bool WriteWholeFile(const QString& path, const QString& text)
 {
+    // The file stands for one deleted, forced, and made anew: a missing one is a failure.
     try {
-        DeleteForced(path);
-        WriteBytes(path, Cp1252::FromUnicode(text) + "\r\n");
+        if (!FileSystem::StatusOf(path).exists)
+            throw FileError(Failure(QStringLiteral("replace"), path,
+                                    QStringLiteral("the file does not exist")));
+        WriteBytes(path, Cp1252::FromUnicode(text) + "\r\n", FileSystem::Replace::Forced);
     } catch (const FileError& error) {
-        return Report(error);
+        return Report(FileError(error.description() +
+                                QStringLiteral("\nThe file was left as it was.")));
     }
     return true;
 }
@@ -204,30 +204,32 @@ void CreateFolder(const QString& path)
     const QString action = QStringLiteral("create the folder");
     if (FileNames::EntryExists(path))
         throw FileError(Failure(action, path, QStringLiteral("it already exists")));
-    if (!QDir().mkdir(path))
-        throw FileError(Failure(action, path, qt_error_string()));
+    QString reason;
+    if (!FileSystem::CreateFolder(path, &reason))
+        throw FileError(Failure(action, path, reason));
 }
 
 void CopyFiles(const QString& sourceFolder, const QString& targetFolder)
 {
-    if (!QFileInfo(sourceFolder).isDir())
-        throw FileError(Failure(QStringLiteral("copy the files of"), sourceFolder,
-                                QStringLiteral("it is not a folder")));
-    const QFileInfoList files =
-        QDir(sourceFolder).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+    QString reason;
+    std::optional<QList<FileSystem::Entry>> entries = FileSystem::List(sourceFolder, &reason);
+    if (!entries)
+        throw FileError(Failure(QStringLiteral("copy the files of"), sourceFolder, reason));
+    QList<FileSystem::Entry> files;
+    for (const FileSystem::Entry& entry : *entries) {
+        if (entry.isFile)
+            files.append(entry);
+    }
     if (files.isEmpty())
         throw FileError(Failure(QStringLiteral("copy the files of"), sourceFolder,
                                 QStringLiteral("it holds no file")));
-    for (const QFileInfo& info : files) {
-        const QString target = FileNames::Join(targetFolder, info.fileName());
-        QFile existing(target);
-        if (FileNames::EntryExists(target) && !existing.remove())
-            throw FileError(Failure(QStringLiteral("replace"), target, existing.errorString()));
-        QFile file(info.filePath());
-        if (!file.copy(target))
+    for (const FileSystem::Entry& file : files) {
+        const QString source = FileNames::Join(sourceFolder, file.name);
+        const QString target = FileNames::Join(targetFolder, file.name);
+        if (!FileSystem::CopyFile(source, target, &reason))
             throw FileError(QStringLiteral("Cannot copy %1 to %2:\n%3.")
-                                .arg(QDir::toNativeSeparators(info.filePath()),
-                                     QDir::toNativeSeparators(target), file.errorString()));
+                                .arg(FileSystem::ForMessage(source),
+                                     FileSystem::ForMessage(target), reason));
     }
 }
 

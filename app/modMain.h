@@ -52,14 +52,14 @@ private:
 QString ReadWholeFile(const QString& path);
 
 // The rewrites below show their own failure (the description alone, titled "Torvane") and
-// return false; what the steps before the failure did stays done.
+// return false. Each replaces its file whole or not at all: a failure leaves it as it was.
 
-// Deletes the file, even a read-only one, and writes the text followed by CR LF in its place.
-// A missing file is a failure: nothing is created.
+// Replaces the file, even a read-only one, by the text followed by CR LF. A missing file is a
+// failure: nothing is created.
 [[nodiscard]] bool WriteWholeFile(const QString& path, const QString& text);
 
-// Keep the car folder's parameters.txt in parameters.bak, then rewrite parameters.txt line by
-// line with every line written ending in CR LF: each line that starts, after leading spaces,
+// Keep the car folder's parameters.txt in parameters.bak (checked to be whole before anything
+// else happens), then rewrite parameters.txt line by line with every line written ending in CR LF: each line that starts, after leading spaces,
 // with "Name" (or "Obtain") becomes the car's name line (or "Obtain", tab, "0"). carFolder may
 // end with a separator.
 [[nodiscard]] bool SetParamsName(const QString& carFolder, const QString& carName);
@@ -68,8 +68,8 @@ QString ReadWholeFile(const QString& path);
 // Creates one folder level. Raises FileError when anything of that name exists or the parent
 // folder is missing.
 void CreateFolder(const QString& path);
-// Copies every file directly inside sourceFolder (not its sub-folders) into targetFolder,
-// replacing files of the same name. Raises FileError when there is no file to copy or a copy
+// Copies every plain file directly inside sourceFolder (not its sub-folders, nor a link's
+// target, only its contents) into targetFolder, replacing files of the same name. Raises FileError when there is no file to copy or a copy
 // fails; the files copied before stay.
 void CopyFiles(const QString& sourceFolder, const QString& targetFolder);
 

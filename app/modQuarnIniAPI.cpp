@@ -2,13 +2,9 @@
 
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 #include "platform/ScanScope.h"
 #include "platform/TextLines.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <optional>
@@ -144,7 +140,7 @@ bool Fail(QString* errorMessage, const QString& file, const QString& reason)
 {
     if (errorMessage)
         *errorMessage =
-            QStringLiteral("Cannot write %1:\n%2.").arg(QDir::toNativeSeparators(file), reason);
+            QStringLiteral("Cannot write %1:\n%2.").arg(FileSystem::ForMessage(file), reason);
     return false;
 }
 
@@ -175,15 +171,12 @@ Profile Profile::Parse(const QByteArray& bytes)
 
 Profile Profile::Load(const QString& file)
 {
-    // Opening refuses a folder by itself; no separate look first.
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return Parse(f.readAll());
+    // Only a plain file is read: a FIFO of that name would block, and reads as missing.
+    std::optional<QByteArray> bytes = FileSystem::ReadPlainFile(file);
+    return bytes ? Parse(*bytes) : Profile();
 }
 
-QString Profile::value(const QString& section, const QString& key,
-                       const QString& defaultValue) const
+const Profile::Entry* Profile::find(const QString& section, const QString& key) const
 {
     constexpr qsizetype kIndexFrom = 16;
     for (const Section& s : mSections) {
@@ -192,9 +185,9 @@ QString Profile::value(const QString& section, const QString& key,
         if (s.entries.size() < kIndexFrom) {
             for (const Entry& entry : s.entries) {
                 if (SameName(entry.key, key))
-                    return Cp1252::ToUnicode(entry.value);
+                    return &entry;
             }
-            return defaultValue;
+            return nullptr;
         }
         if (!s.index) {
             s.index = std::make_shared<QHash<QString, qsizetype>>();
@@ -202,10 +195,22 @@ QString Profile::value(const QString& section, const QString& key,
                 s.index->insert(FileNames::Folded(Cp1252::ToUnicode(s.entries[i].key)), i);
         }
         const auto found = s.index->constFind(FileNames::Folded(key));
-        return found == s.index->constEnd() ? defaultValue
-                                            : Cp1252::ToUnicode(s.entries[*found].value);
+        return found == s.index->constEnd() ? nullptr : &s.entries[*found];
     }
-    return defaultValue;
+    return nullptr;
+}
+
+QString Profile::value(const QString& section, const QString& key,
+                       const QString& defaultValue) const
+{
+    const Entry* entry = find(section, key);
+    return entry ? Cp1252::ToUnicode(entry->value) : defaultValue;
+}
+
+std::optional<QByteArray> Profile::bytes(const QString& section, const QString& key) const
+{
+    const Entry* entry = find(section, key);
+    return entry ? std::optional<QByteArray>(entry->value.toByteArray()) : std::nullopt;
 }
 
 namespace {
@@ -234,13 +239,13 @@ const Profile& CachedLoad(const QString& file)
     if (it != cache.end() && scope != 0 && it->checkedInScope == scope)
         return it->profile;
 
-    const QFileInfo info(file);
-    if (!info.isFile()) {
+    const FileSystem::Status status = FileSystem::StatusOf(file);
+    if (!status.plainFile) {
         cache.remove(file);
         return kEmpty;
     }
-    const qint64 size = info.size();
-    const qint64 modified = info.lastModified().toMSecsSinceEpoch();
+    const qint64 size = status.size;
+    const qint64 modified = status.modifiedNs;
     if (it == cache.end() || it->size != size || it->modified != modified) {
         if (it == cache.end() && cache.size() >= 16)
             cache.clear();
@@ -258,28 +263,41 @@ QString ReadProfileString(const QString& section, const QString& key, const QStr
     return CachedLoad(file).value(section, key, defaultValue);
 }
 
+std::optional<QByteArray> ReadProfileBytes(const QString& section, const QString& key,
+                                           const QString& file)
+{
+    return CachedLoad(file).bytes(section, key);
+}
+
 bool WriteProfileString(const QString& section, const QString& key, const QString& value,
                         const QString& file, QString* errorMessage)
 {
-    for (const QString* text : {&section, &key, &value}) {
-        if (text->contains(QLatin1Char('\r')) || text->contains(QLatin1Char('\n')))
-            return Fail(errorMessage, file, QStringLiteral("an entry cannot hold a line break"));
-    }
+    return WriteProfileBytes(section, key, Cp1252::FromUnicode(value), file, errorMessage);
+}
 
-    const QFileInfo info(file);
+bool WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
+                       const QString& file, QString* errorMessage)
+{
+    if (section.contains(QLatin1Char('\r')) || section.contains(QLatin1Char('\n')) ||
+        key.contains(QLatin1Char('\r')) || key.contains(QLatin1Char('\n')) ||
+        value.contains('\r') || value.contains('\n'))
+        return Fail(errorMessage, file, QStringLiteral("an entry cannot hold a line break"));
+
+    // A link of that name is read through but replaced by a plain file: what it points at,
+    // perhaps outside the folder, is never written.
+    const FileSystem::Status status = FileSystem::StatusOf(file);
     QByteArray bytes;
-    if (info.exists()) {
-        QFile current(file);
-        if (!info.isFile())
-            return Fail(errorMessage, file, QStringLiteral("it is not a file"));
-        if (!current.open(QIODevice::ReadOnly))
-            return Fail(errorMessage, file, current.errorString());
-        bytes = current.readAll();
+    if (status.exists && (status.plainFile || !status.link)) {
+        QString reason;
+        std::optional<QByteArray> current = FileSystem::ReadPlainFile(file, &reason);
+        if (!current)
+            return Fail(errorMessage, file, reason);
+        bytes = std::move(*current);
     }
 
     const QList<Line> lines = TextLines::Split(bytes);
     const Place place = Locate(bytes, lines, section, key);
-    const QByteArray newValue = WithoutLeadingBlanks(Cp1252::FromUnicode(value)).toByteArray();
+    const QByteArray newValue = WithoutLeadingBlanks(value).toByteArray();
     static const QByteArray crlf("\r\n");
 
     QByteArray updated;
@@ -304,13 +322,9 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
     }
 
     Cache().remove(file);
-    QSaveFile out(file);
-    out.setDirectWriteFallback(true);
-    if (!out.open(QIODevice::WriteOnly))
-        return Fail(errorMessage, file, out.errorString());
-    out.write(updated);
-    if (!out.commit())
-        return Fail(errorMessage, file, out.errorString());
+    QString reason;
+    if (!FileSystem::ReplaceFile(file, updated, &reason))
+        return Fail(errorMessage, file, reason);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 // Single entries of profile (INI) files, read and written as the game's platform does, on
 // the file's own bytes in Windows-1252.
@@ -21,6 +22,8 @@ public:
 
     QString value(const QString& section, const QString& key,
                   const QString& defaultValue = QString()) const;
+    // The entry's own bytes, unquoted; nothing when the section or the key is missing.
+    std::optional<QByteArray> bytes(const QString& section, const QString& key) const;
 
 private:
     struct Entry
@@ -37,6 +40,8 @@ private:
         mutable std::shared_ptr<QHash<QString, qsizetype>> index;
     };
 
+    const Entry* find(const QString& section, const QString& key) const;
+
     QByteArray mBytes;        // what the views point into; never changed
     QList<Section> mSections; // the first of each name only
 };
@@ -49,10 +54,17 @@ QString ReadProfileString(const QString& section, const QString& key,
                           const QString& defaultValue = QString(),
                           const QString& file = QStringLiteral("win.ini"));
 
+// The entry's own bytes, for a file that is not all Windows-1252 text (the settings file).
+std::optional<QByteArray> ReadProfileBytes(const QString& section, const QString& key,
+                                           const QString& file);
+
 // Replaces the entry where it stands, or adds it (and its section) as needed; every other
-// byte of the file stays as it was, and the file is replaced atomically. False when the file
-// could not be written; errorMessage, when given, then names the file and the reason.
+// byte of the file stays as it was, and the file is replaced whole or not at all. A link of
+// the file's name is replaced by a plain file. False when the file could not be written, or
+// a text holds a line break; errorMessage, when given, then names the file and the reason.
 bool WriteProfileString(const QString& section, const QString& key, const QString& value,
                         const QString& file, QString* errorMessage = nullptr);
+bool WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
+                       const QString& file, QString* errorMessage = nullptr);
 
 } // namespace modQuarnIniAPI

@@ -5,13 +5,10 @@
 #include "app/modMain.h"
 #include "app/modQuarnIniAPI.h"
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "platform/ScanScope.h"
 
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 
 using modQuarnIniAPI::ReadProfileString;
 
@@ -21,27 +18,6 @@ const QString kCarData = QStringLiteral("Zelmor Car Data");
 const QString kCarInfo = QStringLiteral("carinfo.ini");
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kBar = QStringLiteral("|");
-
-// Removes a folder tree without ever following a link: a link is removed, not what it points
-// at. Read-only folders are made writable so their entries can go, as a forced delete does.
-bool RemoveTree(const QString& path)
-{
-    QFile::Permissions permissions = QFile::permissions(path);
-    if (!(permissions & QFile::WriteOwner))
-        QFile::setPermissions(path, permissions | QFile::WriteOwner | QFile::ExeOwner);
-
-    bool ok = true;
-    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        const QString entry = it.next();
-        const QFileInfo info = it.fileInfo();
-        if (info.isSymLink() || !info.isDir())
-            ok = QFile::remove(entry) && ok;
-        else
-            ok = RemoveTree(entry) && ok;
-    }
-    return QDir().rmdir(path) && ok;
-}
 
 } // namespace
 
@@ -143,16 +119,11 @@ void cCar::SaveSettings()
 
 void cCar::Delete()
 {
-    const QString folder = FolderPath();
-    const QFileInfo info(folder);
-    bool deleted = false;
-    if (info.isSymLink())
-        deleted = QFile::remove(folder);
-    else if (info.isDir())
-        deleted = RemoveTree(folder);
-
-    if (deleted)
-        MsgBox::Show(mDirectoryName + QStringLiteral(" has been deleted."), MsgBox::Icon::None,
+    // Links are removed, not followed; a mount point inside is left alone and the delete
+    // fails; an empty folder name can never stand for the cars folder itself.
+    if (FileSystem::RemoveTree(modMain::gSettings().CarDir(), mDirectoryName, nullptr))
+        MsgBox::Show(FileSystem::Shown(mDirectoryName) + QStringLiteral(" has been deleted."),
+                     MsgBox::Icon::None,
                      QStringLiteral("Car Deleted"));
     else
         MsgBox::Show(QStringLiteral("There was a error while attempting to delete the directory."),

@@ -24,11 +24,14 @@ const QHash<char16_t, char>& Reverse()
     return table;
 }
 
-// -1 when the character has no byte in the code page.
+// -1 when the character has no byte in the code page. A byte that a file name carried from
+// the system (U+DC80 + byte) is written as that byte.
 int ByteOf(char32_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return int(c);
+    if (c >= 0xDC80 && c <= 0xDCFF)
+        return int(c - 0xDC00);
     if (c > 0xFFFF)
         return -1;
     auto it = Reverse().constFind(char16_t(c));

@@ -2,6 +2,8 @@
 
 #include "platform/Launcher.h"
 
+#include <QUrl>
+
 // Opens folders and web pages in the desktop's own file manager and browser.
 class DesktopLauncher : public Launcher::Backend
 {
@@ -11,4 +13,7 @@ public:
                                   const QStringList& environment) override;
     Launcher::Result openFolder(const QString& folder) override;
     Launcher::Result openUrl(const QString& address) override;
+
+    // The folder's address for the file manager, byte for byte.
+    static QUrl FolderUrl(const QString& folder);
 };

@@ -1,73 +1,17 @@
 #include "platform/FileNames.h"
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 
-#ifdef Q_OS_UNIX
-#include <dirent.h>
-#include <sys/stat.h>
-#endif
+#include <algorithm>
 
 namespace FileNames {
 
-namespace {
-
-// Names from the file system; most are plain ASCII, which needs no decoder.
-QString DecodeName(const char* name)
-{
-    const char* end = name;
-    bool ascii = true;
-    for (; *end; ++end)
-        ascii = ascii && uchar(*end) < 0x80;
-    return ascii ? QString::fromLatin1(name, end - name) : QFile::decodeName(name);
-}
-
-} // namespace
-
 QList<Entry> ListEntries(const QString& folder, bool* readable)
 {
-    QList<Entry> entries;
-#ifdef Q_OS_UNIX
-    // The system's own listing: the entry types come with the names, so only links need a
-    // second look. A scan lists thousands of car folders this way.
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    std::optional<QList<Entry>> entries = FileSystem::List(folder);
     if (readable)
-        *readable = dir != nullptr;
-    if (!dir)
-        return entries;
-    while (const dirent* d = readdir(dir)) {
-        const char* n = d->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        Entry entry{DecodeName(n)};
-        if (d->d_type == DT_DIR) {
-            entry.isDir = true;
-        } else if (d->d_type == DT_REG) {
-            entry.isFile = true;
-        } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
-            struct stat st;
-            if (fstatat(dirfd(dir), n, &st, 0) == 0) {
-                entry.isDir = S_ISDIR(st.st_mode);
-                entry.isFile = S_ISREG(st.st_mode);
-            }
-        }
-        entries.append(std::move(entry));
-    }
-    closedir(dir);
-#else
-    const QDir dir(folder);
-    if (readable)
-        *readable = dir.exists() && dir.isReadable();
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo info = it.fileInfo();
-        entries.append({it.fileName(), info.isDir(), info.isFile()});
-    }
-#endif
-    return entries;
+        *readable = entries.has_value();
+    return entries ? std::move(*entries) : QList<Entry>();
 }
 
 FolderListing::FolderListing(const QString& folder)
@@ -75,14 +19,35 @@ FolderListing::FolderListing(const QString& folder)
 {
 }
 
+namespace {
+
+bool IsAscii(const QString& name)
+{
+    return std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+} // namespace
+
 const Entry* FolderListing::findEntry(const QString& name) const
 {
     const Entry* match = nullptr;
+    const auto better = [&match](const Entry& entry) {
+        return !match || FileSystem::Encode(entry.name) < FileSystem::Encode(match->name);
+    };
     for (const Entry& entry : mEntries) {
         if (entry.name == name)
             return &entry;
-        if (QString::compare(entry.name, name, Qt::CaseInsensitive) == 0 &&
-            (!match || QFile::encodeName(entry.name) < QFile::encodeName(match->name)))
+        if (QString::compare(entry.name, name, Qt::CaseInsensitive) == 0 && better(entry))
+            match = &entry;
+    }
+    // A byte copied from Windows and the same character in UTF-8 are one name to the game.
+    // Only a name beyond ASCII can be shown like another.
+    if (match || IsAscii(name))
+        return match;
+    const QString shown = FileSystem::Shown(name);
+    for (const Entry& entry : mEntries) {
+        if (QString::compare(FileSystem::Shown(entry.name), shown, Qt::CaseInsensitive) == 0 &&
+            better(entry))
             match = &entry;
     }
     return match;
@@ -139,15 +104,12 @@ QString Resolve(const QString& folder, const QString& name)
 
 bool IsPlainFile(const QString& path)
 {
-    return !path.isEmpty() && QFileInfo(path).isFile();
+    return FileSystem::StatusOf(path).plainFile;
 }
 
 bool EntryExists(const QString& path)
 {
-    if (path.isEmpty())
-        return false;
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    return FileSystem::StatusOf(path).exists;
 }
 
 } // namespace FileNames

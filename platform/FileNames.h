@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,12 +10,7 @@
 // are found here as the game would find them.
 namespace FileNames {
 
-struct Entry
-{
-    QString name;
-    bool isDir = false;  // a folder, or a link to one
-    bool isFile = false; // a regular file, or a link to one
-};
+using Entry = FileSystem::Entry;
 
 // The entries of one folder, "." and ".." left out, in the order the file system yields them.
 // Empty, and readable set to false, when the folder cannot be listed.
@@ -30,7 +27,8 @@ public:
     bool isReadable() const { return mReadable; }
 
     // The real name of the entry that the game would take for `name`: the exact name if it
-    // exists, else one that equals it ignoring case (the first in byte order); empty if none.
+    // exists, else one that equals it ignoring case (the first in byte order), else one that
+    // the game's code page shows as that name ignoring case; empty if none.
     QString find(const QString& name) const;
 
     // The full path for `name`: the real entry's path, or folder + separator + name when

@@ -186,6 +186,10 @@ void tst_Car::deleteFolder_data()
     QTest::newRow("a link to a folder outside") << "linked" << true;
     QTest::newRow("folder already gone") << "gone" << false;
     QTest::newRow("a file, not a folder") << "file" << false;
+    // None of these names one car folder; each would reach the cars folder or beyond.
+    QTest::newRow("empty name") << "" << false;
+    QTest::newRow("..") << ".." << false;
+    QTest::newRow("a name with a separator") << "myrc/sub" << false;
 }
 
 void tst_Car::deleteFolder()
@@ -211,8 +215,12 @@ void tst_Car::deleteFolder()
                  QStringLiteral("There was a error while attempting to delete the directory."));
         QCOMPARE(mBoxes->only().icon, MsgBox::Icon::Exclamation);
     }
-    const QFileInfo after(mWorld->carDir(folder));
-    QCOMPARE(after.exists() || after.isSymLink(), folder == "file");
+    if (deleted) {
+        const QFileInfo after(mWorld->carDir(folder));
+        QVERIFY(!after.exists() && !after.isSymLink());
+    } else {
+        QVERIFY(QFileInfo::exists(mWorld->carDir("myrc/sub/deeper/.hidden")));
+    }
     QCOMPARE(ReadFile(outside), QByteArray("x"));
 }
 

@@ -2,6 +2,7 @@
 #include "TestWorld.h"
 #include "app/cSettings.h"
 #include "app/modMain.h"
+#include "platform/FileSystem.h"
 #include "ui/options/frmGetDirectory.h"
 #include "ui/options/frmOptions.h"
 
@@ -43,24 +44,34 @@ private slots:
         QTest::newRow("other letter case") << QString("t") << "DROVAK.EXE" << true;
         QTest::newRow("a folder named drovak.exe") << QString("t") << "drovak.exe/x" << false;
         QTest::newRow("root, shown with its separator") << QString("/") << "" << false;
+        QTest::newRow("a name copied from Windows") << FileSystem::Decode("jeu\xe9") << "drovak.exe"
+                                                    << true;
     }
     void okRule()
     {
         QFETCH(QString, folder);
         QFETCH(QString, entry);
-        if (!entry.isEmpty())
-            mWorld->write(folder + '/' + entry, "MZ");
         QPointer<frmOptions> options = frmOptions::ShowShared();
         const QString path = QDir(mWorld->root()).filePath(folder);
-        open(path);
+        if (FileSystem::IsUtf8(FileSystem::Encode(folder))) {
+            if (!entry.isEmpty())
+                mWorld->write(folder + '/' + entry, "MZ");
+            open(path);
+        } else { // reached from the folder above, as Qt cannot name it
+            QVERIFY(FileSystem::CreateFolder(path, nullptr));
+            QVERIFY(FileSystem::ReplaceFile(path + '/' + entry, "MZ", nullptr));
+            open(mWorld->root());
+            openItem(FileSystem::Shown(folder));
+        }
         QCOMPARE(mChooser->findChild<QLabel*>("lblCurrentPath")->text(),
-                 path); // with no trailing separator but the root's
+                 FileSystem::Shown(path)); // with no trailing separator but the root's
         QTEST(ok()->isEnabled(), "enabled");
         if (ok()->isEnabled()) { // OK stores the folder and shows it in the options dialog
             ok()->click();
             QCOMPARE(modMain::gSettings().DrovakDir(), path);
             QCOMPARE(modMain::gSettings().CarDir(), path + "/cars");
-            QCOMPARE(options->findChild<QLineEdit*>("txtEXEDirectory")->text(), path);
+            QCOMPARE(options->findChild<QLineEdit*>("txtEXEDirectory")->text(),
+                     FileSystem::Shown(path));
         }
         delete options;
     }

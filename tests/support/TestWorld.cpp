@@ -2,6 +2,7 @@
 
 #include "app/cSettings.h"
 #include "app/modMain.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,9 @@ TestWorld::TestWorld(const QByteArray& torvaneIni)
 
 TestWorld::~TestWorld()
 {
+    // QTemporaryDir cannot reach a name that is not UTF-8.
+    for (const FileSystem::Entry& entry : FileSystem::List(root()).value_or(QList<FileSystem::Entry>{}))
+        FileSystem::RemoveTree(root(), entry.name, nullptr);
     modMain::SetAppPath(QString());
     modMain::gSettings() = cSettings();
     modMain::ReleaseCars();

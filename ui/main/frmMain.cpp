@@ -8,6 +8,7 @@
 #include "cars/cCarCollection.h"
 #include "cars/modCarList.h"
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 #include "platform/Launcher.h"
 #include "platform/MsgBox.h"
 #include "ui/Twips.h"
@@ -506,8 +507,11 @@ void frmMain::NodeClick(QTreeWidgetItem* node)
 
 void frmMain::ShowPicture(const QString& path)
 {
-    // A picture that is missing or cannot be decoded leaves the box empty but usable.
-    const QPixmap picture(path);
+    // A picture that is missing or cannot be decoded leaves the box empty but usable. Only a
+    // plain file is read: a FIFO of that name would hang the window.
+    QPixmap picture;
+    if (const std::optional<QByteArray> bytes = FileSystem::ReadPlainFile(path))
+        picture.loadFromData(*bytes);
     if (picture.isNull())
         imgSkin->clear();
     else

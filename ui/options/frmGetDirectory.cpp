@@ -3,6 +3,7 @@
 #include "app/cSettings.h"
 #include "app/modMain.h"
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "ui/Twips.h"
 #include "ui/options/frmOptions.h"
@@ -18,6 +19,8 @@
 #include <QStorageInfo>
 #include <QStyle>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -37,12 +40,12 @@ bool IsUnder(const QString& folder, const QString& root)
 // Why a folder cannot be listed, or an empty text when it can.
 QString WhyUnreadable(const QString& folder)
 {
-    const QFileInfo info(folder);
-    if (!info.exists())
+    const FileSystem::Status status = FileSystem::StatusOf(folder);
+    if (!status.exists)
         return QStringLiteral("it does not exist");
-    if (!info.isDir())
+    if (!status.folder)
         return QStringLiteral("it is not a folder");
-    if (!info.isReadable() || !info.isExecutable())
+    if (!FileSystem::List(folder))
         return QStringLiteral("access is denied");
     return {};
 }
@@ -212,7 +215,7 @@ void frmGetDirectory::openFolder(const QString& folder)
     const QString why = WhyUnreadable(folder);
     if (!why.isEmpty()) {
         MsgBox::Show(QStringLiteral("The folder %1 cannot be read: %2.")
-                         .arg(QDir::toNativeSeparators(folder), why),
+                         .arg(FileSystem::ForMessage(folder), why),
                      MsgBox::Icon::Exclamation);
         return;
     }
@@ -230,11 +233,13 @@ void frmGetDirectory::showFolder(const QString& folder)
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     const auto add = [&](QTreeWidgetItem* parent, const QString& text, const QString& path,
                          const QIcon& icon) {
+        // A name copied from Windows shows its Windows-1252 characters; the path keeps its bytes.
+        const QString shown = FileSystem::Shown(text);
         auto* item =
-            parent ? new QTreeWidgetItem(parent, {text}) : new QTreeWidgetItem(Dir1, {text});
+            parent ? new QTreeWidgetItem(parent, {shown}) : new QTreeWidgetItem(Dir1, {shown});
         item->setData(0, kPathRole, path);
         item->setIcon(0, icon);
-        item->setToolTip(0, QDir::toNativeSeparators(path));
+        item->setToolTip(0, FileSystem::ForMessage(path));
         return item;
     };
 
@@ -249,8 +254,16 @@ void frmGetDirectory::showFolder(const QString& folder)
     font.setBold(true);
     current->setFont(0, font);
 
-    const QStringList children = QDir(folder).entryList(
-        QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    QStringList children;
+    for (const FileNames::Entry& entry : FileNames::ListEntries(folder)) {
+        if (entry.isDir)
+            children.append(entry.name);
+    }
+    std::sort(children.begin(), children.end(), [](const QString& a, const QString& b) {
+        const int folded = QString::compare(FileSystem::Shown(a), FileSystem::Shown(b),
+                                            Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : FileSystem::Encode(a) < FileSystem::Encode(b);
+    });
     for (const QString& name : children)
         add(current, name, JoinPath(folder, name), closed);
 
@@ -262,7 +275,7 @@ void frmGetDirectory::showFolder(const QString& folder)
 
 void frmGetDirectory::refreshFolderUnderTest()
 {
-    QString shown = QDir::toNativeSeparators(mCurrent);
+    QString shown = FileSystem::ForMessage(mCurrent);
     // The root of everything would be left with no name at all.
     if (shown.size() > 1 && shown.endsWith(QDir::separator()))
         shown.chop(1);

@@ -4,6 +4,7 @@
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
 #include "platform/FileOpenBox.h"
+#include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "ui/Twips.h"
 #include "ui/options/frmGetDirectory.h"
@@ -148,9 +149,10 @@ void frmOptions::centreOnScreen()
 void frmOptions::loadFields()
 {
     const cSettings& settings = modMain::gSettings();
-    txtEXEDirectory->setText(settings.DrovakDir());
-    txtImgEditPath->setText(settings.ImageEditorPath());
-    txtTextEditPath->setText(settings.TextEditorPath());
+    // The paths are only shown: the settings keep their bytes.
+    txtEXEDirectory->setText(FileSystem::Shown(settings.DrovakDir()));
+    txtImgEditPath->setText(FileSystem::Shown(settings.ImageEditorPath()));
+    txtTextEditPath->setText(FileSystem::Shown(settings.TextEditorPath()));
     txtAuthor->setText(settings.Author());
 }
 
@@ -160,8 +162,8 @@ void frmOptions::pickEditor(QLineEdit* field, void (cSettings::*store)(const QSt
     if (!picked)
         return;
     mLastPicked = *picked;
-    field->setText(*picked);
-    (modMain::gSettings().*store)(field->text());
+    field->setText(FileSystem::Shown(*picked));
+    (modMain::gSettings().*store)(*picked);
 }
 
 bool frmOptions::Apply()
@@ -189,7 +191,7 @@ void frmOptions::okClicked()
 
 void frmOptions::ShowGameFolder(const QString& folder)
 {
-    txtEXEDirectory->setText(folder);
+    txtEXEDirectory->setText(FileSystem::Shown(folder));
 }
 
 void frmOptions::keyPressEvent(QKeyEvent* event)

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The one place that knows the system's own file calls. Names are bytes to the system and
+// need not be UTF-8: folders copied from Windows archives carry Windows-1252 bytes. Each byte
+// that is not part of valid UTF-8 travels in a QString as U+DC80 + byte and goes back to the
+// system as that byte, so every name the system holds can be reached and no two merge.
+// Every function here is safe to call from several threads at once.
+namespace FileSystem {
+
+QByteArray Encode(QStringView path);
+QString Decode(QByteArrayView bytes);
+// True when every byte is part of valid UTF-8, so that Decode carries none.
+bool IsUtf8(QByteArrayView bytes);
+// A name as the player should see it: each carried byte shown as its Windows-1252 character.
+QString Shown(const QString& name);
+// A path for a message: the native separators and the carried bytes shown.
+QString ForMessage(const QString& path);
+
+// The system's words for an errno value ("No space left on device").
+QString Reason(int error);
+
+struct Status
+{
+    bool exists = false; // anything, a dangling link included
+    bool link = false;
+    bool folder = false;    // a folder, or a link to one
+    bool plainFile = false; // a regular file, or a link to one
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+};
+Status StatusOf(const QString& path);
+
+struct Entry
+{
+    QString name;
+    bool isDir = false;  // a folder, or a link to one
+    bool isFile = false; // a regular file, or a link to one
+};
+// The folder's entries without "." and "..", in the order the system yields them; nothing
+// when the folder cannot be listed.
+std::optional<QList<Entry>> List(const QString& folder, QString* reason = nullptr);
+
+// The bytes of a plain file. A folder, FIFO or device of that name is refused without being
+// opened for reading, so that nothing can block.
+std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason = nullptr);
+
+enum class Replace {
+    Guarded, // a file without write permission is refused, its permissions are kept
+    Forced,  // as a forced delete and create: any file goes, the new one has the default ones
+};
+// Replaces the file whole or not at all: the bytes go to a new file beside it, every write,
+// the flush to disk and the rename over the old name are checked, then the folder is flushed.
+// On failure the old file is left as it was, the new one removed, and reason says why. A link
+// of that name is replaced by a plain file: what it points at is never written.
+bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason,
+                 Replace replace = Replace::Guarded, int permissions = -1);
+// A plain file's bytes and permissions into target, replaced whole as above.
+bool CopyFile(const QString& source, const QString& target, QString* reason);
+
+bool CreateFolder(const QString& path, QString* reason);
+
+// Removes the folder `name` of folder with everything in it: a link (there or inside) is
+// removed, never what it points at; a file of that name is refused; and a mount point inside is left alone and makes the removal fail. A name that is
+// empty, "." or "..", or holds a separator is refused, so only one entry of folder can go.
+bool RemoveTree(const QString& folder, const QString& name, QString* reason);
+
+bool SetCurrentFolder(const QString& path, QString* reason);
+
+// The folder the running program was started from, as the system names it.
+QString ProgramFolder();
+
+// Starts program with its arguments as a list, never through a shell, in workingFolder (when
+// given) with the current environment plus additions ("NAME=value"), and does not wait for it.
+// A program without a separator is looked up on the search path.
+bool StartDetached(const QString& program, const QStringList& arguments,
+                   const QString& workingFolder, const QStringList& environmentAdditions,
+                   QString* reason);
+
+} // namespace FileSystem
