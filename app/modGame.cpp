@@ -1,9 +1,8 @@
 #include "app/modGame.h"
 
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace modGame {
@@ -14,7 +13,7 @@ QString WinePrefix(const QString& gameDir)
 {
     // The real path: a game reached through the prefix's dosdevices/c: or through a link in
     // the home folder still lies in the prefix.
-    QString below = QFileInfo(gameDir).canonicalFilePath();
+    QString below = FileSystem::RealPath(gameDir);
     while (below.size() > 1) {
         const qsizetype slash = below.lastIndexOf(QLatin1Char('/'));
         const QString above = slash > 0 ? below.left(slash) : QStringLiteral("/");
@@ -35,16 +34,16 @@ QString WinePrefix(const QString& gameDir)
 
 Launcher::Result RunGame(const QString& gameDir)
 {
-    if (!QDir::setCurrent(gameDir))
+    if (!FileSystem::SetCurrentFolder(gameDir, nullptr))
         return {false, QStringLiteral("Could not open the Drovak folder %1.")
-                           .arg(QDir::toNativeSeparators(gameDir))};
+                           .arg(FileSystem::ForMessage(gameDir))};
     const QString game = FileNames::Resolve(gameDir, QStringLiteral("drovak.exe"));
     if (!FileNames::IsPlainFile(game))
-        return {false,
-                QStringLiteral("Could not start %1:\n%2.")
-                    .arg(QDir::toNativeSeparators(game),
-                         QFileInfo(game).isDir() ? QStringLiteral("it is a folder")
-                                                 : QStringLiteral("the file does not exist"))};
+        return {false, QStringLiteral("Could not start %1:\n%2.")
+                           .arg(FileSystem::ForMessage(game),
+                                FileSystem::StatusOf(game).folder
+                                    ? QStringLiteral("it is a folder")
+                                    : QStringLiteral("the file does not exist"))};
 
     const QString prefix = WinePrefix(gameDir);
     // Without wine the prefix still goes with the game: a system that runs Windows programs

@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -584,6 +585,16 @@ bool SetCurrentFolder(const QString& path, QString* reason)
     if (::chdir(Encode(path).constData()) != 0)
         return Fail(reason, errno);
     return true;
+}
+
+QString RealPath(const QString& path)
+{
+    char* real = ::realpath(Encode(path).constData(), nullptr);
+    if (!real)
+        return {};
+    const QString decoded = Decode(real);
+    std::free(real);
+    return decoded;
 }
 
 QString ProgramFolder()

@@ -73,6 +73,10 @@ bool RemoveTree(const QString& folder, const QString& name, QString* reason);
 
 bool SetCurrentFolder(const QString& path, QString* reason);
 
+// The path with every link followed and no "." or ".." left, as the system names it; empty
+// when nothing is there.
+QString RealPath(const QString& path);
+
 // The folder the running program was started from, as the system names it.
 QString ProgramFolder();
 
