@@ -27,9 +27,10 @@ has_exec() {
     grep -qxF "Exec=\"$exec/torvane\"" "$1" || fail "$1 does not start $2/torvane: $(grep Exec= "$1")"
 }
 
-# A folder name with a blank and a dollar sign, both of which the entry must quote.
+# A folder name with a blank and a dollar sign, both of which the entry must quote, given
+# relative to the folder the install runs in.
 DIR="$TMP/My Games/\$torvane"
-cmake --install "$BUILD" --prefix "$DIR" >/dev/null
+(cd "$TMP" && cmake --install "$BUILD" --prefix "My Games/\$torvane" >/dev/null)
 [ "$(tree "$DIR")" = "$EXPECTED" ] || fail "installed:"$'\n'"$(tree "$DIR")"
 cmp "$DIR/torvane.ini" "$SOURCE/resources/torvane.ini"
 cmp "$DIR/icons/256x256/torvane.png" "$SOURCE/resources/icons/torvane-256.png"
