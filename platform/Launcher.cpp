@@ -1,7 +1,8 @@
 #include "platform/Launcher.h"
 
+#include "platform/FileSystem.h"
+
 #include <QDir>
-#include <QProcess>
 
 namespace Launcher {
 
@@ -36,24 +37,13 @@ Result StartDetached(const QString& program, const QStringList& arguments,
 {
     if (program.isEmpty())
         return {false, QStringLiteral("No program was given to start.")};
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    if (!workingFolder.isEmpty())
-        process.setWorkingDirectory(workingFolder);
-    if (!environment.isEmpty()) {
-        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-        for (const QString& entry : environment) {
-            const qsizetype equals = entry.indexOf(QLatin1Char('='));
-            if (equals > 0)
-                variables.insert(entry.left(equals), entry.mid(equals + 1));
-        }
-        process.setProcessEnvironment(variables);
-    }
-    if (process.startDetached())
+    // The system's own start: the names reach the program as the bytes they are, and a
+    // failure says why, which Qt's detached start does not.
+    QString reason;
+    if (FileSystem::StartDetached(program, arguments, workingFolder, environment, &reason))
         return {true, {}};
-    return {false, QStringLiteral("Could not start %1:\n%2")
-                       .arg(QDir::toNativeSeparators(program), process.errorString())};
+    return {false, QStringLiteral("Could not start %1:\n%2.")
+                       .arg(FileSystem::ForMessage(program), reason)};
 }
 
 Result StartProgram(const QString& program, const QStringList& arguments,
