@@ -7,6 +7,7 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
+#include "platform/ScanScope.h"
 #include "platform/TextLines.h"
 
 #include <QCoreApplication>
@@ -42,6 +43,24 @@ cSettings& gSettings()
 {
     static cSettings settings;
     return settings;
+}
+
+QString CarsFolder()
+{
+    static quint64 resolvedInScope = 0;
+    static QString asked;
+    static QString resolved;
+    const QString& carDir = gSettings().CarDir();
+    const quint64 scope = ScanScope::Current();
+    if (scope != 0 && scope == resolvedInScope && carDir == asked)
+        return resolved;
+    const qsizetype slash = carDir.lastIndexOf(QDir::separator());
+    resolved = slash > 0 && slash + 1 < carDir.size()
+                   ? FileNames::Resolve(carDir.left(slash), carDir.mid(slash + 1))
+                   : carDir;
+    resolvedInScope = scope;
+    asked = carDir;
+    return resolved;
 }
 
 cCarCollection& gCars()

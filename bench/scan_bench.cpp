@@ -23,7 +23,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
 #include <cstdio>
@@ -198,17 +198,17 @@ int main(int argc, char* argv[])
             qFatal("listed %lld cars of %d", qlonglong(modMain::gCars().Count()), n);
 
         // A different car each time, one with a photo: a picture once shown is cached.
-        auto* tree = window.findChild<QTreeWidget*>(QStringLiteral("tvwCars"));
+        auto* tree = window.findChild<QTreeView*>(QStringLiteral("tvwCars"));
         auto* picture = window.findChild<QLabel*>(QStringLiteral("imgSkin"));
         int next = (kStandardCars + (n - kStandardCars) / 2) / 5 * 5 - 5; // i % 5 == 0: a photo
         const double select = MedianMs(runs, [&] {
             next += 5;
-            QTreeWidgetItem* car = tree->topLevelItem(1)->child(next - kStandardCars);
-            tree->scrollToItem(car);
+            const QModelIndex custom = tree->model()->index(1, 0);
+            const QModelIndex car = tree->model()->index(next - kStandardCars, 0, custom);
+            tree->scrollTo(car);
             picture->clear();
-            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                              tree->visualItemRect(car).center());
-            if (window.SelectedKey() != car->data(0, Qt::UserRole).toString() ||
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(car).center());
+            if (window.SelectedKey() != car.data(Qt::UserRole).toString() ||
                 picture->pixmap().isNull())
                 qFatal("the click did not show %s", qPrintable(FolderName(next)));
         });

@@ -21,11 +21,11 @@ const QString kBar = QStringLiteral("|");
 
 } // namespace
 
-cCar::cCar() : mCarsFolder(modMain::gSettings().CarDir()) {}
+cCar::cCar() : mCarsFolder(modMain::CarsFolder()) {}
 
 QString cCar::FolderPath() const
 {
-    return FileNames::Join(modMain::gSettings().CarDir(), mDirectoryName);
+    return FileNames::Join(modMain::CarsFolder(), mDirectoryName);
 }
 
 bool cCar::GameFolderExists()
@@ -43,7 +43,7 @@ bool cCar::GameFolderExists()
     }
     if (!exists)
         return false;
-    mCarsFolder = modMain::gSettings().CarDir();
+    mCarsFolder = modMain::CarsFolder();
     return true;
 }
 
@@ -121,7 +121,7 @@ void cCar::Delete()
 {
     // Links are removed, not followed; a mount point inside is left alone and the delete
     // fails; an empty folder name can never stand for the cars folder itself.
-    if (FileSystem::RemoveTree(modMain::gSettings().CarDir(), mDirectoryName, nullptr))
+    if (FileSystem::RemoveTree(modMain::CarsFolder(), mDirectoryName, nullptr))
         MsgBox::Show(FileSystem::Shown(mDirectoryName) + QStringLiteral(" has been deleted."),
                      MsgBox::Icon::None,
                      QStringLiteral("Car Deleted"));

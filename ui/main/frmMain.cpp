@@ -14,6 +14,7 @@
 #include "ui/Twips.h"
 #include "ui/about/frmAbout.h"
 #include "ui/about/modInternet.h"
+#include "ui/main/CarTreeModel.h"
 #include "ui/options/frmOptions.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
@@ -31,20 +32,15 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
-#include <algorithm>
-#include <vector>
 
 using modMain::gCars;
 using modMain::gSettings;
 
 namespace {
 
-const QString kStandardText = QStringLiteral("Standard Cars");
-const QString kCustomText = QStringLiteral("Custom Cars");
 const QString kNoEditorTitle = QStringLiteral("No Editor Specified");
-constexpr int kKeyRole = Qt::UserRole;
 
 // The toolbar and the status line are part of the client area that the places are measured
 // in; the central widget starts below the toolbar.
@@ -61,28 +57,6 @@ QString Quoted(const QString& text)
 QString Sep()
 {
     return QString(QDir::separator());
-}
-
-// The tree's ordinary text order: letter case ignored, then exact, so the order is stable.
-void SortNodes(QList<QTreeWidgetItem*>& nodes)
-{
-    struct Keyed
-    {
-        QString folded;
-        QString text;
-        QTreeWidgetItem* node;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(nodes.size());
-    for (QTreeWidgetItem* node : nodes) {
-        const QString text = node->text(0);
-        keyed.push_back({FileNames::Folded(text), text, node});
-    }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        return a.folded != b.folded ? a.folded < b.folded : a.text < b.text;
-    });
-    for (qsizetype i = 0; i < nodes.size(); ++i)
-        nodes[i] = keyed[size_t(i)].node;
 }
 
 QString DescriptionForBox(QString text)
@@ -135,11 +109,13 @@ void frmMain::createControls()
     imgSkin->setScaledContents(true);
     imgSkin->installEventFilter(this);
 
-    tvwCars = new QTreeWidget(client);
+    tvwCars = new QTreeView(client);
     tvwCars->setObjectName(QStringLiteral("tvwCars"));
     place(tvwCars, 120, 1200, 3375, 6735);
+    mCarTree = new CarTreeModel(this);
+    tvwCars->setModel(mCarTree);
     tvwCars->setHeaderHidden(true);
-    tvwCars->setColumnCount(1);
+    tvwCars->setSelectionMode(QAbstractItemView::SingleSelection);
     tvwCars->setUniformRowHeights(true);
     tvwCars->setIconSize(QSize(12, 12));
     tvwCars->setRootIsDecorated(true);
@@ -198,6 +174,9 @@ void frmMain::createControls()
         l->setObjectName(QLatin1String(name));
         l->setFont(tahomaBold);
         PlaceTwips(l, left, top, width, height);
+        // The desktop's font that stands in for Tahoma may be wider: a caption that would be
+        // cut off takes the room it needs, which the gap before the text boxes leaves it.
+        l->resize(qMax(l->width(), l->sizeHint().width()), l->height());
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     };
     label("Label4", QStringLiteral("Description:"), 120, 1920, 1095, 255);
@@ -338,12 +317,13 @@ void frmMain::connectControls()
     on("mnuPopUpDelete", [this] { DeleteSelectedCar(SelectedCarNodeKey()); });
 
     connect(Toolbar1, &QToolBar::actionTriggered, this, &frmMain::ToolbarButtonClick);
-    connect(tvwCars, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* node) { NodeClick(node); });
-    // Moving through the tree with the keyboard shows each car too; a mouse click is handled
-    // once, when it is complete.
-    connect(tvwCars, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* node) {
-        if (node && node->isSelected() && !mMouseDown)
+    // A press selects, a key moves the selection, a program sets it: each shows the node.
+    connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        mSelectionChangedByPress = true;
+        NodeClick(SelectedNode());
+    });
+    connect(tvwCars, &QTreeView::clicked, this, [this](const QModelIndex& node) {
+        if (!mSelectionChangedByPress && node == SelectedNode())
             NodeClick(node);
     });
     connect(cmdUpdateCarInfo, &QPushButton::clicked, this, &frmMain::UpdateCarInfo);
@@ -377,6 +357,15 @@ void frmMain::changeEvent(QEvent* event)
         imgSkin->update();
 }
 
+bool frmMain::event(QEvent* event)
+{
+    // The status line holds the count alone: a toolbar button's description, shown while the
+    // mouse rests on it, would replace the count and could stay there.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == imgSkin && event->type() == QEvent::MouseButtonRelease &&
@@ -389,8 +378,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
             type == QEvent::MouseButtonDblClick) {
             auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton)
-                mMouseDown = type != QEvent::MouseButtonRelease;
+            if (type == QEvent::MouseButtonPress)
+                mSelectionChangedByPress = false;
             if (mouse->button() == Qt::RightButton) {
                 if (type == QEvent::MouseButtonRelease)
                     TreeMouseUp(mouse->button(), mouse->globalPosition().toPoint());
@@ -409,35 +398,23 @@ void frmMain::Form_Load()
 
 void frmMain::RefreshCarList()
 {
-    tvwCars->clear();
-    const QIcon branchIcon(QStringLiteral(":/tree/main.png"));
-    nodStandard = new QTreeWidgetItem(tvwCars, QStringList{kStandardText});
-    nodStandard->setData(0, kKeyRole, QStringLiteral("Standard"));
-    nodStandard->setIcon(0, branchIcon);
-    nodCustom = new QTreeWidgetItem(tvwCars, QStringList{kCustomText});
-    nodCustom->setData(0, kKeyRole, QStringLiteral("Custom"));
-    nodCustom->setIcon(0, branchIcon);
+    const modCarList::ScannedCars scanned = modCarList::ScanCars(modMain::CarsFolder());
 
-    const modCarList::ScannedCars scanned = modCarList::ScanCars(gSettings().CarDir());
-
-    // Filled in one batch and sorted once: the cars folder may hold thousands of folders.
-    const QIcon carIcon(QStringLiteral(":/tree/car.png"));
-    const auto fill = [&carIcon](QTreeWidgetItem* branch,
-                                 const QList<std::shared_ptr<cCar>>& cars) {
-        QList<QTreeWidgetItem*> nodes;
-        nodes.reserve(cars.size());
-        for (const auto& car : cars) {
-            auto* node = new QTreeWidgetItem(QStringList{modCarList::NodeText(*car)});
-            node->setData(0, kKeyRole, car->DirectoryName());
-            node->setIcon(0, carIcon);
-            nodes.append(node);
-        }
-        SortNodes(nodes);
-        branch->addChildren(nodes);
-        branch->setExpanded(true);
+    const auto nodes = [](const QList<std::shared_ptr<cCar>>& cars) {
+        QList<CarTreeModel::Node> made;
+        made.reserve(cars.size());
+        for (const auto& car : cars)
+            made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName()});
+        return made;
     };
-    fill(nodStandard, scanned.standard);
-    fill(nodCustom, scanned.custom);
+    const QSignalBlocker quiet(tvwCars->selectionModel());
+    mCarTree->setCars(nodes(scanned.standard), nodes(scanned.custom));
+    tvwCars->expand(mCarTree->branch(0));
+    tvwCars->expand(mCarTree->branch(1));
+    // The new tree has no selected node. A car shown before must not stay the one the car
+    // commands act on; before any car was shown they have nothing to act on.
+    if (mSelectedCar)
+        SetCarButtonsEnabled(false);
 
     const qsizetype standardCount = scanned.standard.size();
     const qsizetype customCount = scanned.custom.size();
@@ -448,42 +425,41 @@ void frmMain::RefreshCarList()
     HideCarFrames();
 }
 
-bool frmMain::IsBranch(const QTreeWidgetItem* node) const
+QModelIndex frmMain::SelectedNode() const
 {
-    // Branches are told apart by place, not text, so a car folder named like a branch is
-    // still a car.
-    return node && !node->parent();
+    const QModelIndexList selected = tvwCars->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? QModelIndex() : selected.first();
 }
 
 QString frmMain::SelectedCarNodeKey() const
 {
-    const QTreeWidgetItem* node = tvwCars->currentItem();
-    if (!node || !node->isSelected() || IsBranch(node))
+    const QModelIndex node = SelectedNode();
+    if (!node.isValid() || mCarTree->isBranch(node))
         return QString();
-    return node->data(0, kKeyRole).toString();
+    return mCarTree->key(node);
 }
 
-void frmMain::NodeClick(QTreeWidgetItem* node)
+void frmMain::NodeClick(const QModelIndex& node)
 {
-    if (!node)
-        return;
-    if (IsBranch(node)) {
+    // Branches are told apart by place, not text, so a car folder named like a branch is
+    // still a car. With no node selected there is no car to act on either.
+    std::shared_ptr<cCar> car;
+    if (node.isValid() && !mCarTree->isBranch(node))
+        car = gCars().Find(mCarTree->key(node));
+    if (!car) {
         SetCarButtonsEnabled(false);
         HideCarFrames();
         return;
     }
 
-    const QString key = node->data(0, kKeyRole).toString();
-    std::shared_ptr<cCar> car = gCars().Find(key);
-    if (!car)
-        return;
+    const QString key = car->DirectoryName();
     mSelectedCar = car;
-    const QString carFolder = FileNames::Join(gSettings().CarDir(), key);
+    const QString carFolder = FileNames::Join(modMain::CarsFolder(), key);
     const FileNames::FolderListing listing(carFolder);
     const QString skinPath = listing.path(QStringLiteral("car.bmp"));
     const QString photoPath = listing.path(car->DirectoryName() + QStringLiteral(".jpg"));
 
-    fraInfo->setTitle(QStringLiteral("About ") + key);
+    fraInfo->setTitle(QStringLiteral("About ") + FileSystem::Shown(key));
     ShowCarInfo();
     const bool readOnly = car->Classification() == QLatin1String("Original");
     for (QLineEdit* edit : {txtCarName, txtCarAuthor, txtCarBasedOn})
@@ -645,7 +621,7 @@ void frmMain::EditCarFile(const QString& name)
 {
     if (!mSelectedCar)
         return;
-    const QString folder = FileNames::Join(gSettings().CarDir(), mSelectedCar->DirectoryName());
+    const QString folder = FileNames::Join(modMain::CarsFolder(), mSelectedCar->DirectoryName());
     StartTextEditor(FileNames::Resolve(folder, name));
 }
 
@@ -661,7 +637,7 @@ void frmMain::SkinCommand()
             MsgBox::Icon::None, kNoEditorTitle);
         return;
     }
-    const QString folder = FileNames::Join(gSettings().CarDir(), mSelectedKey);
+    const QString folder = FileNames::Join(modMain::CarsFolder(), mSelectedKey);
     const Launcher::Result started =
         Launcher::StartProgram(editor, {FileNames::Resolve(folder, QStringLiteral("car.bmp"))});
     if (!started.success())
@@ -671,7 +647,7 @@ void frmMain::SkinCommand()
 void frmMain::OpenCarDir(const QString& directoryName)
 {
     const Launcher::Result opened =
-        Launcher::OpenFolder(FileNames::Join(gSettings().CarDir(), directoryName));
+        Launcher::OpenFolder(FileNames::Join(modMain::CarsFolder(), directoryName));
     if (!opened.success())
         MsgBox::Show(opened.message, MsgBox::Icon::Exclamation);
 }
@@ -694,7 +670,7 @@ void frmMain::DeleteSelectedCar(const QString& carKey)
         return;
     }
     const MsgBox::Answer answer = MsgBox::Show(
-        QStringLiteral("Are you sure you want to delete '") + carKey +
+        QStringLiteral("Are you sure you want to delete '") + FileSystem::Shown(carKey) +
             QStringLiteral("'? All of its files will be ") + QStringLiteral("PERMANENTLY deleted!"),
         MsgBox::Icon::Question, QStringLiteral("Warning!"), MsgBox::Buttons::YesNo);
     if (answer != MsgBox::Answer::Yes)

@@ -12,9 +12,10 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QModelIndex;
 class QToolBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
+class CarTreeModel;
 
 // The program's working window: the car tree, the selected car's information and picture,
 // and the commands on cars. Its load (the first scan) runs when it is first shown.
@@ -52,6 +53,7 @@ public:
     static QString FolderCommandLine(const QString& carDir, const QString& folder);
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -63,7 +65,9 @@ private:
     void connectControls();
 
     void Form_Load();
-    void NodeClick(QTreeWidgetItem* node);
+    // Whenever the tree's selected node changes, however it changed, or the selected node is
+    // clicked again: the panel, the selected car and the car commands follow it.
+    void NodeClick(const QModelIndex& node);
     void TreeMouseUp(Qt::MouseButton button, const QPoint& position);
     void ShowCarInfo();
     void UpdateCarInfo();
@@ -79,12 +83,14 @@ private:
     void StartTextEditor(const QString& file);
     // The selected car's file of that name, in the text editor.
     void EditCarFile(const QString& name);
+    // The tree's selected node, or an invalid index when none is.
+    QModelIndex SelectedNode() const;
     // The key of the tree's selected node when it is a car; empty otherwise.
     QString SelectedCarNodeKey() const;
-    bool IsBranch(const QTreeWidgetItem* node) const;
 
     QToolBar* Toolbar1 = nullptr;
-    QTreeWidget* tvwCars = nullptr;
+    QTreeView* tvwCars = nullptr;
+    CarTreeModel* mCarTree = nullptr;
     QGroupBox* fraInfo = nullptr;
     QGroupBox* fraImage = nullptr;
     QLabel* imgSkin = nullptr;
@@ -97,11 +103,11 @@ private:
     QLineEdit* txtCarBasedOn = nullptr;
     QPlainTextEdit* txtDescription = nullptr;
     QMenu* mnuPopUp = nullptr;
-    QTreeWidgetItem* nodStandard = nullptr;
-    QTreeWidgetItem* nodCustom = nullptr;
 
     std::shared_ptr<cCar> mSelectedCar;
     QString mSelectedKey;
     bool mLoaded = false;
-    bool mMouseDown = false; // a left button is down on the tree: the click will follow
+    // A click on the node that is already selected shows it again, as any click on a node
+    // does; a click that selected it has shown it already.
+    bool mSelectionChangedByPress = false;
 };
