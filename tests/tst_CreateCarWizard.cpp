@@ -4,6 +4,7 @@
 #include "app/modMain.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
+#include "platform/FileSystem.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QComboBox>
@@ -52,13 +53,18 @@ class tst_CreateCarWizard : public QObject
         return wizard;
     }
 
-    // Presses Finish, which must show one box; gives it as "title: text".
-    QString pressFinish(QWidget* wizard)
+    // Presses Finish, which must show that many boxes; gives them as "title: text", one a line.
+    QString pressFinish(QWidget* wizard, int boxes = 1)
     {
-        mBoxes->expect();
+        for (int i = 0; i < boxes; ++i)
+            mBoxes->expect();
         QTest::mouseClick(wizard->findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
-        const MsgBox::Box box = mBoxes->only();
-        return box.title + ": " + box.text;
+        [&] { VERIFY_BOXES(*mBoxes); }();
+        QStringList shown;
+        for (const MsgBox::Box& box : mBoxes->boxes())
+            shown << box.title + ": " + box.text;
+        mBoxes->clear();
+        return shown.join('\n');
     }
 
 private slots:
@@ -90,7 +96,8 @@ private slots:
 
     // The list holds the car list's folders in its order at opening; the field starts empty.
     // Finish waits for a change of the template field (presetting it or opening the list, as in
-    // checks()), even one that leaves it empty. Cancel makes nothing.
+    // checks()), even one that leaves it empty. A typed name is not completed from the list; Esc
+    // loses nothing; Cancel makes nothing.
     void openAndCancel()
     {
         const QStringList before = Entries(mWorld->carsDir());
@@ -105,23 +112,29 @@ private slots:
         auto* finish = wizard->findChild<QPushButton*>("cmdFinish");
         QVERIFY(!finish->isEnabled());
         QTest::keyClicks(templates->lineEdit(), "r");
+        QCOMPARE(templates->currentText(), QStringLiteral("r"));
         QTest::keyClick(templates->lineEdit(), Qt::Key_Backspace);
         QVERIFY(finish->isEnabled());
+        QTest::keyClick(wizard->findChild<QLineEdit*>("txtCarName"), Qt::Key_Escape);
+        QVERIFY(wizard && wizard->isVisible());
+        QCOMPARE(wizard->findChild<QLineEdit*>("txtCarName")->text(), QStringLiteral("My Racer"));
         QTest::mouseClick(wizard->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
         QTRY_VERIFY(wizard.isNull());
         QCOMPARE(Entries(mWorld->carsDir()), before);
         VERIFY_BOXES(*mBoxes);
     }
 
-    // The car name stays empty: its check comes last.
+    // The car name stays empty but where named: its checks come last.
     void checks_data()
     {
         QTest::addColumn<QString>("templateText");
         QTest::addColumn<QString>("dirName");
+        QTest::addColumn<QString>("carName");
         QTest::addColumn<QString>("message");
         const auto row = [](const QByteArray& name, const QString& templateText,
-                            const QString& dirName, const QString& message) {
-            QTest::newRow(name.constData()) << templateText << dirName << message;
+                            const QString& dirName, const QString& message,
+                            const QString& carName = {}) {
+            QTest::newRow(name.constData()) << templateText << dirName << carName << message;
         };
         const QString exists = "This directory already exists!";
         row("all empty", "", "", "Please choose a car to base the template on.");
@@ -148,6 +161,29 @@ private slots:
         refused("control character", "my\trc", "contain control characters such as a tab.");
         refused("beyond Windows-1252", "my\U0001F600rc",
                 "contain \"\U0001F600\": Drovak's files cannot hold that character.");
+
+        // Names that Windows, where the game runs, cannot hold.
+        const QString ends = "The directory name may not end in a blank or a dot: Windows cannot "
+                             "hold such a name.";
+        const auto device = [](const QString& name) {
+            return "The directory name may not be \"" + name +
+                   "\": Windows keeps that name for a device (CON, PRN, AUX, NUL, COM1 to COM9, "
+                   "LPT1 to LPT9), with any extension.";
+        };
+        row("folder ending in a blank", "rc", "myrc ", ends);
+        row("folder ending in a dot", "rc", "myrc.", ends);
+        row("folder of blanks", "rc", "   ", ends);
+        row("folder of dots", "rc", "...", ends);
+        row("device name", "rc", "con", device("con"));
+        row("device name with an extension", "rc", "Lpt9.txt", device("Lpt9.txt"));
+        row("device name with a blank before the extension", "rc", "COM1 .bmp",
+            device("COM1 .bmp"));
+
+        // A line break would put lines of its own into parameters.txt.
+        const QString control =
+            "The car name may not contain line breaks or other control characters such as a tab.";
+        row("car name of two lines", "rc", "myrc", control, "Line one\nObtain 0");
+        row("car name with a tab", "rc", "myrc", control, "My\tRacer");
     }
 
     // A refusal keeps the wizard open and makes nothing.
@@ -155,9 +191,10 @@ private slots:
     {
         QFETCH(QString, templateText);
         QFETCH(QString, dirName);
+        QFETCH(QString, carName);
         QFETCH(QString, message);
         const QStringList before = Entries(mWorld->carsDir());
-        const auto wizard = open(templateText, {}, dirName);
+        const auto wizard = open(templateText, carName, dirName);
         if (templateText.isEmpty()) { // opening the list enables Finish
             QTest::keyClick(wizard->findChild<QComboBox*>(), Qt::Key_F4);
             wizard->findChild<QComboBox*>()->hidePopup();
@@ -194,13 +231,43 @@ private slots:
         QCOMPARE(mWorld->read("game/cars/rc/parameters.txt"), kTemplateParams);
     }
 
+    // A folder copied from a Windows archive ("café" in Windows-1252) is listed as the player
+    // reads it and made into a car with all its files, whatever their names.
+    void templateNamedInWindows1252()
+    {
+        const QString cafe = FileSystem::Decode("caf\xe9");
+        const QString folder = mWorld->carsDir() + '/' + cafe;
+        QVERIFY(FileSystem::CreateFolder(folder, nullptr));
+        for (const auto& [name, bytes] : {std::pair<QByteArray, QByteArray>{
+                                              "parameters.txt", "Model\t\"cars\\caf\xe9\\b.prm\"\r\n"},
+                                          {"skin\xe9.bmp", "BM"}})
+            QVERIFY(FileSystem::ReplaceFile(folder + '/' + FileSystem::Decode(name), bytes, nullptr));
+        auto car = std::make_shared<cCar>();
+        car->setDirectoryName(cafe);
+        modMain::gCars().Add(car, cafe);
+
+        const auto wizard = open({}, "Zo\u00e9", "neuf");
+        auto* templates = wizard->findChild<QComboBox*>();
+        templates->setCurrentIndex(templates->count() - 1);
+        QCOMPARE(templates->currentText(), QStringLiteral("caf\u00e9"));
+        QVERIFY(pressFinish(wizard).startsWith("Success!: "));
+        const QString made = mWorld->carDir("neuf");
+        QVERIFY(FileSystem::StatusOf(made + FileSystem::Decode("/skin\xe9.bmp")).plainFile);
+        QVERIFY(ReadFile(made + "/carinfo.ini").contains("OriginalSkin=caf\xe9\r\n"));
+        QVERIFY(ReadFile(made + "/parameters.txt").contains("\"cars\\neuf\\b.prm\""));
+    }
+
     // The failure ends the creation where it happened; nothing made so far is undone.
     void templateWithoutParameters()
     {
         const auto wizard = open("noparams", "My Racer", "myrc");
         const QString box = pressFinish(wizard);
         const QString lead = "Doh!: An error occurred while attempting to create the directory.";
-        QVERIFY2(box.startsWith(lead + "\r\n") && box.contains("parameters.txt"), qPrintable(box));
+        QVERIFY2(box.startsWith(lead + "\r\n") && box.contains("parameters.txt") &&
+                     box.endsWith("\r\nThe unfinished car was left in the Drovak car directory "
+                                  "as '" + QDir::toNativeSeparators("/cars/myrc") +
+                                  "': delete that directory, or choose another directory name."),
+                 qPrintable(box));
         QVERIFY(wizard && wizard->isVisible());
         QCOMPARE(Entries(mWorld->carDir("myrc")), QStringList({"car.bmp", "carinfo.ini"}));
     }
@@ -225,11 +292,14 @@ private slots:
             QVERIFY(setresgid(0, 0, 0) == 0);
             QSKIP("cannot act as an ordinary user here");
         }
-        const QString box = pressFinish(wizard);
+        const QString box = pressFinish(wizard, 2);
         if (administrator)
             QVERIFY(setresuid(0, 0, 0) == 0 && setresgid(0, 0, 0) == 0);
 
-        QVERIFY2(box.startsWith("Torvane: ") && box.contains("parameters.bak"), qPrintable(box));
+        // The rewrite tells what failed, then the wizard what it left.
+        QVERIFY2(box.startsWith("Torvane: ") && box.contains("parameters.bak") &&
+                     box.contains("\nDoh!: The new car was not finished.\r\nThe unfinished car"),
+                 qPrintable(box));
         QVERIFY(wizard && wizard->isVisible());
         const QString car = mWorld->carDir("myrc");
         QCOMPARE(ReadFile(car + "/parameters.bak"), QByteArray("old backup"));

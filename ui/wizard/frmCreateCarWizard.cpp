@@ -7,11 +7,13 @@
 #include "cars/cCarCollection.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "ui/Twips.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -89,6 +91,56 @@ QString NameFault(const QString& field, const QString& name)
     return {};
 }
 
+// Why Windows, where the game runs, could not hold the new folder's name, or an empty text.
+QString WindowsNameFault(const QString& name)
+{
+    if (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
+        return QStringLiteral("The directory name may not end in a blank or a dot: Windows "
+                              "cannot hold such a name.");
+    // A device name stays a device with any extension: "nul.txt" is NUL.
+    const QString base = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
+    static const QStringList devices = [] {
+        QStringList names{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+                          QStringLiteral("NUL")};
+        for (int n = 1; n <= 9; ++n)
+            names << QStringLiteral("COM%1").arg(n) << QStringLiteral("LPT%1").arg(n);
+        return names;
+    }();
+    if (devices.contains(base))
+        return QStringLiteral("The directory name may not be \"%1\": Windows keeps that name for "
+                              "a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9), with any "
+                              "extension.")
+            .arg(name);
+    return {};
+}
+
+// A line break in the name would end the name's line in parameters.txt and carinfo.ini, and
+// the rest would become lines of their own.
+QString CarNameFault(const QString& name)
+{
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("The car name may not contain line breaks or other control "
+                                  "characters such as a tab.");
+    }
+    return {};
+}
+
+QString CarsPath(const QString& folderName)
+{
+    const QString separator = QDir::separator();
+    return separator + QStringLiteral("cars") + separator + FileSystem::Shown(folderName);
+}
+
+// What a creation that stopped part way leaves, so that the next "This directory already
+// exists!" makes sense.
+QString LeftBehind(const QString& targetDir)
+{
+    return QStringLiteral("The unfinished car was left in the Drovak car directory as '%1': "
+                          "delete that directory, or choose another directory name.")
+        .arg(CarsPath(targetDir));
+}
+
 } // namespace
 
 frmCreateCarWizard::frmCreateCarWizard(QWidget* parent) : QDialog(parent)
@@ -151,6 +203,8 @@ void frmCreateCarWizard::createControls()
     cboCarNames->setEditable(true);
     // Enter in the field must not add the typed text to the list.
     cboCarNames->setInsertPolicy(QComboBox::NoInsert);
+    // A typed name stays as typed: completing "r" to a listed "rc" would pick another car.
+    cboCarNames->setCompleter(nullptr);
     cboCarNames->setGeometry(TwipsRect(3960, 1800, 2175, 315));
 
     txtCarName = new QLineEdit(this);
@@ -179,7 +233,7 @@ void frmCreateCarWizard::createControls()
 void frmCreateCarWizard::loadTemplates()
 {
     for (const cCarCollection::Item& car : modMain::gCars())
-        cboCarNames->addItem(car->DirectoryName());
+        cboCarNames->addItem(FileSystem::Shown(car->DirectoryName()), car->DirectoryName());
     // The first item added becomes the field's text; the field starts empty.
     cboCarNames->setCurrentIndex(-1);
     cboCarNames->clearEditText();
@@ -188,6 +242,24 @@ void frmCreateCarWizard::loadTemplates()
 void frmCreateCarWizard::setTemplateText(const QString& text)
 {
     cboCarNames->setEditText(text);
+}
+
+QString frmCreateCarWizard::templateName() const
+{
+    const int item = cboCarNames->currentIndex();
+    if (item >= 0 && cboCarNames->itemText(item) == cboCarNames->currentText())
+        return cboCarNames->itemData(item).toString();
+    return cboCarNames->currentText();
+}
+
+void frmCreateCarWizard::keyPressEvent(QKeyEvent* event)
+{
+    // Esc would close the wizard and lose what was typed; no button of it stands for Esc.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmCreateCarWizard::enableFinish()
@@ -202,7 +274,7 @@ void frmCreateCarWizard::refuse(const QString& text)
 
 void frmCreateCarWizard::finishClicked()
 {
-    const QString templateText = cboCarNames->currentText();
+    const QString templateText = templateName();
     const QString folderText = txtDirName->text();
 
     if (templateText.isEmpty())
@@ -211,7 +283,7 @@ void frmCreateCarWizard::finishClicked()
         !fault.isEmpty())
         return refuse(fault);
     // Names compare as the game's platform compares them, ignoring letter case.
-    const FileNames::FolderListing cars(modMain::gSettings().CarDir());
+    const FileNames::FolderListing cars(modMain::CarsFolder());
     const QString templateDir = cars.find(templateText);
     if (templateDir.isEmpty())
         return refuse(QStringLiteral("Please choose a valid car name from the list."));
@@ -220,55 +292,68 @@ void frmCreateCarWizard::finishClicked()
     if (const QString fault = NameFault(QStringLiteral("The directory name"), folderText);
         !fault.isEmpty())
         return refuse(fault);
+    if (const QString fault = WindowsNameFault(folderText); !fault.isEmpty())
+        return refuse(fault);
     if (!cars.find(folderText).isEmpty())
         return refuse(QStringLiteral("This directory already exists!"));
     if (txtCarName->text().isEmpty())
         return refuse(QStringLiteral("Please give your new car a name."));
+    if (const QString fault = CarNameFault(txtCarName->text()); !fault.isEmpty())
+        return refuse(fault);
 
     MakeCarPath(templateDir, folderText);
 }
 
 void frmCreateCarWizard::MakeCarPath(const QString& templateDir, const QString& targetDir)
 {
-    const QString carsFolder = modMain::gSettings().CarDir();
+    const QString carsFolder = modMain::CarsFolder();
     const QString carName = txtCarName->text();
     const QString newFolder = FileNames::Join(carsFolder, targetDir);
+    bool folderMade = false;
     try {
         modMain::CreateFolder(newFolder);
+        folderMade = true;
         modMain::CopyFiles(FileNames::Join(carsFolder, templateDir), newFolder);
 
         // The copy may have brought CarInfo.INI or Parameters.TXT: those are the files to change.
         const FileNames::FolderListing copied(newFolder);
         const QString info = copied.path(QStringLiteral("carinfo.ini"));
-        // A failed entry goes unreported, as with the game's platform's own profile writer.
-        modQuarnIniAPI::WriteProfileString(kCarData, QStringLiteral("Name"), carName, info);
-        modQuarnIniAPI::WriteProfileString(kCarData, QStringLiteral("Author"),
-                                           modMain::gSettings().Author(), info);
-        modQuarnIniAPI::WriteProfileString(kCarData, QStringLiteral("OriginalSkin"), templateDir,
-                                           info);
+        const QString entries[][2] = {{QStringLiteral("Name"), carName},
+                                      {QStringLiteral("Author"), modMain::gSettings().Author()},
+                                      {QStringLiteral("OriginalSkin"), templateDir}};
+        for (const auto& entry : entries) {
+            QString message;
+            if (!modQuarnIniAPI::WriteProfileString(kCarData, entry[0], entry[1], info, &message))
+                throw modMain::FileError(message);
+        }
 
         // The folder references are the game's own text and keep their backslashes everywhere.
+        // A folder name's byte copied from Windows stands in that text as its character.
         const QString params = copied.path(QStringLiteral("parameters.txt"));
         QString text = modMain::ReadWholeFile(params);
-        modMain::ReplaceAll(text, QLatin1Char('\\') + templateDir + QLatin1Char('\\'),
+        const QString inText = Cp1252::ToUnicode(Cp1252::FromUnicode(templateDir));
+        modMain::ReplaceAll(text, QLatin1Char('\\') + inText + QLatin1Char('\\'),
                             QLatin1Char('\\') + targetDir + QLatin1Char('\\'));
 
         // Each rewrite has shown its own failure; going on would claim a success.
         const QString folderPath = newFolder + QDir::separator();
         if (!modMain::WriteWholeFile(params, text) ||
-            !modMain::SetParamsName(folderPath, carName) || !modMain::SetParamsObtain(folderPath))
+            !modMain::SetParamsName(folderPath, carName) || !modMain::SetParamsObtain(folderPath)) {
+            MsgBox::Show(QStringLiteral("The new car was not finished.\r\n") + LeftBehind(targetDir),
+                         MsgBox::Icon::Critical, QStringLiteral("Doh!"));
             return;
+        }
     } catch (const modMain::FileError& error) {
         MsgBox::Show(
             QStringLiteral("An error occurred while attempting to create the directory.\r\n") +
-                error.description(),
+                error.description() +
+                (folderMade ? QStringLiteral("\r\n") + LeftBehind(targetDir) : QString()),
             MsgBox::Icon::Critical, QStringLiteral("Doh!"));
         return;
     }
 
-    const QString separator = QDir::separator();
-    MsgBox::Show(carName + QStringLiteral(" has been created under directory '") + separator +
-                     QStringLiteral("cars") + separator + targetDir +
+    MsgBox::Show(carName + QStringLiteral(" has been created under directory '") +
+                     CarsPath(targetDir) +
                      QStringLiteral("'.  Click on the Refresh button to see your new car on the "
                                     "list."),
                  MsgBox::Icon::Information, QStringLiteral("Success!"));

@@ -19,12 +19,18 @@ public:
     // Sets the template field's text, as the opener's preset.
     void setTemplateText(const QString& text);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void createControls();
     void loadTemplates();
     void enableFinish();
     void finishClicked();
     void refuse(const QString& text);
+    // The template field's folder name: the listed car's own name when an item of the list is
+    // shown unchanged, else the text as typed.
+    QString templateName() const;
     void MakeCarPath(const QString& templateDir, const QString& targetDir);
 
     QComboBox* cboCarNames = nullptr;
