@@ -567,7 +567,9 @@ void tst_MainWindow::update()
     mBoxes->expect();
     QTest::mouseClick(update, Qt::LeftButton);
     QCOMPARE(mBoxes->only().title, QStringLiteral("Error"));
-    QCOMPARE(mBoxes->only().text, QStringLiteral("There was an error updating the settings."));
+    QCOMPARE(mBoxes->only().text,
+             "There was an error updating the settings.\nCannot write " + mWorld->carDir("myrc") +
+                 "/carinfo.ini:\nit is a folder.");
     QVERIFY(update->isEnabled());
 }
 

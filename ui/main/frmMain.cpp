@@ -519,9 +519,12 @@ void frmMain::UpdateCarInfo()
         mSelectedCar->setBasedTemplate(txtCarBasedOn->text());
         mSelectedCar->setDescription(DescriptionFromBox(txtDescription->toPlainText()));
         mSelectedCar->SaveSettings();
-    } catch (const modErrorHandling::AppError&) {
-        MsgBox::Show(QStringLiteral("There was an error updating the settings."),
-                     MsgBox::Icon::Critical, QStringLiteral("Error"));
+    } catch (const modErrorHandling::AppError& error) {
+        // The file and the system's reason tell the player what to mend (a full disk, say).
+        QString text = QStringLiteral("There was an error updating the settings.");
+        if (!error.detail().isEmpty())
+            text += QLatin1Char('\n') + error.detail();
+        MsgBox::Show(text, MsgBox::Icon::Critical, QStringLiteral("Error"));
         return;
     }
     cmdUpdateCarInfo->setEnabled(false);
