@@ -2,6 +2,7 @@
 #include "TestWorld.h"
 #include "app/cSettings.h"
 #include "app/modMain.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QTest>
@@ -42,15 +43,34 @@ private slots:
         QTEST(settings.Author(), "author");
     }
 
-    void saveFailureRaises()
+    // Names copied from Windows and names beyond its code page come back as they were.
+    void saveAndLoad_data()
     {
-        TestWorld world(QByteArray{});
-        modMain::gSettings().setINIPath(world.root() + QStringLiteral("/none/torvane.ini"));
-        const QString report = Raised([] { modMain::gSettings().SaveSettings(); });
-        for (const char* part : {"(0x8004270F)\nSource: cSettings:SaveSettings Method\nAn unknown "
-                                 "error has occurred!",
-                                 "/none/torvane.ini"})
-            QVERIFY2(report.contains(QString::fromUtf8(part)), qPrintable(report));
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("author");
+        // clang-format off
+        QTest::newRow("beyond Windows-1252") << "/home/michał/Игры" << "Michał";
+        QTest::newRow("Windows-1252 bytes in a name") << FileSystem::Decode("/data/caf\xe9") << "Zoé";
+        QTest::newRow("a name that reads as UTF-8") << "/g" << QStringLiteral("Ã©");
+        // clang-format on
+    }
+    void saveAndLoad()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, author);
+        TestWorld world;
+        world.loadSettings();
+        cSettings& settings = modMain::gSettings();
+        settings.setDrovakDir(path);
+        settings.setTextEditorPath(path + "/edit");
+        settings.setAuthor(author);
+        settings.SaveSettings();
+        cSettings restarted;
+        restarted.LoadSettings();
+        QCOMPARE(restarted.DrovakDir(), path);
+        QCOMPARE(restarted.TextEditorPath(), path + "/edit");
+        QCOMPARE(restarted.Author(), author);
+        QVERIFY(world.read("program/torvane.ini").contains("[Classify]\r\nrc=original\r\n"));
     }
 
     void startup_data()
