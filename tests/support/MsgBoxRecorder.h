@@ -3,7 +3,8 @@
 #include "platform/MsgBox.h"
 
 #include <QList>
-#include <QString>
+#include <QStringList>
+#include <QTest>
 
 // Keeps every box the code under test shows and answers from a queue of preset answers.
 // A box with no preset answer left is unexpected; problems() names it, and any preset answer
@@ -11,18 +12,37 @@
 class MsgBoxRecorder : public MsgBox::Presenter
 {
 public:
-    MsgBoxRecorder();
-    ~MsgBoxRecorder() override;
+    MsgBoxRecorder() : mPrevious(MsgBox::SetPresenter(this)) {}
+    ~MsgBoxRecorder() override { MsgBox::SetPresenter(mPrevious); }
 
     // Presets the answer to the next box.
-    void expect(MsgBox::Answer answer = MsgBox::Answer::Ok);
-    MsgBox::Answer present(const MsgBox::Box& box) override;
+    void expect(MsgBox::Answer answer = MsgBox::Answer::Ok) { mAnswers.append(answer); }
+    MsgBox::Answer present(const MsgBox::Box& box) override
+    {
+        mBoxes.append(box);
+        if (!mAnswers.isEmpty())
+            return mAnswers.takeFirst();
+        mUnexpected.append(QStringLiteral("unexpected box \"%1\": %2").arg(box.title, box.text));
+        return MsgBox::DefaultAnswer(box.buttons);
+    }
 
     const QList<MsgBox::Box>& boxes() const { return mBoxes; }
     // The one box shown; fails the test when there was not exactly one.
-    MsgBox::Box only() const;
-    QString problems() const;
-    void clear();
+    MsgBox::Box only() const
+    {
+        if (mBoxes.size() == 1)
+            return mBoxes.first();
+        QTest::qFail(qPrintable(QStringLiteral("expected one box, saw %1").arg(mBoxes.size())),
+                     __FILE__, __LINE__);
+        return {};
+    }
+    QString problems() const
+    {
+        QStringList all = mUnexpected;
+        if (!mAnswers.isEmpty())
+            all.append(QStringLiteral("%1 preset answer(s) left over").arg(mAnswers.size()));
+        return all.join(QLatin1Char('\n'));
+    }
 
 private:
     MsgBox::Presenter* mPrevious;

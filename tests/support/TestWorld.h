@@ -4,16 +4,28 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
+// The file's bytes; empty when it cannot be read.
+QByteArray ReadFile(const QString& path);
+// The report of the application error that run raises; empty when it raises none.
+QString Raised(const std::function<void()>& run);
+
 // A program folder and a game folder in a fresh temporary folder, for one test. Creating it
 // points the program at its program folder and resets the settings and the car list; the
-// program folder gets a torvane.ini with the given tables.
+// program folder gets a torvane.ini with the given tables (none when null).
 class TestWorld
 {
 public:
     explicit TestWorld(const QByteArray& torvaneIni = defaultIni());
     ~TestWorld();
 
-    static QByteArray defaultIni();
+    static QByteArray defaultIni()
+    {
+        return "[Directories]\r\nEXEPath=\r\n[Applications]\r\nImageEditor=\r\nTextEditor=\r\n"
+               "[UserInfo]\r\nName=\r\n[Classify]\r\nrc=original\r\nbuggy=original\r\nmisc=omit\r\n"
+               "[Names]\r\nrc=RC Sprinter\r\nbuggy=Dune Buggy\r\n";
+    }
 
     QString root() const { return mDir.path(); }
     QString programDir() const { return mDir.filePath(QStringLiteral("program")); }
@@ -25,14 +37,16 @@ public:
     // Loads the settings from the program folder's torvane.ini with EXEPath set to gameDir().
     void loadSettings();
 
-    // Writes bytes to a path under root(), creating folders on the way.
-    QString write(const QString& relativePath, const QByteArray& bytes);
-    QByteArray read(const QString& relativePath) const;
+    // Replaces a file under root() by one with these bytes (and permissions, or the default
+    // ones), creating folders on the way.
+    QString write(const QString& relativePath, const QByteArray& bytes, int permissions = -1);
+    QByteArray read(const QString& relativePath) const
+    {
+        return ReadFile(mDir.filePath(relativePath));
+    }
     // A car folder with the given carinfo.ini bytes (none when empty) and a car.bmp.
     QString makeCar(const QString& folder, const QByteArray& carinfo = {});
 
 private:
     QTemporaryDir mDir;
 };
-
-QByteArray ReadFile(const QString& path);

@@ -1,2 +1,0 @@
-// The fake is small enough to live in its header.
-#include "FakeRegistry.h"

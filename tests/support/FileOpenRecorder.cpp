@@ -1,2 +1,0 @@
-// The recorder is small enough to live in its header.
-#include "FileOpenRecorder.h"

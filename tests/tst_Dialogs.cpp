@@ -1,0 +1,296 @@
+#include "LauncherRecorder.h"
+#include "MsgBoxRecorder.h"
+#include "TestWorld.h"
+#include "app/cSettings.h"
+#include "app/modMain.h"
+#include "platform/FileOpenBox.h"
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "ui/about/frmAbout.h"
+#include "ui/options/frmGetDirectory.h"
+#include "ui/options/frmOptions.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+// Answers every file-open box with the preset answer (a null string cancels the box) and keeps
+// the file each box started at.
+struct FileOpenRecorder : FileOpenBox::Presenter
+{
+    FileOpenRecorder() { FileOpenBox::SetPresenter(this); }
+    ~FileOpenRecorder() override { FileOpenBox::SetPresenter(nullptr); }
+    std::optional<QString> present(const QString& startFile) override
+    {
+        starts.append(startFile);
+        return answer.isNull() ? std::nullopt : std::optional(answer);
+    }
+    QString answer;
+    QStringList starts;
+};
+
+// The local machine's registry holding the string values a test puts in it, each under its key
+// name, a backslash and its value name; the bytes as stored, a terminating zero included.
+struct FakeRegistry : Registry::Backend
+{
+    FakeRegistry() { Registry::SetBackend(this); }
+    ~FakeRegistry() override { Registry::SetBackend(nullptr); }
+    std::optional<Registry::Value> read(Registry::Root root, const QString& key,
+                                        const QString& value, std::uint32_t) override
+    {
+        const QString path = key + QLatin1Char('\\') + value;
+        if (root != Registry::kLocalMachine || !strings.contains(path))
+            return std::nullopt;
+        return Registry::Value{Registry::kTypeString, strings.value(path)};
+    }
+    QHash<QString, QByteArray> strings;
+};
+
+// No text editor entry, and lines the options have no business changing.
+const QByteArray kIni = "[Directories]\r\nEXEPath=/old\r\n[Applications]\r\nImageEditor=/img\r\n"
+                        "[UserInfo]\r\nName=Old\r\n[Names]\r\n; c\r\nrc=RC\r\n";
+// The same after saving new settings: all four entries, the empty one too, the rest untouched.
+const QByteArray kSaved = "[Directories]\r\nEXEPath=/new\r\n[Applications]\r\nImageEditor=/ed\r\n"
+                          "TextEditor=\r\n[UserInfo]\r\nName=\xd6l\r\n[Names]\r\n; c\r\nrc=RC\r\n";
+
+} // namespace
+
+// The options dialog, the game-folder chooser and the about box, driven as the user would.
+class tst_Dialogs : public QObject
+{
+    Q_OBJECT
+    cSettings& mSettings = modMain::gSettings();
+    std::optional<TestWorld> mWorld;
+    QPointer<frmOptions> mOptions;
+    QPointer<frmGetDirectory> mChooser;
+    QPointer<frmAbout> mAbout;
+
+    QLineEdit* field(const char* name) const { return mOptions->findChild<QLineEdit*>(name); }
+    QStringList fields() const
+    {
+        return {field("txtEXEDirectory")->text(), field("txtImgEditPath")->text(),
+                field("txtTextEditPath")->text(), field("txtAuthor")->text()};
+    }
+    void click(QWidget* window, const QString& name) const
+    {
+        window->findChild<QPushButton*>(name)->click();
+    }
+    QTreeWidget* tree() const { return mChooser->findChild<QTreeWidget*>(); }
+    QString currentPath() const { return mChooser->findChild<QLabel*>("lblCurrentPath")->text(); }
+    // Shows the chooser at a folder and opens that folder with Enter, as the user would.
+    void choose(const QString& folder)
+    {
+        QDir::setCurrent(folder);
+        mChooser = frmGetDirectory::ShowShared();
+        QTest::keyClick(tree(), Qt::Key_Return);
+    }
+    void openItem(const QString& name) const
+    {
+        tree()->setCurrentItem(tree()->findItems(name, Qt::MatchRecursive).value(0));
+        QTest::keyClick(tree(), Qt::Key_Return);
+    }
+
+private slots:
+    void init()
+    {
+        mWorld.emplace(kIni);
+        mSettings.LoadSettings();
+        mOptions = frmOptions::ShowShared();
+    }
+    void cleanup()
+    {
+        delete mOptions;
+        delete mChooser;
+        delete mAbout;
+    }
+
+    void editorPickers_data()
+    {
+        QTest::addColumn<QString>("editor");     // Img or Text: whose button
+        QTest::addColumn<QString>("picked");     // null: the box is cancelled
+        QTest::addColumn<QStringList>("fields"); // game folder, image and text editor, author
+        // clang-format off
+        QTest::newRow("image picked") << "Img" << QString("/a/i") << QStringList{"/old", "/a/i", "", "Old"};
+        QTest::newRow("text picked") << "Text" << QString("/a/t") << QStringList{"/old", "/img", "/a/t", "Old"};
+        QTest::newRow("cancelled") << "Img" << QString() << QStringList{"/old", "/img", "", "Old"};
+        // clang-format on
+    }
+    // A pick changes field and setting at once. Enter presses no button; Esc cancels and
+    // writes nothing, and the next opening shows the settings in memory, the pick included.
+    void editorPickers()
+    {
+        QFETCH(QString, editor);
+        QFETCH(QString, picked);
+        FileOpenRecorder files;
+        files.answer = picked;
+        click(mOptions, "cmdChange" + editor + "EditPath");
+        QTEST(fields(), "fields");
+        QTEST((QStringList{mSettings.DrovakDir(), mSettings.ImageEditorPath(),
+                           mSettings.TextEditorPath(), mSettings.Author()}),
+              "fields");
+        // The next box of either picker starts at the file last picked; a cancel keeps it.
+        files.answer = QString();
+        click(mOptions, "cmdChangeImgEditPath");
+        click(mOptions, "cmdChangeTextEditPath");
+        QCOMPARE(files.starts, (QStringList{QString(), picked, picked}));
+        QTest::keyClick(mOptions->findChild<QPushButton*>("cmdOK"), Qt::Key_Return);
+        QVERIFY(mOptions->isVisible());
+        QTest::keyClick(field("txtAuthor"), Qt::Key_Escape);
+        QTRY_VERIFY(!frmOptions::Shared());
+        QCOMPARE(mWorld->read("program/torvane.ini"), kIni);
+        mOptions = frmOptions::ShowShared();
+        QTEST(fields(), "fields");
+    }
+
+    void applyAndOk_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("file"); // the settings file, under the world's root
+        const QString ini = "program/torvane.ini";
+        QTest::newRow("Apply") << "cmdApply" << ini;
+        QTest::newRow("OK") << "cmdOK" << ini;
+        QTest::newRow("Apply, a folder in the file's place") << QString("cmdApply") << "program";
+        QTest::newRow("OK, the file's folder missing") << QString("cmdOK") << "gone/torvane.ini";
+    }
+    void applyAndOk()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, file);
+        MsgBoxRecorder boxes;
+        const QString path = mWorld->root() + '/' + file;
+        const bool writable = file == "program/torvane.ini";
+        mSettings.setINIPath(path);
+        mSettings.setDrovakDir(QStringLiteral("/new")); // as the chooser and a picker leave them
+        mSettings.setImageEditorPath(QStringLiteral("/ed"));
+        field("txtAuthor")->setText(QStringLiteral("Öl"));
+        // Typed paths are shown, never read back.
+        for (const char* name : {"txtEXEDirectory", "txtImgEditPath", "txtTextEditPath"})
+            QTest::keyClicks(field(name), QStringLiteral("/typed"));
+        click(mOptions, button);
+        // OK closes only once the file is written; else the user is told which file, can mend
+        // it and try again.
+        QCOMPARE(mOptions->isVisible(), button == "cmdApply" || !writable);
+        if (writable)
+            QCOMPARE(mWorld->read(file), kSaved);
+        else
+            QVERIFY2(boxes.only().text.contains(path), qPrintable(boxes.only().text));
+    }
+
+    void chooserOk_data()
+    {
+        QTest::addColumn<QString>("folder"); // opened: under the world's root, or the root "/"
+        QTest::addColumn<QString>("entry");  // a file made in it first
+        QTest::addColumn<bool>("enabled");
+        const QString t = "t";
+        QTest::newRow("found") << t << "drovak.exe" << true;
+        QTest::newRow("not found") << t << "setup.exe" << false;
+        QTest::newRow("other letter case") << t << "DROVAK.EXE" << true;
+        QTest::newRow("a folder named drovak.exe") << t << "drovak.exe/x" << false;
+        QTest::newRow("root, shown with its separator") << QString("/") << "" << false;
+        QTest::newRow("a name copied from Windows")
+            << FileSystem::Decode("jeu\xe9") << "drovak.exe" << true;
+    }
+    void chooserOk()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, entry);
+        const QString path = QDir(mWorld->root()).filePath(folder);
+        if (!entry.isEmpty())
+            mWorld->write(folder + '/' + entry, "MZ");
+        if (FileSystem::IsUtf8(FileSystem::Encode(folder))) {
+            choose(path);
+        } else { // reached from the folder above, as Qt cannot name it
+            choose(mWorld->root());
+            openItem(FileSystem::Shown(folder));
+        }
+        QCOMPARE(currentPath(), FileSystem::Shown(path)); // no trailing separator but the root's
+        auto* ok = mChooser->findChild<QPushButton*>("cmdOK");
+        QTEST(ok->isEnabled(), "enabled");
+        if (ok->isEnabled()) { // OK stores the folder and shows it in the options dialog
+            ok->click();
+            QCOMPARE(mSettings.DrovakDir(), path);
+            QCOMPARE(mSettings.CarDir(), path + "/cars");
+            QCOMPARE(field("txtEXEDirectory")->text(), FileSystem::Shown(path));
+        }
+    }
+
+    void chooserUnreadableFolderOrDrive_data()
+    {
+        QTest::addColumn<bool>("drive");
+        QTest::newRow("folder removed after listing") << false;
+        QTest::newRow("drive unmounted after listing, leaving its mount point") << true;
+    }
+    void chooserUnreadableFolderOrDrive()
+    {
+        QFETCH(bool, drive);
+        MsgBoxRecorder boxes;
+        const QString gone = mWorld->gameDir() + QStringLiteral("/gone");
+        QVERIFY(QDir().mkpath(gone));
+        choose(mWorld->gameDir());
+        auto* drives = mChooser->findChild<QComboBox*>();
+        if (drive) {
+            drives->addItem(gone);
+            QTest::keyClick(drives, Qt::Key_End);
+        } else {
+            QVERIFY(QDir(gone).removeRecursively());
+            openItem(QStringLiteral("gone"));
+        }
+        QVERIFY2(boxes.only().text.contains(gone), qPrintable(boxes.only().text));
+        openItem(QStringLiteral("cars")); // still at the folder that was open, and working
+        QCOMPARE(currentPath(), mWorld->carsDir());
+    }
+
+    void aboutLinkOpensTheMakersPageAndEscCloses()
+    {
+        LauncherRecorder launches;
+        mAbout = frmAbout::ShowShared();
+        QTest::mouseClick(mAbout->findChild<QLabel*>("lblZelmor"), Qt::LeftButton);
+        QCOMPARE(launches.calls().size(), 1);
+        QCOMPARE(launches.calls().first().target, QStringLiteral("https://www.zelmor.example/"));
+        QTest::keyClick(mAbout, Qt::Key_Escape);
+        QVERIFY(!mAbout->isVisible());
+    }
+
+    void aboutSystemInformation_data()
+    {
+        QTest::addColumn<QByteArray>("first"); // the tool's path as stored; null: no such value
+        QTest::addColumn<QString>("second");   // what the folder named by the second value holds
+        QTest::addColumn<QString>("result");   // the program started ('~': that folder) or message
+        const QByteArray x(1024, 'x'), tool("/t.exe\0", 7);
+        const QString msinfo = "MSINFO32.EXE", fromIt = "~/MSINFO32.EXE";
+        const QString message = "System Information Is Unavailable At This Time";
+        QTest::newRow("first present") << tool << msinfo << QString("/t.exe");
+        QTest::newRow("first missing, second with the tool") << QByteArray() << msinfo << fromIt;
+        QTest::newRow("second without the tool") << QByteArray() << "nothing" << message;
+        QTest::newRow("neither") << QByteArray() << QString() << message;
+        QTest::newRow("1024 bytes fit") << x << QString() << QString(x);
+        QTest::newRow("1025 bytes do not") << x + '\0' << msinfo << fromIt;
+    }
+    void aboutSystemInformation()
+    {
+        QFETCH(QByteArray, first);
+        QFETCH(QString, second);
+        QFETCH(QString, result);
+        MsgBoxRecorder boxes;
+        LauncherRecorder launches;
+        FakeRegistry registry;
+        QTemporaryDir folder;
+        if (!first.isNull())
+            registry.strings.insert("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO\\PATH", first);
+        if (!second.isNull())
+            registry.strings.insert("SOFTWARE\\Microsoft\\Shared Tools Location\\MSINFO",
+                                    QFile::encodeName(folder.path()) + '\0');
+        if (second == "MSINFO32.EXE")
+            QVERIFY(QFile(folder.filePath(second)).open(QIODevice::WriteOnly));
+        mAbout = frmAbout::ShowShared();
+        click(mAbout, "cmdSysInfo");
+        // What the button did: the program it started, else the message it showed.
+        const auto& calls = launches.calls();
+        QCOMPARE(calls.isEmpty() ? boxes.only().text : calls.first().target,
+                 result.replace('~', folder.path()));
+    }
+};
+
+QTEST_MAIN(tst_Dialogs)
+#include "tst_Dialogs.moc"
