@@ -6,8 +6,12 @@
 #include "cars/cCarCollection.h"
 #include "cars/modCarList.h"
 #include "platform/FileSystem.h"
+#include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QDir>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 #include <csignal>
@@ -149,6 +153,19 @@ private slots:
         const Save rewrite = shown([this] {
             return modMain::SetParamsName(mWorld->carDir("myrc") + '/', QString(100, 'n'));
         });
+        // A car made from myrc: the copies are whole, the carinfo.ini copy stays as copied.
+        const Save wizard = [this] {
+            MsgBoxRecorder boxes;
+            boxes.expect();
+            const QPointer<frmCreateCarWizard> wizard = new frmCreateCarWizard;
+            wizard->setTemplateText("myrc");
+            wizard->findChild<QLineEdit*>("txtCarName")->setText(QString(300, 'n'));
+            wizard->findChild<QLineEdit*>("txtDirName")->setText("neuf");
+            QTest::mouseClick(wizard->findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
+            delete wizard.data();
+            const bool copied = Snapshot(mWorld->carDir("neuf")) == Snapshot(mWorld->carDir("myrc"));
+            return boxes.boxes().value(0).text + (copied ? "" : "\nthe copies differ");
+        };
         const QString car = "game/cars/myrc", tooLarge = "File too large";
         const QString raisedBySettings =
             "(0x8004270F)\nSource: cSettings:SaveSettings Method\nAn unknown error has occurred!";
@@ -159,6 +176,7 @@ private slots:
         QTest::newRow("Update on a full tmpfs") << car << true << update << QStringList{"No space left on device"};
         QTest::newRow("whole-file write") << car << false << wholeFile << QStringList{tooLarge, leftAlone};
         QTest::newRow("rewrite, after the backup") << car << false << rewrite << QStringList{tooLarge, leftAlone};
+        QTest::newRow("wizard, at carinfo.ini") << car << false << wizard << QStringList{tooLarge, "left in the Drovak car directory as '" + QDir::toNativeSeparators("/cars/neuf'")};
         // clang-format on
     }
     void wholeOrNothing()
@@ -320,5 +338,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_FileFaults)
+QTEST_MAIN(tst_FileFaults)
 #include "tst_FileFaults.moc"
