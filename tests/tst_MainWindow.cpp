@@ -36,7 +36,8 @@ QStringList CutCaptions(QWidget* window)
     QStringList cut;
     const auto check = [&cut](const QWidget* w, const QString& text, QSize need, QSize room) {
         if (need.width() > room.width() || need.height() > room.height())
-            QDebug(&cut.emplace_back()) << w->objectName() << text << "needs" << need << "has" << room;
+            QDebug(&cut.emplace_back())
+                << w->objectName() << text << "needs" << need << "has" << room;
     };
     for (const QLabel* label : window->findChildren<QLabel*>()) {
         const int width = label->contentsRect().width();
@@ -171,12 +172,8 @@ private slots:
     void cleanup()
     {
         mWindow.reset();
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        for (const QPointer<QWidget>& window :
-             QList<QPointer<QWidget>>(windows.begin(), windows.end())) {
-            if (window && !window->parentWidget())
-                delete window.data();
-        }
+        for (QWidget* window : QApplication::topLevelWidgets())
+            window->close(); // and so deleted
         VERIFY_BOXES(*mBoxes);
         mLaunches.reset();
         mBoxes.reset();
@@ -417,6 +414,8 @@ private slots:
     }
 
     // The menu opens only on a selected car, and acts on it whatever node is under the mouse.
+    // Every opening of a wizard makes one of its own and rescans the list; only the menu
+    // presets the template.
     void popUpMenu()
     {
         mWorld->makeCar("rc");
@@ -427,24 +426,36 @@ private slots:
         clickNode(branch(1));
         clickNode(node("myrc"), Qt::RightButton); // a branch selected
         QVERIFY(!popUp->isVisible());
-
         clickNode(node("myrc"));
         clickNode(node("rc"), Qt::RightButton);
         QTRY_VERIFY(popUp->isVisible());
         QCOMPARE(tree()->currentIndex(), node("myrc"));
         popUp->close();
+
+        act("Add");
+        act("mnuFileNew");
+        clickNode(node("myrc"));
+        act("mnuPopUpTemplate");
+        QVERIFY(!framesVisible());
+        QStringList presets;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (qobject_cast<frmCreateCarWizard*>(window) && window->isVisible())
+                presets << window->findChild<QComboBox*>("cboCarNames")->currentText();
+        }
+        presets.sort();
+        QCOMPARE(presets, (QStringList{"", "", "myrc"}));
     }
 
     void commandLines()
     {
-        QCOMPARE(frmMain::ParametersCommandLine("/tools/edit", "/games/Drovak/cars", "myrc"),
-                 QStringLiteral("/tools/edit \"/games/Drovak/cars/myrc/parameters.txt\""));
-        QCOMPARE(frmMain::ReadMeCommandLine("/my edit", "/Dro vak/cars", "my rc"),
-                 QStringLiteral("/my edit \"/Dro vak/cars/my rc/readme.txt\""));
-        QCOMPARE(frmMain::SkinCommandLine("/paint", "/cars", "myrc"),
-                 QStringLiteral("/paint \"/cars/myrc/car.bmp\""));
-        QCOMPARE(frmMain::FolderCommandLine("/games/Drovak/cars", "myrc"),
-                 QStringLiteral("Explorer \"/games/Drovak/cars/myrc\""));
+        QCOMPARE(frmMain::ParametersCommandLine("/my edit", "/c", "my rc"),
+                 QStringLiteral("/my edit \"/c/my rc/parameters.txt\""));
+        QCOMPARE(frmMain::ReadMeCommandLine("/e", "/c", "rc"),
+                 QStringLiteral("/e \"/c/rc/readme.txt\""));
+        QCOMPARE(frmMain::SkinCommandLine("/p", "/c", "rc"),
+                 QStringLiteral("/p \"/c/rc/car.bmp\""));
+        QCOMPARE(frmMain::FolderCommandLine("/c", "my rc"),
+                 QStringLiteral("Explorer \"/c/my rc\""));
     }
 
     void commands_data()
@@ -571,28 +582,6 @@ private slots:
         QCOMPARE(carButtons(), deleted ? kOff : kOn);
         QCOMPARE(framesVisible(), !deleted);
         QCOMPARE(modMain::gCars().Contains(car), !deleted);
-    }
-
-    // Every opening makes a wizard of its own and rescans the list; only the pop-up presets the
-    // template.
-    void carMadeFromATemplate()
-    {
-        mWorld->makeCar("rc");
-        openWindow();
-        clickNode(node("rc"));
-        act("Add");
-        act("mnuFileNew");
-        clickNode(node("rc"));
-        act("mnuPopUpTemplate");
-        QVERIFY(!framesVisible());
-
-        QStringList presets;
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            if (qobject_cast<frmCreateCarWizard*>(window) && window->isVisible())
-                presets << window->findChild<QComboBox*>("cboCarNames")->currentText();
-        }
-        presets.sort();
-        QCOMPARE(presets, (QStringList{"", "", "rc"}));
     }
 };
 
