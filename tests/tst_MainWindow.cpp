@@ -118,13 +118,7 @@ class tst_MainWindow : public QObject
     QTreeView* tree() const { return control<QTreeView>("tvwCars"); }
     CarTreeModel* cars() const { return static_cast<CarTreeModel*>(tree()->model()); }
     QModelIndex branch(int row) const { return cars()->branch(row); }
-    QModelIndex node(const QString& key) const
-    {
-        const QModelIndex found = cars()->car(key);
-        if (!found.isValid())
-            qFatal("no node %s", qPrintable(key));
-        return found;
-    }
+    QModelIndex node(const QString& key) const { return cars()->car(key); }
     QStringList childTexts(int row) const
     {
         QStringList texts;
@@ -135,6 +129,7 @@ class tst_MainWindow : public QObject
     void clickNode(const QModelIndex& node, Qt::MouseButton button = Qt::LeftButton,
                    Qt::KeyboardModifiers modifiers = {})
     {
+        QVERIFY(node.isValid());
         tree()->scrollTo(node);
         QTest::mouseClick(tree()->viewport(), button, modifiers, tree()->visualRect(node).center());
     }
@@ -213,6 +208,7 @@ private slots:
         QTest::newRow("hidden folders listed, files not") << QStringList{".hidden", "file:loose.txt"} << QStringList{} << QStringList{".hidden"};
         QTest::newRow("folders named like the branches") << QStringList{"Standard", "Custom Cars"} << QStringList{} << QStringList{"Custom Cars", "Standard"};
         QTest::newRow("one folder in two letter cases") << QStringList{"été=Mine", "ÉTÉ=Mine"} << QStringList{} << QStringList{"?"};
+        QTest::newRow("a long name, whole in its tooltip") << QStringList{"longcar=A Name Far Too Long For The Narrow Tree To Show Whole"} << QStringList{} << QStringList{"longcar (A Name Far Too Long For The Narrow Tree To Show Whole)"};
         QTest::newRow("no cars") << QStringList{} << QStringList{} << QStringList{};
         // clang-format on
     }
@@ -256,6 +252,15 @@ private slots:
             QCOMPARE(modMain::gCars().Count(), count);
             QVERIFY(!framesVisible());
             act("Refresh");
+        }
+        // The tree is narrow: a node's text may be cut off, its tooltip is whole.
+        if (const QModelIndex last = cars()->index(custom.size() - 1, 0, branch(1));
+            last.isValid()) {
+            const QPoint at = tree()->visualRect(last).center();
+            QHelpEvent help(QEvent::ToolTip, at, tree()->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(tree()->viewport(), &help);
+            QTRY_COMPARE(QToolTip::text(), last.data().toString());
+            QToolTip::hideText();
         }
     }
 
@@ -329,21 +334,6 @@ private slots:
         act("editparams");
         QCOMPARE(mLaunches->calls().value(0).arguments,
                  QStringList{mWorld->carDir(shown) + "/parameters.txt"});
-    }
-
-    // The tree is narrow: a long node text is cut off, and its tooltip shows the whole of it.
-    void longNamesInTooltips()
-    {
-        mWorld->makeCar("longcar",
-                        CarInfo("A Name Far Too Long For The Narrow Tree To Show Whole"));
-        openWindow();
-        const QPoint at = tree()->visualRect(node("longcar")).center();
-        QHelpEvent help(QEvent::ToolTip, at, tree()->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(tree()->viewport(), &help);
-        QTRY_COMPARE(
-            QToolTip::text(),
-            QStringLiteral("longcar (A Name Far Too Long For The Narrow Tree To Show Whole)"));
-        QToolTip::hideText();
     }
 
     void picture_data()
@@ -448,14 +438,11 @@ private slots:
 
     void commandLines()
     {
-        QCOMPARE(frmMain::ParametersCommandLine("/my edit", "/c", "my rc"),
-                 QStringLiteral("/my edit \"/c/my rc/parameters.txt\""));
-        QCOMPARE(frmMain::ReadMeCommandLine("/e", "/c", "rc"),
-                 QStringLiteral("/e \"/c/rc/readme.txt\""));
-        QCOMPARE(frmMain::SkinCommandLine("/p", "/c", "rc"),
-                 QStringLiteral("/p \"/c/rc/car.bmp\""));
-        QCOMPARE(frmMain::FolderCommandLine("/c", "my rc"),
-                 QStringLiteral("Explorer \"/c/my rc\""));
+        QCOMPARE(frmMain::ParametersCommandLine("/e d", "/c", "a b"),
+                 "/e d \"/c/a b/parameters.txt\"");
+        QCOMPARE(frmMain::ReadMeCommandLine("/e", "/c", "rc"), "/e \"/c/rc/readme.txt\"");
+        QCOMPARE(frmMain::SkinCommandLine("/p", "/c", "rc"), "/p \"/c/rc/car.bmp\"");
+        QCOMPARE(frmMain::FolderCommandLine("/c", "a b"), "Explorer \"/c/a b\"");
     }
 
     void commands_data()
@@ -534,21 +521,21 @@ private slots:
     {
         QTest::addColumn<QString>("car"); // empty: selected before a refresh, so none is now
         QTest::addColumn<QString>("command");
-        QTest::addColumn<int>("answer"); // -1: no question
+        QTest::addColumn<MsgBox::Answer>("answer"); // to the first box; Ok: no question
         QTest::addColumn<bool>("deleted");
         // clang-format off
-        QTest::newRow("standard car refused") << "rc" << "Delete" << -1 << false;
-        QTest::newRow("No changes nothing") << "myrc" << "Delete" << int(MsgBox::Answer::No) << false;
-        QTest::newRow("Yes deletes") << "myrc" << "mnuPopUpDelete" << int(MsgBox::Answer::Yes) << true;
-        QTest::newRow("a linked car folder loses only the link") << "linked" << "Delete" << int(MsgBox::Answer::Yes) << true;
-        QTest::newRow("nothing selected after a refresh") << "" << "Delete" << -1 << false;
+        QTest::newRow("standard car refused") << "rc" << "Delete" << MsgBox::Answer::Ok << false;
+        QTest::newRow("No changes nothing") << "myrc" << "Delete" << MsgBox::Answer::No << false;
+        QTest::newRow("Yes deletes") << "myrc" << "mnuPopUpDelete" << MsgBox::Answer::Yes << true;
+        QTest::newRow("a linked car folder loses only the link") << "linked" << "Delete" << MsgBox::Answer::Yes << true;
+        QTest::newRow("nothing selected after a refresh") << "" << "Delete" << MsgBox::Answer::Ok << false;
         // clang-format on
     }
     void deleteCar()
     {
         QFETCH(QString, car);
         QFETCH(QString, command);
-        QFETCH(int, answer);
+        QFETCH(MsgBox::Answer, answer);
         QFETCH(bool, deleted);
         mWorld->makeCar("rc");
         mWorld->makeCar("myrc", CarInfo("My RC"));
@@ -563,19 +550,17 @@ private slots:
             QVERIFY(QFileInfo::exists(mWorld->carDir("myrc")));
             return;
         }
-        if (answer < 0)
-            mBoxes->expect();
-        else
-            mBoxes->expect(MsgBox::Answer(answer));
+        mBoxes->expect(answer);
         if (deleted)
             mBoxes->expect(); // the record's own "Car Deleted"
         act(command);
         VERIFY_BOXES(*mBoxes);
 
         const MsgBox::Box first = mBoxes->boxes().first();
-        QCOMPARE(first.title, answer < 0 ? "Cannot Delete" : QStringLiteral("Warning!"));
-        QCOMPARE(first.buttons, answer < 0 ? MsgBox::Buttons::Ok : MsgBox::Buttons::YesNo);
-        QCOMPARE(first.text.contains('\'' + car + '\''), answer >= 0);
+        const bool refused = answer == MsgBox::Answer::Ok;
+        QCOMPARE(first.title, refused ? "Cannot Delete" : QStringLiteral("Warning!"));
+        QCOMPARE(first.buttons, refused ? MsgBox::Buttons::Ok : MsgBox::Buttons::YesNo);
+        QCOMPARE(first.text.contains('\'' + car + '\''), !refused);
         const QFileInfo folder(mWorld->carDir(car));
         QCOMPARE(folder.exists() || folder.isSymLink(), !deleted);
         QVERIFY(QFile::exists(outside));
