@@ -66,7 +66,6 @@ class tst_CreateCarWizard : public QObject
 private slots:
     void init()
     {
-        mBoxes.reset();
         mWorld.emplace().loadSettings();
         modMain::gSettings().setAuthor(QStringLiteral("Jérôme"));
         mWorld->makeCar("rc",
