@@ -91,7 +91,10 @@ QString Folded(const QString& name)
 
 QString Join(const QString& folder, const QString& name)
 {
-    return folder + QDir::separator() + name;
+    QString path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder).append(QDir::separator()).append(name);
+    return path;
 }
 
 QString Resolve(const QString& folder, const QString& name)

@@ -167,20 +167,27 @@ bool WriteAll(int fd, QByteArrayView bytes, int* error)
 
 std::optional<QByteArray> ReadAll(int fd, qint64 sizeHint, QString* reason)
 {
-    QByteArray bytes;
-    bytes.reserve(qsizetype(qMax<qint64>(sizeHint, 0)) + 1);
-    char buffer[65536];
+    // Room for one byte more than the size the file had: a read that gives exactly that size
+    // and stops short has met the end, so a small file takes one read, not two.
+    const qsizetype size = qsizetype(qMax<qint64>(sizeHint, 0));
+    QByteArray bytes(size + 1, Qt::Uninitialized);
+    qsizetype have = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (have == bytes.size())
+            bytes.resize(have + qMax<qsizetype>(have, 65536));
+        const qsizetype room = bytes.size() - have;
+        const ssize_t got = ::read(fd, bytes.data() + have, size_t(room));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             Fail(reason, errno);
             return std::nullopt;
         }
-        if (got == 0)
+        have += got;
+        if (got == 0 || (size > 0 && have == size && got < room)) {
+            bytes.truncate(have);
             return bytes;
-        bytes.append(buffer, got);
+        }
     }
 }
 
@@ -278,9 +285,15 @@ QByteArray ProgramPath(const QByteArray& program)
 
 QByteArray Encode(QStringView path)
 {
+    qsizetype ascii = 0;
+    while (ascii < path.size() && path[ascii].unicode() < 0x80)
+        ++ascii;
+    if (ascii == path.size())
+        return path.toLatin1();
     QByteArray out;
-    out.reserve(path.size());
-    for (qsizetype i = 0; i < path.size(); ++i) {
+    out.reserve(path.size() + 8);
+    out.append(path.first(ascii).toLatin1());
+    for (qsizetype i = ascii; i < path.size(); ++i) {
         const char16_t c = path[i].unicode();
         if (c < 0x80) {
             out.append(char(c));
@@ -402,33 +415,53 @@ Status StatusOf(const QString& path)
 
 std::optional<QList<Entry>> List(const QString& folder, QString* reason)
 {
-    DIR* dir = ::opendir(Encode(folder).constData());
-    if (!dir) {
+    // The system's own call rather than opendir, which costs a status call and a large
+    // allocation per folder: a scan lists thousands of small folders.
+    Fd dir(::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0) {
         Fail(reason, errno);
         return std::nullopt;
     }
     QList<Entry> entries;
-    while (const dirent* d = ::readdir(dir)) {
-        const char* n = d->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+    alignas(dirent64) char buffer[32768];
+    for (;;) {
+        const ssize_t got = ::getdents64(dir.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
             continue;
-        Entry entry{Decode(n)};
-        // The entry types come with the names: only links need a second look.
-        if (d->d_type == DT_DIR) {
-            entry.isDir = true;
-        } else if (d->d_type == DT_REG) {
-            entry.isFile = true;
-        } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
-            struct stat st;
-            if (::fstatat(::dirfd(dir), n, &st, 0) == 0) {
-                entry.isDir = S_ISDIR(st.st_mode);
-                entry.isFile = S_ISREG(st.st_mode);
-            }
+        if (got < 0) {
+            Fail(reason, errno);
+            return std::nullopt;
         }
-        entries.append(std::move(entry));
+        if (got == 0)
+            return entries;
+        if (entries.isEmpty()) {
+            qsizetype count = 0;
+            for (ssize_t at = 0; at < got; ++count)
+                at += reinterpret_cast<const dirent64*>(buffer + at)->d_reclen;
+            entries.reserve(count);
+        }
+        for (ssize_t at = 0; at < got;) {
+            const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
+            at += d->d_reclen;
+            const char* n = d->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                continue;
+            Entry entry{Decode(n)};
+            // The entry types come with the names: only links need a second look.
+            if (d->d_type == DT_DIR) {
+                entry.isDir = true;
+            } else if (d->d_type == DT_REG) {
+                entry.isFile = true;
+            } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+                struct stat st;
+                if (::fstatat(dir.get(), n, &st, 0) == 0) {
+                    entry.isDir = S_ISDIR(st.st_mode);
+                    entry.isFile = S_ISREG(st.st_mode);
+                }
+            }
+            entries.append(std::move(entry));
+        }
     }
-    ::closedir(dir);
-    return entries;
 }
 
 std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
