@@ -28,7 +28,7 @@ QString cCar::FolderPath() const
     return FileNames::Join(modMain::gSettings().CarDir(), mDirectoryName);
 }
 
-bool cCar::GameFolderExists()
+bool cCar::GameFolderFound()
 {
     // Every car of a scan asks; inside a scan the folder is looked at once.
     static quint64 checkedInScope = 0;
@@ -41,32 +41,67 @@ bool cCar::GameFolderExists()
         checkedInScope = scope;
         checkedFolder = folder;
     }
-    if (!exists)
+    return exists;
+}
+
+bool cCar::GameFolderExists()
+{
+    if (!GameFolderFound())
         return false;
     mCarsFolder = modMain::gSettings().CarDir();
     return true;
 }
 
+cCarFolder cCarFolder::Read(const QString& carsFolder, const QString& directoryName)
+{
+    cCarFolder read;
+    const FileNames::FolderListing folder(FileNames::Join(carsFolder, directoryName));
+    // A listed folder without the file needs no attempt to open it.
+    const QString infoName = folder.find(kCarInfo);
+    if (!infoName.isEmpty() || !folder.isReadable()) {
+        const auto info = modQuarnIniAPI::Profile::Load(
+            FileNames::Join(folder.folder(), infoName.isEmpty() ? kCarInfo : infoName));
+        read.carName = info.value(kCarData, QStringLiteral("Name"));
+        read.author = info.value(kCarData, QStringLiteral("Author"));
+        read.basedTemplate = info.value(kCarData, QStringLiteral("OriginalSkin"));
+        read.description = info.value(kCarData, QStringLiteral("Description"));
+        modMain::ReplaceAll(read.description, kBar, kCrLf);
+    }
+    read.hasPhoto = folder.hasPlainFile(directoryName + QStringLiteral(".jpg"));
+    read.hasReadMe = folder.hasPlainFile(QStringLiteral("readme.txt"));
+    return read;
+}
+
+bool cCar::CanLoad()
+{
+    if (GameFolderExists())
+        return true;
+    MsgBox::Show(QStringLiteral("cCar: Unable to load settings."), MsgBox::Icon::Critical,
+                 QStringLiteral("Error"));
+    return false;
+}
+
 void cCar::LoadSettings()
 {
-    if (!GameFolderExists()) {
-        MsgBox::Show(QStringLiteral("cCar: Unable to load settings."), MsgBox::Icon::Critical,
-                     QStringLiteral("Error"));
-        return;
-    }
+    if (CanLoad())
+        Apply(cCarFolder::Read(mCarsFolder, mDirectoryName));
+}
 
-    const FileNames::FolderListing folder(FileNames::Join(mCarsFolder, mDirectoryName));
-    const auto info = modQuarnIniAPI::Profile::Load(folder.path(kCarInfo));
-    mCarName = info.value(kCarData, QStringLiteral("Name"));
-    mAuthor = info.value(kCarData, QStringLiteral("Author"));
-    mBasedTemplate = info.value(kCarData, QStringLiteral("OriginalSkin"));
-    mDescription = info.value(kCarData, QStringLiteral("Description"));
-    modMain::ReplaceAll(mDescription, kBar, kCrLf);
+void cCar::LoadSettings(cCarFolder folder)
+{
+    if (CanLoad())
+        Apply(std::move(folder));
+}
 
-    if (folder.hasPlainFile(mDirectoryName + QStringLiteral(".jpg")))
-        mHasPhoto = true;
-    if (folder.hasPlainFile(QStringLiteral("readme.txt")))
-        mHasReadMe = true;
+void cCar::Apply(cCarFolder folder)
+{
+    mCarName = std::move(folder.carName);
+    mAuthor = std::move(folder.author);
+    mBasedTemplate = std::move(folder.basedTemplate);
+    mDescription = std::move(folder.description);
+    // Only ever set by loading, never cleared.
+    mHasPhoto = mHasPhoto || folder.hasPhoto;
+    mHasReadMe = mHasReadMe || folder.hasReadMe;
 
     const QString tables = FileNames::Join(modMain::AppPath(), QStringLiteral("torvane.ini"));
     const QString kind = ReadProfileString(QStringLiteral("Classify"), mDirectoryName, {}, tables);

@@ -2,6 +2,22 @@
 
 #include <QString>
 
+// What LoadSettings takes from a car's own folder: carinfo.ini's four entries (the
+// description with its line breaks back) and whether the photo and the read-me are there.
+struct cCarFolder
+{
+    QString carName;
+    QString author;
+    QString basedTemplate;
+    QString description;
+    bool hasPhoto = false;
+    bool hasReadMe = false;
+
+    // Reads the folder directoryName inside carsFolder. Touches nothing shared, so several
+    // folders can be read at once on different threads.
+    static cCarFolder Read(const QString& carsFolder, const QString& directoryName);
+};
+
 // One car folder under the game's cars folder, with what its carinfo.ini says and how
 // torvane.ini classifies it. Setting a property never touches the disk.
 class cCar
@@ -17,6 +33,12 @@ public:
     void SaveSettings();
     // Reads carinfo.ini, tests for the photo and the read-me file, and classifies the car.
     void LoadSettings();
+    // LoadSettings with the car's folder already read by cCarFolder::Read from the settings'
+    // cars folder: what the record and the player see is the same.
+    void LoadSettings(cCarFolder folder);
+    // Whether the game folder is there, as LoadSettings and SaveSettings test it: inside a
+    // ScanScope the disk is looked at once.
+    static bool GameFolderFound();
 
     const QString& Classification() const { return mClassification; }
     const QString& DirectoryName() const { return mDirectoryName; }
@@ -40,6 +62,8 @@ public:
 
 private:
     bool GameFolderExists();
+    bool CanLoad();
+    void Apply(cCarFolder folder);
 
     QString mCarName;
     QString mAuthor;
