@@ -20,7 +20,7 @@ namespace {
 
 // With the page cache cold, a reading thread mostly waits for the disk, so more threads than
 // cores keep more requests in flight. Threads are started per scan and joined before it ends.
-constexpr int kReadThreads = 16;
+constexpr int kReadThreads = 32;
 // Folders are handed out, and handed back in order, a batch at a time.
 constexpr qsizetype kBatch = 32;
 
