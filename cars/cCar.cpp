@@ -4,6 +4,7 @@
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
 #include "app/modQuarnIniAPI.h"
+#include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
@@ -18,6 +19,8 @@ const QString kCarData = QStringLiteral("Zelmor Car Data");
 const QString kCarInfo = QStringLiteral("carinfo.ini");
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kBar = QStringLiteral("|");
+const QString kEntries[] = {QStringLiteral("Name"), QStringLiteral("Author"),
+                            QStringLiteral("OriginalSkin"), QStringLiteral("Description")};
 
 } // namespace
 
@@ -61,11 +64,13 @@ cCarFolder cCarFolder::Read(const QString& carsFolder, const QString& directoryN
     if (!infoName.isEmpty() || !folder.isReadable()) {
         const auto info = modQuarnIniAPI::Profile::Load(
             FileNames::Join(folder.folder(), infoName.isEmpty() ? kCarInfo : infoName));
-        read.carName = info.value(kCarData, QStringLiteral("Name"));
-        read.author = info.value(kCarData, QStringLiteral("Author"));
-        read.basedTemplate = info.value(kCarData, QStringLiteral("OriginalSkin"));
-        read.description = info.value(kCarData, QStringLiteral("Description"));
-        modMain::ReplaceAll(read.description, kBar, kCrLf);
+        QByteArrayView values[std::size(kEntries)];
+        qsizetype size = 0;
+        for (size_t i = 0; i < std::size(kEntries); ++i)
+            size += (values[i] = info.view(kCarData, kEntries[i])).size() + 1;
+        read.entries.reserve(size);
+        for (const QByteArrayView value : values)
+            read.entries.append(value).append('\n');
     }
     read.hasPhoto = folder.hasPlainFile(directoryName + QStringLiteral(".jpg"));
     read.hasReadMe = folder.hasPlainFile(QStringLiteral("readme.txt"));
@@ -95,10 +100,16 @@ void cCar::LoadSettings(cCarFolder folder)
 
 void cCar::Apply(cCarFolder folder)
 {
-    mCarName = std::move(folder.carName);
-    mAuthor = std::move(folder.author);
-    mBasedTemplate = std::move(folder.basedTemplate);
-    mDescription = std::move(folder.description);
+    // A line ends every entry, so no entry can hold one (a value stands on one line).
+    QString* fields[] = {&mCarName, &mAuthor, &mBasedTemplate, &mDescription};
+    const QByteArrayView entries(folder.entries);
+    qsizetype from = 0;
+    for (QString* field : fields) {
+        const qsizetype end = entries.indexOf('\n', from);
+        *field = end < 0 ? QString() : Cp1252::ToUnicode(entries.sliced(from, end - from));
+        from = end + 1;
+    }
+    modMain::ReplaceAll(mDescription, kBar, kCrLf);
     // Only ever set by loading, never cleared.
     mHasPhoto = mHasPhoto || folder.hasPhoto;
     mHasReadMe = mHasReadMe || folder.hasReadMe;

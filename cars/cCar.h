@@ -2,14 +2,16 @@
 
 #include <QString>
 
-// What LoadSettings takes from a car's own folder: carinfo.ini's four entries (the
-// description with its line breaks back) and whether the photo and the read-me are there.
+#include <QByteArray>
+
+// What LoadSettings takes from a car's own folder: carinfo.ini's four entries and whether the
+// photo and the read-me are there.
 struct cCarFolder
 {
-    QString carName;
-    QString author;
-    QString basedTemplate;
-    QString description;
+    // Name, Author, OriginalSkin and Description, a line each, in the file's own bytes: the
+    // record makes its text itself, so that what it keeps comes from the heap of the thread
+    // that keeps it, not from that of a thread that is gone.
+    QByteArray entries;
     bool hasPhoto = false;
     bool hasReadMe = false;
 
