@@ -7,12 +7,15 @@
 #include "cars/modDirSearch.h"
 #include "platform/ScanScope.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace modCarList {
 
@@ -23,15 +26,20 @@ namespace {
 constexpr int kReadThreads = 32;
 // Folders are handed out, and handed back in order, a batch at a time.
 constexpr qsizetype kBatch = 32;
+// How many batches may be read ahead of the one the calling thread takes next. What a thread
+// allocates stays in its own heap once freed: reading far ahead would leave every heap as
+// large as the whole backlog once was.
+constexpr qsizetype kWindow = 2 * kReadThreads;
 
 // Reads the car folders on worker threads and hands each result to the calling thread in
-// folder order, while the rest are still being read.
+// folder order, while the next ones are being read.
 class FolderReader
 {
 public:
     FolderReader(const QString& carsFolder, const cDirList& folders)
-        : mCarsFolder(carsFolder), mFolders(folders), mRead(size_t(folders.size())),
-          mBatches((folders.size() + kBatch - 1) / kBatch), mDone(size_t(mBatches), false)
+        : mCarsFolder(carsFolder), mFolders(folders),
+          mBatches((folders.size() + kBatch - 1) / kBatch),
+          mRead(size_t(qMin(mBatches, kWindow) * kBatch)), mFilled(size_t(kWindow), -1)
     {
         const int threads = int(qMin<qsizetype>(kReadThreads, mBatches));
         mThreads.reserve(size_t(threads));
@@ -46,42 +54,65 @@ public:
     ~FolderReader()
     {
         // Also on the way out of an exception: nothing is left running.
-        mNext.store(mBatches);
+        {
+            const std::lock_guard<std::mutex> lock(mMutex);
+            mStop = true;
+        }
+        mSpace.notify_all();
         for (std::thread& thread : mThreads)
             thread.join();
     }
 
     template <typename Use> void ForEach(Use use)
     {
-        if (mThreads.empty())
-            Work();
         for (qsizetype batch = 0; batch < mBatches; ++batch) {
-            {
+            const qsizetype slot = batch % kWindow;
+            if (mThreads.empty()) {
+                Read(batch);
+            } else {
                 std::unique_lock<std::mutex> lock(mMutex);
                 mWaitingFor = batch;
-                mReady.wait(lock, [&] { return bool(mDone[size_t(batch)]); });
+                mReady.wait(lock, [&] { return mFilled[size_t(slot)] == batch; });
                 mWaitingFor = -1;
             }
-            const qsizetype end = qMin(mFolders.size(), (batch + 1) * kBatch);
-            for (qsizetype i = batch * kBatch; i < end; ++i)
-                use(mFolders[i], std::move(mRead[size_t(i)]));
+            const qsizetype first = batch * kBatch;
+            for (qsizetype i = first; i < qMin(mFolders.size(), first + kBatch); ++i)
+                use(mFolders[i], std::move(mRead[size_t(slot * kBatch + i - first)]));
+            {
+                const std::lock_guard<std::mutex> lock(mMutex);
+                mTaken = batch + 1;
+            }
+            mSpace.notify_one();
         }
     }
 
 private:
+    void Read(qsizetype batch)
+    {
+        const qsizetype first = batch * kBatch;
+        cCarFolder* slot = &mRead[size_t(batch % kWindow * kBatch)];
+        for (qsizetype i = first; i < qMin(mFolders.size(), first + kBatch); ++i)
+            slot[i - first] = cCarFolder::Read(mCarsFolder, mFolders[i].FolderName);
+    }
+
     void Work()
     {
         for (;;) {
-            const qsizetype batch = mNext.fetch_add(1);
-            if (batch >= mBatches)
-                return;
-            const qsizetype end = qMin(mFolders.size(), (batch + 1) * kBatch);
-            for (qsizetype i = batch * kBatch; i < end; ++i)
-                mRead[size_t(i)] = cCarFolder::Read(mCarsFolder, mFolders[i].FolderName);
+            qsizetype batch = 0;
+            {
+                std::unique_lock<std::mutex> lock(mMutex);
+                mSpace.wait(lock, [&] {
+                    return mStop || mNext >= mBatches || mNext < mTaken + kWindow;
+                });
+                if (mStop || mNext >= mBatches)
+                    return;
+                batch = mNext++;
+            }
+            Read(batch);
             bool wake = false;
             {
                 const std::lock_guard<std::mutex> lock(mMutex);
-                mDone[size_t(batch)] = true;
+                mFilled[size_t(batch % kWindow)] = batch;
                 wake = mWaitingFor == batch;
             }
             if (wake)
@@ -91,13 +122,17 @@ private:
 
     const QString mCarsFolder;
     const cDirList& mFolders;
-    std::vector<cCarFolder> mRead;
     const qsizetype mBatches;
-    std::atomic<qsizetype> mNext{0};
+    std::vector<cCarFolder> mRead; // kWindow slots of kBatch results
     std::mutex mMutex;
-    std::condition_variable mReady;
-    std::vector<bool> mDone;    // by batch, under mMutex
-    qsizetype mWaitingFor = -1; // under mMutex
+    std::condition_variable mReady; // a batch was read
+    std::condition_variable mSpace; // a batch was taken, or the reading stops
+    // Under mMutex:
+    std::vector<qsizetype> mFilled; // by slot: the batch whose results it holds
+    qsizetype mNext = 0;            // the next batch to read
+    qsizetype mTaken = 0;           // batches handed to the calling thread
+    qsizetype mWaitingFor = -1;
+    bool mStop = false;
     std::vector<std::thread> mThreads;
 };
 
@@ -133,13 +168,20 @@ ScannedCars ScanCars(const QString& carDir)
             file(std::move(car));
         }
     } else {
-        FolderReader reader(modMain::gSettings().CarDir(), folders);
-        reader.ForEach([&file](const cDir& folder, cCarFolder read) {
-            auto car = std::make_shared<cCar>();
-            car->setDirectoryName(folder.FolderName);
-            car->LoadSettings(std::move(read));
-            file(std::move(car));
-        });
+        {
+            FolderReader reader(modMain::gSettings().CarDir(), folders);
+            reader.ForEach([&file](const cDir& folder, cCarFolder read) {
+                auto car = std::make_shared<cCar>();
+                car->setDirectoryName(folder.FolderName);
+                car->LoadSettings(std::move(read));
+                file(std::move(car));
+            });
+        }
+#ifdef __GLIBC__
+        // Each reading thread had a heap of its own, which outlives it: hand the pages it
+        // freed back to the system rather than keep them for threads that may never come.
+        malloc_trim(0);
+#endif
     }
     modMain::gCarDirs.reset();
     return scanned;
