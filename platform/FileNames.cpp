@@ -19,6 +19,14 @@ FolderListing::FolderListing(const QString& folder)
 {
 }
 
+FolderListing::FolderListing(const FileSystem::Folder& opened) : mFolder(opened.path())
+{
+    std::optional<QList<Entry>> entries = opened.List();
+    mReadable = entries.has_value();
+    if (entries)
+        mEntries = std::move(*entries);
+}
+
 namespace {
 
 bool IsAscii(const QString& name)

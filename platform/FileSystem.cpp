@@ -413,19 +413,14 @@ Status StatusOf(const QString& path)
     return status;
 }
 
-std::optional<QList<Entry>> List(const QString& folder, QString* reason)
+namespace {
+
+std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason)
 {
-    // The system's own call rather than opendir, which costs a status call and a large
-    // allocation per folder: a scan lists thousands of small folders.
-    Fd dir(::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0) {
-        Fail(reason, errno);
-        return std::nullopt;
-    }
     QList<Entry> entries;
     alignas(dirent64) char buffer[32768];
     for (;;) {
-        const ssize_t got = ::getdents64(dir.get(), buffer, sizeof buffer);
+        const ssize_t got = ::getdents64(dirFd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -454,7 +449,7 @@ std::optional<QList<Entry>> List(const QString& folder, QString* reason)
                 entry.isFile = true;
             } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
                 struct stat st;
-                if (::fstatat(dir.get(), n, &st, 0) == 0) {
+                if (::fstatat(dirFd, n, &st, 0) == 0) {
                     entry.isDir = S_ISDIR(st.st_mode);
                     entry.isFile = S_ISREG(st.st_mode);
                 }
@@ -464,14 +459,14 @@ std::optional<QList<Entry>> List(const QString& folder, QString* reason)
     }
 }
 
-std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
+std::optional<QByteArray> ReadPlainFileAt(int dirFd, const QByteArray& name, QString* reason)
 {
-    if (path.isEmpty()) {
+    if (name.isEmpty()) {
         Fail(reason, ENOENT);
         return std::nullopt;
     }
     // Non-blocking, so that opening a FIFO does not wait for a writer; it is refused below.
-    Fd fd(::open(Encode(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Fd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
         Fail(reason, errno);
         return std::nullopt;
@@ -486,6 +481,63 @@ std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
         return std::nullopt;
     }
     return ReadAll(fd.get(), st.st_size, reason);
+}
+
+int OpenFolder(int dirFd, const QString& name, int* error)
+{
+    // The system's own call rather than opendir, which costs a status call and a large
+    // allocation per folder: a scan lists thousands of small folders.
+    const int fd = ::openat(dirFd, Encode(name).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    *error = fd < 0 ? errno : 0;
+    return fd;
+}
+
+} // namespace
+
+Folder::Folder(const QString& path) : mPath(path), mFd(OpenFolder(AT_FDCWD, path, &mError)) {}
+
+Folder::Folder(const Folder& parent, const QString& name)
+{
+    mPath.reserve(parent.mPath.size() + 1 + name.size());
+    mPath.append(parent.mPath).append(QLatin1Char('/')).append(name);
+    if (parent.mFd < 0)
+        mError = parent.mError;
+    else
+        mFd = OpenFolder(parent.mFd, name, &mError);
+}
+
+Folder::~Folder()
+{
+    if (mFd >= 0)
+        ::close(mFd);
+}
+
+std::optional<QList<Entry>> Folder::List(QString* reason) const
+{
+    if (mFd < 0) {
+        Fail(reason, mError);
+        return std::nullopt;
+    }
+    return ListOpen(mFd, reason);
+}
+
+std::optional<QByteArray> Folder::ReadPlainFile(const QString& name, QString* reason) const
+{
+    if (mFd < 0) {
+        Fail(reason, mError);
+        return std::nullopt;
+    }
+    return ReadPlainFileAt(mFd, Encode(name), reason);
+}
+
+std::optional<QList<Entry>> List(const QString& folder, QString* reason)
+{
+    return Folder(folder).List(reason);
+}
+
+std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
+{
+    return ReadPlainFileAt(AT_FDCWD, Encode(path), reason);
 }
 
 bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Replace replace,
