@@ -55,15 +55,19 @@ bool cCar::GameFolderExists()
     return true;
 }
 
-cCarFolder cCarFolder::Read(const QString& carsFolder, const QString& directoryName)
+cCarFolder cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& directoryName)
 {
     cCarFolder read;
-    const FileNames::FolderListing folder(FileNames::Join(carsFolder, directoryName));
-    // A listed folder without the file needs no attempt to open it.
+    const FileSystem::Folder car(carsFolder, directoryName);
+    const FileNames::FolderListing folder(car);
+    // A listed folder without the file needs no attempt to open it; one that cannot be
+    // listed may still let the file be read by its path.
     const QString infoName = folder.find(kCarInfo);
     if (!infoName.isEmpty() || !folder.isReadable()) {
-        const auto info = modQuarnIniAPI::Profile::Load(
-            FileNames::Join(folder.folder(), infoName.isEmpty() ? kCarInfo : infoName));
+        const auto info = modQuarnIniAPI::Profile::Parse(
+            (folder.isReadable() ? car.ReadPlainFile(infoName)
+                                 : FileSystem::ReadPlainFile(folder.path(kCarInfo)))
+                .value_or(QByteArray()));
         QByteArrayView values[std::size(kEntries)];
         qsizetype size = 0;
         for (size_t i = 0; i < std::size(kEntries); ++i)
@@ -89,7 +93,7 @@ bool cCar::CanLoad()
 void cCar::LoadSettings()
 {
     if (CanLoad())
-        Apply(cCarFolder::Read(mCarsFolder, mDirectoryName));
+        Apply(cCarFolder::Read(FileSystem::Folder(mCarsFolder), mDirectoryName));
 }
 
 void cCar::LoadSettings(cCarFolder folder)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/FileSystem.h"
+
 #include <QByteArray>
 
 // What LoadSettings takes from a car's own folder: carinfo.ini's four entries and whether the
@@ -17,7 +19,7 @@ struct cCarFolder
 
     // Reads the folder directoryName inside carsFolder. Touches nothing shared, so several
     // folders can be read at once on different threads.
-    static cCarFolder Read(const QString& carsFolder, const QString& directoryName);
+    static cCarFolder Read(const FileSystem::Folder& carsFolder, const QString& directoryName);
 };
 
 // One car folder under the game's cars folder, with what its carinfo.ini says and how

@@ -120,7 +120,7 @@ private:
         }
     }
 
-    const QString mCarsFolder;
+    const FileSystem::Folder mCarsFolder;
     const cDirList& mFolders;
     const qsizetype mBatches;
     std::vector<cCarFolder> mRead; // kWindow slots of kBatch results
