@@ -113,7 +113,10 @@ void cCar::Apply(cCarFolder folder)
         *field = end < 0 ? QString() : Cp1252::ToUnicode(entries.sliced(from, end - from));
         from = end + 1;
     }
-    modMain::ReplaceAll(mDescription, kBar, kCrLf);
+    if (mDescription.contains(kBar)) {
+        modMain::ReplaceAll(mDescription, kBar, kCrLf);
+        mDescription.squeeze(); // kept for as long as the list: no room to grow
+    }
     // Only ever set by loading, never cleared.
     mHasPhoto = mHasPhoto || folder.hasPhoto;
     mHasReadMe = mHasReadMe || folder.hasReadMe;
