@@ -276,11 +276,11 @@ int main(int argc, char* argv[])
 
         auto window = std::make_unique<frmMain>();
         window->show();
-        const std::vector<double> t = InterleavedMedians(
-            runs, cold,
-            {[&] { Floor(carsFolder, 1); }, [&] { Floor(carsFolder, 8); },
-             [] { modCarList::ScanCars(modMain::gSettings().CarDir()); },
-             [&] { window->RefreshCarList(); }});
+        const std::vector<double> t =
+            InterleavedMedians(runs, cold,
+                               {[&] { Floor(carsFolder, 1); }, [&] { Floor(carsFolder, 8); },
+                                [] { modCarList::ScanCars(modMain::gSettings().CarDir()); },
+                                [&] { window->RefreshCarList(); }});
         const double floor1 = t[0], floor8 = t[1], logic = t[2], list = t[3];
         window->RefreshCarList();
         if (modMain::gCars().Count() != n)

@@ -101,9 +101,8 @@ private:
             qsizetype batch = 0;
             {
                 std::unique_lock<std::mutex> lock(mMutex);
-                mSpace.wait(lock, [&] {
-                    return mStop || mNext >= mBatches || mNext < mTaken + kWindow;
-                });
+                mSpace.wait(lock,
+                            [&] { return mStop || mNext >= mBatches || mNext < mTaken + kWindow; });
                 if (mStop || mNext >= mBatches)
                     return;
                 batch = mNext++;

@@ -37,9 +37,14 @@ public:
 
 QString Fields(const cCar& car)
 {
-    return QStringList{car.DirectoryName(), car.Classification(), car.CarName(), car.Author(),
-                       car.BasedTemplate(), car.Description(),
-                       QString::number(car.HasPhoto()), QString::number(car.HasReadMe())}
+    return QStringList{car.DirectoryName(),
+                       car.Classification(),
+                       car.CarName(),
+                       car.Author(),
+                       car.BasedTemplate(),
+                       car.Description(),
+                       QString::number(car.HasPhoto()),
+                       QString::number(car.HasReadMe())}
         .join('/');
 }
 
