@@ -3,12 +3,12 @@
 //   scan_bench [--cars 1000,10000,30000] [--runs 5] [--cold]
 //
 // For each size it makes a game folder in a temporary folder and prints the median of the
-// runs, interleaved (after one warm-up round): the floor (list the cars folder, list each car
-// folder once, read each carinfo.ini once) on one thread and on 8, the logic scan,
+// runs, all sizes interleaved (after one warm-up round): the floor (list the cars folder, list each
+// car folder once, read each carinfo.ini once) on one thread and on 8, the logic scan,
 // RefreshCarList in a real main window, and one car selected by a click. The scan and
 // RefreshCarList are also given divided by each floor. --cold drops the page cache before
 // every timed run (which needs root); the click is always timed warm. Peak memory is the
-// most the process held while that size was timed.
+// most the process held while timing, with a window for each size open.
 
 #include "app/cSettings.h"
 #include "app/modMain.h"
@@ -171,21 +171,28 @@ bool DropPageCache()
     return dropped;
 }
 
+struct Work
+{
+    std::function<void()> setUp; // not timed
+    std::function<void()> run;
+};
+
 // The medians of the runs of several pieces of work, taken in turn so that the machine's
 // changing load falls on each alike; each round starts with a different piece.
-std::vector<double> InterleavedMedians(int runs, bool cold,
-                                       const std::vector<std::function<void()>>& work)
+std::vector<double> InterleavedMedians(int runs, bool cold, const std::vector<Work>& work)
 {
     const size_t n = work.size();
     std::vector<std::vector<double>> times(n);
     for (int r = -1; r < runs; ++r) {
         for (size_t k = 0; k < n; ++k) {
             const size_t w = (size_t(r + 1) + k) % n;
+            if (work[w].setUp)
+                work[w].setUp();
             if (cold)
                 DropPageCache();
             QElapsedTimer timer;
             timer.start();
-            work[w]();
+            work[w].run();
             if (r >= 0) // the first round warms up
                 times[w].push_back(timer.nsecsElapsed() / 1e6);
         }
@@ -200,7 +207,7 @@ std::vector<double> InterleavedMedians(int runs, bool cold,
 
 double MedianMs(int runs, const std::function<void()>& work)
 {
-    return InterleavedMedians(runs, false, {work}).front();
+    return InterleavedMedians(runs, false, {{{}, work}}).front();
 }
 
 bool ResetPeakMemory()
@@ -260,33 +267,62 @@ int main(int argc, char* argv[])
         cold = false;
     }
 
+    // Every size is timed in the same rounds, so that the growth from one size to the next is
+    // not the machine's load changing in between. Each size has a window of its own.
+    struct Size
+    {
+        int cars;
+        std::unique_ptr<QTemporaryDir> root;
+        QByteArray carsFolder;
+        std::unique_ptr<frmMain> window;
+        std::function<void()> use;
+    };
+    std::vector<Size> worlds;
+    for (int n : sizes) {
+        Size size{n, std::make_unique<QTemporaryDir>(), {}, {}, {}};
+        const QString root = size.root->path();
+        MakeWorld(root, n);
+        size.use = [root] {
+            modMain::SetAppPath(root + QStringLiteral("/program"));
+            modMain::gSettings().setDrovakDir(root + QStringLiteral("/game"));
+        };
+        size.use();
+        size.carsFolder = QFile::encodeName(modMain::gSettings().CarDir());
+        worlds.push_back(std::move(size));
+    }
+    sync(); // the files just written must not be written back while the scan is timed
+    const bool peakReset = ResetPeakMemory();
+    for (Size& size : worlds) {
+        size.use();
+        size.window = std::make_unique<frmMain>();
+        size.window->show();
+    }
+
+    std::vector<Work> work;
+    for (Size& size : worlds) {
+        work.push_back({size.use, [&size] { Floor(size.carsFolder, 1); }});
+        work.push_back({size.use, [&size] { Floor(size.carsFolder, 8); }});
+        work.push_back({size.use, [] { modCarList::ScanCars(modMain::gSettings().CarDir()); }});
+        work.push_back({size.use, [&size] { size.window->RefreshCarList(); }});
+    }
+    const std::vector<double> t = InterleavedMedians(runs, cold, work);
+
     std::printf("%s page cache; x f1 = divided by the floor on 1 thread, x f8 on 8 threads\n",
                 cold ? "cold" : "warm");
-    std::printf("%7s %9s %9s %9s %6s %6s %9s %6s %6s %9s %9s %8s\n", "cars", "floor1 ms",
-                "floor8 ms", "logic ms", "x f1", "x f8", "list ms", "x f1", "x f8", "tree ms",
-                "select ms", "peak MB");
-    for (int n : sizes) {
-        QTemporaryDir root;
-        MakeWorld(root.path(), n);
-        sync(); // the files just written must not be written back while the scan is timed
-        modMain::SetAppPath(root.path() + QStringLiteral("/program"));
-        modMain::gSettings().setDrovakDir(root.path() + QStringLiteral("/game"));
-        const QByteArray carsFolder = QFile::encodeName(modMain::gSettings().CarDir());
-        const bool peakReset = ResetPeakMemory();
-
-        auto window = std::make_unique<frmMain>();
-        window->show();
-        const std::vector<double> t =
-            InterleavedMedians(runs, cold,
-                               {[&] { Floor(carsFolder, 1); }, [&] { Floor(carsFolder, 8); },
-                                [] { modCarList::ScanCars(modMain::gSettings().CarDir()); },
-                                [&] { window->RefreshCarList(); }});
-        const double floor1 = t[0], floor8 = t[1], logic = t[2], list = t[3];
-        window->RefreshCarList();
+    std::printf("%7s %9s %9s %9s %6s %6s %9s %6s %6s %9s %9s\n", "cars", "floor1 ms", "floor8 ms",
+                "logic ms", "x f1", "x f8", "list ms", "x f1", "x f8", "tree ms", "select ms");
+    for (size_t s = 0; s < worlds.size(); ++s) {
+        Size& size = worlds[s];
+        const int n = size.cars;
+        const double floor1 = t[4 * s], floor8 = t[4 * s + 1], logic = t[4 * s + 2],
+                     list = t[4 * s + 3];
+        size.use();
+        size.window->RefreshCarList();
         if (modMain::gCars().Count() != n)
             qFatal("listed %lld cars of %d", qlonglong(modMain::gCars().Count()), n);
 
         // A different car each time, one with a photo: a picture once shown is cached.
+        frmMain* window = size.window.get();
         auto* tree = window->findChild<QTreeWidget*>(QStringLiteral("tvwCars"));
         auto* picture = window->findChild<QLabel*>(QStringLiteral("imgSkin"));
         int next = (kStandardCars + (n - kStandardCars) / 2) / 5 * 5 - 5; // i % 5 == 0: a photo
@@ -301,16 +337,17 @@ int main(int argc, char* argv[])
                 picture->pixmap().isNull())
                 qFatal("the click did not show %s", qPrintable(FolderName(next)));
         });
-        const double peak = PeakMemoryMb();
-        window.reset();
-        modMain::ReleaseCars();
 
-        std::printf("%7d %9.1f %9.1f %9.1f %6.2f %6.2f %9.1f %6.2f %6.2f %9.1f %9.2f %7.1f%s\n", n,
-                    floor1, floor8, logic, logic / floor1, logic / floor8, list, list / floor1,
-                    list / floor8, list - logic, select, peak, peakReset ? "" : "*");
-        std::fflush(stdout);
+        std::printf("%7d %9.1f %9.1f %9.1f %6.2f %6.2f %9.1f %6.2f %6.2f %9.1f %9.2f\n", n, floor1,
+                    floor8, logic, logic / floor1, logic / floor8, list, list / floor1,
+                    list / floor8, list - logic, select);
     }
-    std::printf("tree ms: list minus logic, the tree's share. A * after the peak: since the "
-                "start, as the system could not reset it.\n");
+    for (size_t s = 1; s < worlds.size(); ++s)
+        std::printf("%d to %d cars: floor1 x%.2f, logic x%.2f, list x%.2f\n", worlds[s - 1].cars,
+                    worlds[s].cars, t[4 * s] / t[4 * s - 4], t[4 * s + 2] / t[4 * s - 2],
+                    t[4 * s + 3] / t[4 * s - 1]);
+    std::printf("tree ms: list minus logic, the tree's share. Peak memory, all sizes' windows "
+                "open: %.1f MB%s\n",
+                PeakMemoryMb(), peakReset ? "" : " (since the start)");
     return 0;
 }
