@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
-#include "platform/FileSystem.h"
-
-#include <QByteArray>
+namespace FileSystem {
+class Folder;
+}
 
 // What LoadSettings takes from a car's own folder: carinfo.ini's four entries and whether the
 // photo and the read-me are there.

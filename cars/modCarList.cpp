@@ -5,6 +5,7 @@
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modDirSearch.h"
+#include "platform/FileSystem.h"
 #include "platform/ScanScope.h"
 
 #include <condition_variable>
@@ -22,8 +23,10 @@ namespace modCarList {
 namespace {
 
 // With the page cache cold, a reading thread mostly waits for the disk, so more threads than
-// cores keep more requests in flight. Threads are started per scan and joined before it ends.
-constexpr int kReadThreads = 32;
+// cores keep more requests in flight. Not more than 16: the C library gives a 2-core machine
+// 16 heaps, and threads beyond that allocate from the calling thread's own heap, between the
+// records it keeps. Threads are started per scan and joined before it ends.
+constexpr int kReadThreads = 16;
 // Folders are handed out, and handed back in order, a batch at a time.
 constexpr qsizetype kBatch = 32;
 // How many batches may be read ahead of the one the calling thread takes next. What a thread
