@@ -298,12 +298,21 @@ int main(int argc, char* argv[])
         size.window->show();
     }
 
+    // A scan drops the records of the scan before it, which in use is of the same cars folder:
+    // before a scan of another size, one of this size is made untimed.
+    const Size* scanned = nullptr;
     std::vector<Work> work;
     for (Size& size : worlds) {
+        const auto scanSetUp = [&size, &scanned] {
+            size.use();
+            if (scanned != &size)
+                modCarList::ScanCars(modMain::gSettings().CarDir());
+            scanned = &size;
+        };
         work.push_back({size.use, [&size] { Floor(size.carsFolder, 1); }});
         work.push_back({size.use, [&size] { Floor(size.carsFolder, 8); }});
-        work.push_back({size.use, [] { modCarList::ScanCars(modMain::gSettings().CarDir()); }});
-        work.push_back({size.use, [&size] { size.window->RefreshCarList(); }});
+        work.push_back({scanSetUp, [] { modCarList::ScanCars(modMain::gSettings().CarDir()); }});
+        work.push_back({scanSetUp, [&size] { size.window->RefreshCarList(); }});
     }
     const std::vector<double> t = InterleavedMedians(runs, cold, work);
 
