@@ -10,7 +10,6 @@
 #include "platform/MsgBox.h"
 #include "platform/ScanScope.h"
 
-
 using modQuarnIniAPI::ReadProfileString;
 
 namespace {
@@ -55,9 +54,9 @@ bool cCar::GameFolderExists()
     return true;
 }
 
-cCarFolder cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& directoryName)
+void cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& directoryName)
 {
-    cCarFolder read;
+    entries.resize(0);
     const FileSystem::Folder car(carsFolder, directoryName);
     const FileNames::FolderListing folder(car);
     // A listed folder without the file needs no attempt to open it; one that cannot be
@@ -72,13 +71,12 @@ cCarFolder cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString&
         qsizetype size = 0;
         for (size_t i = 0; i < std::size(kEntries); ++i)
             size += (values[i] = info.view(kCarData, kEntries[i])).size() + 1;
-        read.entries.reserve(size);
+        entries.reserve(size);
         for (const QByteArrayView value : values)
-            read.entries.append(value).append('\n');
+            entries.append(value).append('\n');
     }
-    read.hasPhoto = folder.hasPlainFile(directoryName + QStringLiteral(".jpg"));
-    read.hasReadMe = folder.hasPlainFile(QStringLiteral("readme.txt"));
-    return read;
+    hasPhoto = folder.hasPlainFile(directoryName + QStringLiteral(".jpg"));
+    hasReadMe = folder.hasPlainFile(QStringLiteral("readme.txt"));
 }
 
 bool cCar::CanLoad()
@@ -92,17 +90,20 @@ bool cCar::CanLoad()
 
 void cCar::LoadSettings()
 {
-    if (CanLoad())
-        Apply(cCarFolder::Read(FileSystem::Folder(mCarsFolder), mDirectoryName));
+    if (CanLoad()) {
+        cCarFolder folder;
+        folder.Read(FileSystem::Folder(mCarsFolder), mDirectoryName);
+        Apply(folder);
+    }
 }
 
-void cCar::LoadSettings(cCarFolder folder)
+void cCar::LoadSettings(const cCarFolder& folder)
 {
     if (CanLoad())
-        Apply(std::move(folder));
+        Apply(folder);
 }
 
-void cCar::Apply(cCarFolder folder)
+void cCar::Apply(const cCarFolder& folder)
 {
     // A line ends every entry, so no entry can hold one (a value stands on one line).
     QString* fields[] = {&mCarName, &mAuthor, &mBasedTemplate, &mDescription};
@@ -176,8 +177,7 @@ void cCar::Delete()
     // fails; an empty folder name can never stand for the cars folder itself.
     if (FileSystem::RemoveTree(modMain::gSettings().CarDir(), mDirectoryName, nullptr))
         MsgBox::Show(FileSystem::Shown(mDirectoryName) + QStringLiteral(" has been deleted."),
-                     MsgBox::Icon::None,
-                     QStringLiteral("Car Deleted"));
+                     MsgBox::Icon::None, QStringLiteral("Car Deleted"));
     else
         MsgBox::Show(QStringLiteral("There was a error while attempting to delete the directory."),
                      MsgBox::Icon::Exclamation, QStringLiteral("Error"));

@@ -13,14 +13,15 @@ struct cCarFolder
 {
     // Name, Author, OriginalSkin and Description, a line each, in the file's own bytes: the
     // record makes its text itself, so that what it keeps comes from the heap of the thread
-    // that keeps it, not from that of a thread that is gone.
+    // that keeps it.
     QByteArray entries;
     bool hasPhoto = false;
     bool hasReadMe = false;
 
     // Reads the folder directoryName inside carsFolder. Touches nothing shared, so several
-    // folders can be read at once on different threads.
-    static cCarFolder Read(const FileSystem::Folder& carsFolder, const QString& directoryName);
+    // folders can be read at once on different threads. The room entries already has is used
+    // again: a thread reading into one it was handed takes nothing from its own heap to keep.
+    void Read(const FileSystem::Folder& carsFolder, const QString& directoryName);
 };
 
 // One car folder under the game's cars folder, with what its carinfo.ini says and how
@@ -40,7 +41,7 @@ public:
     void LoadSettings();
     // LoadSettings with the car's folder already read by cCarFolder::Read from the settings'
     // cars folder: what the record and the player see is the same.
-    void LoadSettings(cCarFolder folder);
+    void LoadSettings(const cCarFolder& folder);
     // Whether the game folder is there, as LoadSettings and SaveSettings test it: inside a
     // ScanScope the disk is looked at once.
     static bool GameFolderFound();
@@ -68,7 +69,7 @@ public:
 private:
     bool GameFolderExists();
     bool CanLoad();
-    void Apply(cCarFolder folder);
+    void Apply(const cCarFolder& folder);
 
     QString mCarName;
     QString mAuthor;

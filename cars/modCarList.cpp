@@ -14,10 +14,6 @@
 #include <thread>
 #include <vector>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace modCarList {
 
 namespace {
@@ -29,10 +25,10 @@ namespace {
 constexpr int kReadThreads = 16;
 // Folders are handed out, and handed back in order, a batch at a time.
 constexpr qsizetype kBatch = 32;
-// How many batches may be read ahead of the one the calling thread takes next. What a thread
-// allocates stays in its own heap once freed: reading far ahead would leave every heap as
-// large as the whole backlog once was.
+// How many batches may be read ahead of the one the calling thread takes next: the results
+// wait in that many slots, made once per scan.
 constexpr qsizetype kWindow = 2 * kReadThreads;
+constexpr qsizetype kEntriesRoom = 256;
 
 // Reads the car folders on worker threads and hands each result to the calling thread in
 // folder order, while the next ones are being read.
@@ -44,6 +40,11 @@ public:
           mBatches((folders.size() + kBatch - 1) / kBatch),
           mRead(size_t(qMin(mBatches, kWindow) * kBatch)), mFilled(size_t(kWindow), -1)
     {
+        // Room for the usual carinfo.ini's entries, from this thread's heap: what a thread
+        // allocates and another frees stays in the first one's heap, and would make every
+        // refresh of a long list take a little more memory.
+        for (cCarFolder& read : mRead)
+            read.entries.reserve(kEntriesRoom);
         const int threads = int(qMin<qsizetype>(kReadThreads, mBatches));
         mThreads.reserve(size_t(threads));
         try {
@@ -80,7 +81,7 @@ public:
             }
             const qsizetype first = batch * kBatch;
             for (qsizetype i = first; i < qMin(mFolders.size(), first + kBatch); ++i)
-                use(mFolders[i], std::move(mRead[size_t(slot * kBatch + i - first)]));
+                use(mFolders[i], mRead[size_t(slot * kBatch + i - first)]);
             {
                 const std::lock_guard<std::mutex> lock(mMutex);
                 mTaken = batch + 1;
@@ -95,7 +96,7 @@ private:
         const qsizetype first = batch * kBatch;
         cCarFolder* slot = &mRead[size_t(batch % kWindow * kBatch)];
         for (qsizetype i = first; i < qMin(mFolders.size(), first + kBatch); ++i)
-            slot[i - first] = cCarFolder::Read(mCarsFolder, mFolders[i].FolderName);
+            slot[i - first].Read(mCarsFolder, mFolders[i].FolderName);
     }
 
     void Work()
@@ -172,18 +173,13 @@ ScannedCars ScanCars(const QString& carDir)
     } else {
         {
             FolderReader reader(modMain::gSettings().CarDir(), folders);
-            reader.ForEach([&file](const cDir& folder, cCarFolder read) {
+            reader.ForEach([&file](const cDir& folder, const cCarFolder& read) {
                 auto car = std::make_shared<cCar>();
                 car->setDirectoryName(folder.FolderName);
-                car->LoadSettings(std::move(read));
+                car->LoadSettings(read);
                 file(std::move(car));
             });
         }
-#ifdef __GLIBC__
-        // Each reading thread had a heap of its own, which outlives it: hand the pages it
-        // freed back to the system rather than keep them for threads that may never come.
-        malloc_trim(0);
-#endif
     }
     modMain::gCarDirs.reset();
     return scanned;
