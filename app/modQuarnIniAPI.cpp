@@ -213,6 +213,12 @@ std::optional<QByteArray> Profile::bytes(const QString& section, const QString& 
     return entry ? std::optional<QByteArray>(entry->value.toByteArray()) : std::nullopt;
 }
 
+QByteArrayView Profile::view(const QString& section, const QString& key) const
+{
+    const Entry* entry = find(section, key);
+    return entry ? entry->value : QByteArrayView();
+}
+
 namespace {
 
 struct CachedProfile

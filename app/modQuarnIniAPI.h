@@ -24,6 +24,8 @@ public:
                   const QString& defaultValue = QString()) const;
     // The entry's own bytes, unquoted; nothing when the section or the key is missing.
     std::optional<QByteArray> bytes(const QString& section, const QString& key) const;
+    // The same bytes without a copy, valid while the profile lives; empty when missing.
+    QByteArrayView view(const QString& section, const QString& key) const;
 
 private:
     struct Entry

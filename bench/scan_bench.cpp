@@ -1,11 +1,14 @@
 // Times the car-list scan against the reading it cannot avoid, on generated game folders.
 //
-//   scan_bench [--cars 1000,10000,30000] [--runs 5]
+//   scan_bench [--cars 1000,10000,30000] [--runs 5] [--cold]
 //
-// For each size it makes a game folder in a temporary folder and prints, as the median of the
-// runs after one warm-up: the floor (list the cars folder, list each car folder once, read
-// each carinfo.ini once), the logic scan, RefreshCarList in a real main window, and one car
-// selected by a click. Times are also given divided by the floor's.
+// For each size it makes a game folder in a temporary folder and prints the median of the
+// runs, all sizes interleaved (after one warm-up round): the floor (list the cars folder, list each
+// car folder once, read each carinfo.ini once) on one thread and on 8, the logic scan,
+// RefreshCarList in a real main window, and one car selected by a click. The scan and
+// RefreshCarList are also given divided by each floor. --cold drops the page cache before
+// every timed run (which needs root); the click is always timed warm. Peak memory is the
+// most the process held while timing, with a window for each size open.
 
 #include "app/cSettings.h"
 #include "app/modMain.h"
@@ -26,11 +29,13 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -107,47 +112,124 @@ void MakeWorld(const QString& root, int n)
     }
 }
 
-// The reading a scan cannot avoid, with the system's own calls and nothing else.
-long long Floor(const QByteArray& carsFolder)
+void ReadCar(const QByteArray& folder, std::vector<char>& buffer)
 {
-    long long bytes = 0;
+    if (DIR* car = opendir(folder.constData())) {
+        while (readdir(car)) {
+        }
+        closedir(car);
+    }
+    const int fd = open((folder + "/carinfo.ini").constData(), O_RDONLY);
+    if (fd >= 0) {
+        while (read(fd, buffer.data(), buffer.size()) > 0) {
+        }
+        close(fd);
+    }
+}
+
+// The reading a scan cannot avoid, with the system's own calls and nothing else, on one
+// thread or shared out among several.
+void Floor(const QByteArray& carsFolder, int threads)
+{
+    std::vector<QByteArray> folders;
     DIR* cars = opendir(carsFolder.constData());
     if (!cars)
-        return 0;
-    std::vector<char> buffer(4096);
+        return;
     while (dirent* entry = readdir(cars)) {
-        if (entry->d_type != DT_DIR || entry->d_name[0] == '.')
-            continue;
-        const QByteArray folder = carsFolder + '/' + entry->d_name;
-        if (DIR* car = opendir(folder.constData())) {
-            while (readdir(car)) {
-            }
-            closedir(car);
-        }
-        const int fd = open((folder + "/carinfo.ini").constData(), O_RDONLY);
-        if (fd >= 0) {
-            ssize_t got;
-            while ((got = read(fd, buffer.data(), buffer.size())) > 0)
-                bytes += got;
-            close(fd);
-        }
+        if (entry->d_type == DT_DIR && entry->d_name[0] != '.')
+            folders.push_back(carsFolder + '/' + entry->d_name);
     }
     closedir(cars);
-    return bytes;
+
+    constexpr size_t kBatch = 32;
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        std::vector<char> buffer(4096);
+        for (size_t begin; (begin = next.fetch_add(kBatch)) < folders.size();) {
+            for (size_t i = begin; i < std::min(begin + kBatch, folders.size()); ++i)
+                ReadCar(folders[i], buffer);
+        }
+    };
+    if (threads <= 1) {
+        work();
+        return;
+    }
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back(work);
+    for (std::thread& thread : pool)
+        thread.join();
+}
+
+bool DropPageCache()
+{
+    sync();
+    const int fd = open("/proc/sys/vm/drop_caches", O_WRONLY);
+    const bool dropped = fd >= 0 && write(fd, "3", 1) == 1;
+    if (fd >= 0)
+        close(fd);
+    return dropped;
+}
+
+struct Work
+{
+    std::function<void()> setUp; // not timed
+    std::function<void()> run;
+};
+
+// The medians of the runs of several pieces of work, taken in turn so that the machine's
+// changing load falls on each alike; each round starts with a different piece.
+std::vector<double> InterleavedMedians(int runs, bool cold, const std::vector<Work>& work)
+{
+    const size_t n = work.size();
+    std::vector<std::vector<double>> times(n);
+    for (int r = -1; r < runs; ++r) {
+        for (size_t k = 0; k < n; ++k) {
+            const size_t w = (size_t(r + 1) + k) % n;
+            if (work[w].setUp)
+                work[w].setUp();
+            if (cold)
+                DropPageCache();
+            QElapsedTimer timer;
+            timer.start();
+            work[w].run();
+            if (r >= 0) // the first round warms up
+                times[w].push_back(timer.nsecsElapsed() / 1e6);
+        }
+    }
+    std::vector<double> medians;
+    for (std::vector<double>& t : times) {
+        std::sort(t.begin(), t.end());
+        medians.push_back(t[t.size() / 2]);
+    }
+    return medians;
 }
 
 double MedianMs(int runs, const std::function<void()>& work)
 {
-    work(); // warm-up
-    std::vector<double> times;
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
+    return InterleavedMedians(runs, false, {{{}, work}}).front();
+}
+
+bool ResetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    return clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+}
+
+// The most the process has held since the last ResetPeakMemory, in MB; since its start where
+// the system cannot reset the mark.
+double PeakMemoryMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+        }
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
 }
 
 QList<int> ParseSizes(const QString& text)
@@ -169,37 +251,89 @@ int main(int argc, char* argv[])
 
     QList<int> sizes{1000, 10000, 30000};
     int runs = 5;
+    bool cold = false;
     const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--cars"))
-            sizes = ParseSizes(args[i + 1]);
-        else if (args[i] == QLatin1String("--runs"))
-            runs = std::max(1, args[i + 1].toInt());
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--cold"))
+            cold = true;
+        else if (args[i] == QLatin1String("--cars") && i + 1 < args.size())
+            sizes = ParseSizes(args[++i]);
+        else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
+            runs = std::max(1, args[++i].toInt());
+    }
+    if (cold && !DropPageCache()) {
+        std::printf("cannot drop the page cache (needs root): cold measurement skipped, "
+                    "timing warm\n");
+        cold = false;
     }
 
-    std::printf("%8s %10s %10s %7s %10s %7s %10s\n", "cars", "floor ms", "logic ms", "x", "list ms",
-                "x", "select ms");
+    // Every size is timed in the same rounds, so that the growth from one size to the next is
+    // not the machine's load changing in between. Each size has a window of its own.
+    struct Size
+    {
+        int cars;
+        std::unique_ptr<QTemporaryDir> root;
+        QByteArray carsFolder;
+        std::unique_ptr<frmMain> window;
+        std::function<void()> use;
+    };
+    std::vector<Size> worlds;
     for (int n : sizes) {
-        QTemporaryDir root;
-        MakeWorld(root.path(), n);
-        sync(); // the files just written must not be written back while the scan is timed
-        modMain::SetAppPath(root.path() + QStringLiteral("/program"));
-        modMain::gSettings().setDrovakDir(root.path() + QStringLiteral("/game"));
-        const QByteArray carsFolder = QFile::encodeName(modMain::gSettings().CarDir());
+        Size size{n, std::make_unique<QTemporaryDir>(), {}, {}, {}};
+        const QString root = size.root->path();
+        MakeWorld(root, n);
+        size.use = [root] {
+            modMain::SetAppPath(root + QStringLiteral("/program"));
+            modMain::gSettings().setDrovakDir(root + QStringLiteral("/game"));
+        };
+        size.use();
+        size.carsFolder = QFile::encodeName(modMain::gSettings().CarDir());
+        worlds.push_back(std::move(size));
+    }
+    sync(); // the files just written must not be written back while the scan is timed
+    const bool peakReset = ResetPeakMemory();
+    for (Size& size : worlds) {
+        size.use();
+        size.window = std::make_unique<frmMain>();
+        size.window->show();
+    }
 
-        const double floor = MedianMs(runs, [&] { Floor(carsFolder); });
-        const double logic =
-            MedianMs(runs, [] { modCarList::ScanCars(modMain::gSettings().CarDir()); });
+    // A scan drops the records of the scan before it, which in use is of the same cars folder:
+    // before a scan of another size, one of this size is made untimed.
+    const Size* scanned = nullptr;
+    std::vector<Work> work;
+    for (Size& size : worlds) {
+        const auto scanSetUp = [&size, &scanned] {
+            size.use();
+            if (scanned != &size)
+                modCarList::ScanCars(modMain::gSettings().CarDir());
+            scanned = &size;
+        };
+        work.push_back({size.use, [&size] { Floor(size.carsFolder, 1); }});
+        work.push_back({size.use, [&size] { Floor(size.carsFolder, 8); }});
+        work.push_back({scanSetUp, [] { modCarList::ScanCars(modMain::gSettings().CarDir()); }});
+        work.push_back({scanSetUp, [&size] { size.window->RefreshCarList(); }});
+    }
+    const std::vector<double> t = InterleavedMedians(runs, cold, work);
 
-        frmMain window;
-        window.show();
-        const double list = MedianMs(runs, [&] { window.RefreshCarList(); });
+    std::printf("%s page cache; x f1 = divided by the floor on 1 thread, x f8 on 8 threads\n",
+                cold ? "cold" : "warm");
+    std::printf("%7s %9s %9s %9s %6s %6s %9s %6s %6s %9s %9s\n", "cars", "floor1 ms", "floor8 ms",
+                "logic ms", "x f1", "x f8", "list ms", "x f1", "x f8", "tree ms", "select ms");
+    for (size_t s = 0; s < worlds.size(); ++s) {
+        Size& size = worlds[s];
+        const int n = size.cars;
+        const double floor1 = t[4 * s], floor8 = t[4 * s + 1], logic = t[4 * s + 2],
+                     list = t[4 * s + 3];
+        size.use();
+        size.window->RefreshCarList();
         if (modMain::gCars().Count() != n)
             qFatal("listed %lld cars of %d", qlonglong(modMain::gCars().Count()), n);
 
         // A different car each time, one with a photo: a picture once shown is cached.
-        auto* tree = window.findChild<QTreeView*>(QStringLiteral("tvwCars"));
-        auto* picture = window.findChild<QLabel*>(QStringLiteral("imgSkin"));
+        frmMain* window = size.window.get();
+        auto* tree = window->findChild<QTreeView*>(QStringLiteral("tvwCars"));
+        auto* picture = window->findChild<QLabel*>(QStringLiteral("imgSkin"));
         int next = (kStandardCars + (n - kStandardCars) / 2) / 5 * 5 - 5; // i % 5 == 0: a photo
         const double select = MedianMs(runs, [&] {
             next += 5;
@@ -208,18 +342,21 @@ int main(int argc, char* argv[])
             tree->scrollTo(car);
             picture->clear();
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(car).center());
-            if (window.SelectedKey() != car.data(Qt::UserRole).toString() ||
+            if (window->SelectedKey() != car.data(Qt::UserRole).toString() ||
                 picture->pixmap().isNull())
                 qFatal("the click did not show %s", qPrintable(FolderName(next)));
         });
 
-        std::printf("%8d %10.1f %10.1f %7.2f %10.1f %7.2f %10.2f\n", n, floor, logic, logic / floor,
-                    list, list / floor, select);
-        std::fflush(stdout);
+        std::printf("%7d %9.1f %9.1f %9.1f %6.2f %6.2f %9.1f %6.2f %6.2f %9.1f %9.2f\n", n, floor1,
+                    floor8, logic, logic / floor1, logic / floor8, list, list / floor1,
+                    list / floor8, list - logic, select);
     }
-
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    for (size_t s = 1; s < worlds.size(); ++s)
+        std::printf("%d to %d cars: floor1 x%.2f, logic x%.2f, list x%.2f\n", worlds[s - 1].cars,
+                    worlds[s].cars, t[4 * s] / t[4 * s - 4], t[4 * s + 2] / t[4 * s - 2],
+                    t[4 * s + 3] / t[4 * s - 1]);
+    std::printf("tree ms: list minus logic, the tree's share. Peak memory, all sizes' windows "
+                "open: %.1f MB%s\n",
+                PeakMemoryMb(), peakReset ? "" : " (since the start)");
     return 0;
 }

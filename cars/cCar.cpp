@@ -4,11 +4,11 @@
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
 #include "app/modQuarnIniAPI.h"
+#include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "platform/ScanScope.h"
-
 
 using modQuarnIniAPI::ReadProfileString;
 
@@ -18,6 +18,8 @@ const QString kCarData = QStringLiteral("Zelmor Car Data");
 const QString kCarInfo = QStringLiteral("carinfo.ini");
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kBar = QStringLiteral("|");
+const QString kEntries[] = {QStringLiteral("Name"), QStringLiteral("Author"),
+                            QStringLiteral("OriginalSkin"), QStringLiteral("Description")};
 
 } // namespace
 
@@ -28,7 +30,7 @@ QString cCar::FolderPath() const
     return FileNames::Join(modMain::CarsFolder(), mDirectoryName);
 }
 
-bool cCar::GameFolderExists()
+bool cCar::GameFolderFound()
 {
     // Every car of a scan asks; inside a scan the folder is looked at once.
     static quint64 checkedInScope = 0;
@@ -41,32 +43,84 @@ bool cCar::GameFolderExists()
         checkedInScope = scope;
         checkedFolder = folder;
     }
-    if (!exists)
+    return exists;
+}
+
+bool cCar::GameFolderExists()
+{
+    if (!GameFolderFound())
         return false;
     mCarsFolder = modMain::CarsFolder();
     return true;
 }
 
+void cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& directoryName)
+{
+    entries.resize(0);
+    const FileSystem::Folder car(carsFolder, directoryName);
+    const FileNames::FolderListing folder(car);
+    // A listed folder without the file needs no attempt to open it; one that cannot be
+    // listed may still let the file be read by its path.
+    const QString infoName = folder.find(kCarInfo);
+    if (!infoName.isEmpty() || !folder.isReadable()) {
+        const auto info = modQuarnIniAPI::Profile::Parse(
+            (folder.isReadable() ? car.ReadPlainFile(infoName)
+                                 : FileSystem::ReadPlainFile(folder.path(kCarInfo)))
+                .value_or(QByteArray()));
+        QByteArrayView values[std::size(kEntries)];
+        qsizetype size = 0;
+        for (size_t i = 0; i < std::size(kEntries); ++i)
+            size += (values[i] = info.view(kCarData, kEntries[i])).size() + 1;
+        entries.reserve(size);
+        for (const QByteArrayView value : values)
+            entries.append(value).append('\n');
+    }
+    hasPhoto = folder.hasPlainFile(directoryName + QStringLiteral(".jpg"));
+    hasReadMe = folder.hasPlainFile(QStringLiteral("readme.txt"));
+}
+
+bool cCar::CanLoad()
+{
+    if (GameFolderExists())
+        return true;
+    MsgBox::Show(QStringLiteral("cCar: Unable to load settings."), MsgBox::Icon::Critical,
+                 QStringLiteral("Error"));
+    return false;
+}
+
 void cCar::LoadSettings()
 {
-    if (!GameFolderExists()) {
-        MsgBox::Show(QStringLiteral("cCar: Unable to load settings."), MsgBox::Icon::Critical,
-                     QStringLiteral("Error"));
-        return;
+    if (CanLoad()) {
+        cCarFolder folder;
+        folder.Read(FileSystem::Folder(mCarsFolder), mDirectoryName);
+        Apply(folder);
     }
+}
 
-    const FileNames::FolderListing folder(FileNames::Join(mCarsFolder, mDirectoryName));
-    const auto info = modQuarnIniAPI::Profile::Load(folder.path(kCarInfo));
-    mCarName = info.value(kCarData, QStringLiteral("Name"));
-    mAuthor = info.value(kCarData, QStringLiteral("Author"));
-    mBasedTemplate = info.value(kCarData, QStringLiteral("OriginalSkin"));
-    mDescription = info.value(kCarData, QStringLiteral("Description"));
-    modMain::ReplaceAll(mDescription, kBar, kCrLf);
+void cCar::LoadSettings(const cCarFolder& folder)
+{
+    if (CanLoad())
+        Apply(folder);
+}
 
-    if (folder.hasPlainFile(mDirectoryName + QStringLiteral(".jpg")))
-        mHasPhoto = true;
-    if (folder.hasPlainFile(QStringLiteral("readme.txt")))
-        mHasReadMe = true;
+void cCar::Apply(const cCarFolder& folder)
+{
+    // A line ends every entry, so no entry can hold one (a value stands on one line).
+    QString* fields[] = {&mCarName, &mAuthor, &mBasedTemplate, &mDescription};
+    const QByteArrayView entries(folder.entries);
+    qsizetype from = 0;
+    for (QString* field : fields) {
+        const qsizetype end = entries.indexOf('\n', from);
+        *field = end < 0 ? QString() : Cp1252::ToUnicode(entries.sliced(from, end - from));
+        from = end + 1;
+    }
+    if (mDescription.contains(kBar)) {
+        modMain::ReplaceAll(mDescription, kBar, kCrLf);
+        mDescription.squeeze(); // kept for as long as the list: no room to grow
+    }
+    // Only ever set by loading, never cleared.
+    mHasPhoto = mHasPhoto || folder.hasPhoto;
+    mHasReadMe = mHasReadMe || folder.hasReadMe;
 
     const QString tables = FileNames::Join(modMain::AppPath(), QStringLiteral("torvane.ini"));
     const QString kind = ReadProfileString(QStringLiteral("Classify"), mDirectoryName, {}, tables);
@@ -123,8 +177,7 @@ void cCar::Delete()
     // fails; an empty folder name can never stand for the cars folder itself.
     if (FileSystem::RemoveTree(modMain::CarsFolder(), mDirectoryName, nullptr))
         MsgBox::Show(FileSystem::Shown(mDirectoryName) + QStringLiteral(" has been deleted."),
-                     MsgBox::Icon::None,
-                     QStringLiteral("Car Deleted"));
+                     MsgBox::Icon::None, QStringLiteral("Car Deleted"));
     else
         MsgBox::Show(QStringLiteral("There was a error while attempting to delete the directory."),
                      MsgBox::Icon::Exclamation, QStringLiteral("Error"));

@@ -1,6 +1,28 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+namespace FileSystem {
+class Folder;
+}
+
+// What LoadSettings takes from a car's own folder: carinfo.ini's four entries and whether the
+// photo and the read-me are there.
+struct cCarFolder
+{
+    // Name, Author, OriginalSkin and Description, a line each, in the file's own bytes: the
+    // record makes its text itself, so that what it keeps comes from the heap of the thread
+    // that keeps it.
+    QByteArray entries;
+    bool hasPhoto = false;
+    bool hasReadMe = false;
+
+    // Reads the folder directoryName inside carsFolder. Touches nothing shared, so several
+    // folders can be read at once on different threads. The room entries already has is used
+    // again: a thread reading into one it was handed takes nothing from its own heap to keep.
+    void Read(const FileSystem::Folder& carsFolder, const QString& directoryName);
+};
 
 // One car folder under the game's cars folder, with what its carinfo.ini says and how
 // torvane.ini classifies it. Setting a property never touches the disk.
@@ -17,6 +39,12 @@ public:
     void SaveSettings();
     // Reads carinfo.ini, tests for the photo and the read-me file, and classifies the car.
     void LoadSettings();
+    // LoadSettings with the car's folder already read by cCarFolder::Read from the settings'
+    // cars folder: what the record and the player see is the same.
+    void LoadSettings(const cCarFolder& folder);
+    // Whether the game folder is there, as LoadSettings and SaveSettings test it: inside a
+    // ScanScope the disk is looked at once.
+    static bool GameFolderFound();
 
     const QString& Classification() const { return mClassification; }
     const QString& DirectoryName() const { return mDirectoryName; }
@@ -40,6 +68,8 @@ public:
 
 private:
     bool GameFolderExists();
+    bool CanLoad();
+    void Apply(const cCarFolder& folder);
 
     QString mCarName;
     QString mAuthor;

@@ -1,25 +1,156 @@
 #include "cars/modCarList.h"
 
+#include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modDirSearch.h"
+#include "platform/FileSystem.h"
 #include "platform/ScanScope.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 namespace modCarList {
+
+namespace {
+
+// With the page cache cold, a reading thread mostly waits for the disk, so more threads than
+// cores keep more requests in flight. Not more than 16: the C library gives a 2-core machine
+// 16 heaps, and threads beyond that allocate from the calling thread's own heap, between the
+// records it keeps. Threads are started per scan and joined before it ends.
+constexpr int kReadThreads = 16;
+// Folders are handed out, and handed back in order, a batch at a time.
+constexpr qsizetype kBatch = 32;
+// How many batches may be read ahead of the one the calling thread takes next: the results
+// wait in that many slots, made once per scan.
+constexpr qsizetype kWindow = 2 * kReadThreads;
+constexpr qsizetype kEntriesRoom = 256;
+
+// Reads the car folders on worker threads and hands each result to the calling thread in
+// folder order, while the next ones are being read.
+class FolderReader
+{
+public:
+    FolderReader(const QString& carsFolder, const cDirList& folders)
+        : mCarsFolder(carsFolder), mFolders(folders),
+          mBatches((folders.size() + kBatch - 1) / kBatch),
+          mRead(size_t(qMin(mBatches, kWindow) * kBatch)), mFilled(size_t(kWindow), -1)
+    {
+        // Room for the usual carinfo.ini's entries, from this thread's heap: what a thread
+        // allocates and another frees stays in the first one's heap, and would make every
+        // refresh of a long list take a little more memory.
+        for (cCarFolder& read : mRead)
+            read.entries.reserve(kEntriesRoom);
+        const int threads = int(qMin<qsizetype>(kReadThreads, mBatches));
+        mThreads.reserve(size_t(threads));
+        try {
+            for (int t = 0; t < threads; ++t)
+                mThreads.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+            // The threads that did start read everything; with none, ForEach reads.
+        }
+    }
+
+    ~FolderReader()
+    {
+        // Also on the way out of an exception: nothing is left running.
+        {
+            const std::lock_guard<std::mutex> lock(mMutex);
+            mStop = true;
+        }
+        mSpace.notify_all();
+        for (std::thread& thread : mThreads)
+            thread.join();
+    }
+
+    template <typename Use> void ForEach(Use use)
+    {
+        for (qsizetype batch = 0; batch < mBatches; ++batch) {
+            const qsizetype slot = batch % kWindow;
+            if (mThreads.empty()) {
+                Read(batch);
+            } else {
+                std::unique_lock<std::mutex> lock(mMutex);
+                mWaitingFor = batch;
+                mReady.wait(lock, [&] { return mFilled[size_t(slot)] == batch; });
+                mWaitingFor = -1;
+            }
+            const qsizetype first = batch * kBatch;
+            for (qsizetype i = first; i < qMin(mFolders.size(), first + kBatch); ++i)
+                use(mFolders[i], mRead[size_t(slot * kBatch + i - first)]);
+            {
+                const std::lock_guard<std::mutex> lock(mMutex);
+                mTaken = batch + 1;
+            }
+            mSpace.notify_one();
+        }
+    }
+
+private:
+    void Read(qsizetype batch)
+    {
+        const qsizetype first = batch * kBatch;
+        cCarFolder* slot = &mRead[size_t(batch % kWindow * kBatch)];
+        for (qsizetype i = first; i < qMin(mFolders.size(), first + kBatch); ++i)
+            slot[i - first].Read(mCarsFolder, mFolders[i].FolderName);
+    }
+
+    void Work()
+    {
+        for (;;) {
+            qsizetype batch = 0;
+            {
+                std::unique_lock<std::mutex> lock(mMutex);
+                mSpace.wait(lock,
+                            [&] { return mStop || mNext >= mBatches || mNext < mTaken + kWindow; });
+                if (mStop || mNext >= mBatches)
+                    return;
+                batch = mNext++;
+            }
+            Read(batch);
+            bool wake = false;
+            {
+                const std::lock_guard<std::mutex> lock(mMutex);
+                mFilled[size_t(batch % kWindow)] = batch;
+                wake = mWaitingFor == batch;
+            }
+            if (wake)
+                mReady.notify_one();
+        }
+    }
+
+    const FileSystem::Folder mCarsFolder;
+    const cDirList& mFolders;
+    const qsizetype mBatches;
+    std::vector<cCarFolder> mRead; // kWindow slots of kBatch results
+    std::mutex mMutex;
+    std::condition_variable mReady; // a batch was read
+    std::condition_variable mSpace; // a batch was taken, or the reading stops
+    // Under mMutex:
+    std::vector<qsizetype> mFilled; // by slot: the batch whose results it holds
+    qsizetype mNext = 0;            // the next batch to read
+    qsizetype mTaken = 0;           // batches handed to the calling thread
+    qsizetype mWaitingFor = -1;
+    bool mStop = false;
+    std::vector<std::thread> mThreads;
+};
+
+} // namespace
 
 ScannedCars ScanCars(const QString& carDir)
 {
     const ScanScope scope;
     modMain::gCarDirs = std::make_unique<cDirList>(modDirSearch::ListCarFolders(carDir));
     modMain::ReleaseCars();
+    const cDirList& folders = *modMain::gCarDirs;
 
     ScannedCars scanned;
-    for (const cDir& folder : *modMain::gCarDirs) {
-        auto car = std::make_shared<cCar>();
-        car->setDirectoryName(folder.FolderName);
-        car->LoadSettings();
-
+    modMain::gCars().Reserve(folders.size());
+    const auto file = [&scanned](std::shared_ptr<cCar> car) {
         QList<std::shared_ptr<cCar>>* branch = nullptr;
         if (car->Classification() == QLatin1String("Original"))
             branch = &scanned.standard;
@@ -27,6 +158,28 @@ ScannedCars ScanCars(const QString& carDir)
             branch = &scanned.custom;
         if (branch && modMain::gCars().Add(car, car->DirectoryName()))
             branch->append(std::move(car));
+    };
+
+    // The records, their messages and gCars are made here, in folder order; only the reading
+    // of the folders goes to other threads, and only when there are enough of them to share.
+    // Without a game folder no record reads anything.
+    if (folders.size() <= kBatch || !cCar::GameFolderFound()) {
+        for (const cDir& folder : folders) {
+            auto car = std::make_shared<cCar>();
+            car->setDirectoryName(folder.FolderName);
+            car->LoadSettings();
+            file(std::move(car));
+        }
+    } else {
+        {
+            FolderReader reader(modMain::CarsFolder(), folders);
+            reader.ForEach([&file](const cDir& folder, const cCarFolder& read) {
+                auto car = std::make_shared<cCar>();
+                car->setDirectoryName(folder.FolderName);
+                car->LoadSettings(read);
+                file(std::move(car));
+            });
+        }
     }
     modMain::gCarDirs.reset();
     return scanned;

@@ -19,6 +19,14 @@ FolderListing::FolderListing(const QString& folder)
 {
 }
 
+FolderListing::FolderListing(const FileSystem::Folder& opened) : mFolder(opened.path())
+{
+    std::optional<QList<Entry>> entries = opened.List();
+    mReadable = entries.has_value();
+    if (entries)
+        mEntries = std::move(*entries);
+}
+
 namespace {
 
 bool IsAscii(const QString& name)
@@ -91,7 +99,10 @@ QString Folded(const QString& name)
 
 QString Join(const QString& folder, const QString& name)
 {
-    return folder + QDir::separator() + name;
+    QString path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder).append(QDir::separator()).append(name);
+    return path;
 }
 
 QString Resolve(const QString& folder, const QString& name)

@@ -22,6 +22,7 @@ class FolderListing
 public:
     FolderListing() = default;
     explicit FolderListing(const QString& folder);
+    explicit FolderListing(const FileSystem::Folder& opened);
 
     const QString& folder() const { return mFolder; }
     bool isReadable() const { return mReadable; }

@@ -167,20 +167,27 @@ bool WriteAll(int fd, QByteArrayView bytes, int* error)
 
 std::optional<QByteArray> ReadAll(int fd, qint64 sizeHint, QString* reason)
 {
-    QByteArray bytes;
-    bytes.reserve(qsizetype(qMax<qint64>(sizeHint, 0)) + 1);
-    char buffer[65536];
+    // Room for one byte more than the size the file had: a read that gives exactly that size
+    // and stops short has met the end, so a small file takes one read, not two.
+    const qsizetype size = qsizetype(qMax<qint64>(sizeHint, 0));
+    QByteArray bytes(size + 1, Qt::Uninitialized);
+    qsizetype have = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (have == bytes.size())
+            bytes.resize(have + qMax<qsizetype>(have, 65536));
+        const qsizetype room = bytes.size() - have;
+        const ssize_t got = ::read(fd, bytes.data() + have, size_t(room));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             Fail(reason, errno);
             return std::nullopt;
         }
-        if (got == 0)
+        have += got;
+        if (got == 0 || (size > 0 && have == size && got < room)) {
+            bytes.truncate(have);
             return bytes;
-        bytes.append(buffer, got);
+        }
     }
 }
 
@@ -278,9 +285,15 @@ QByteArray ProgramPath(const QByteArray& program)
 
 QByteArray Encode(QStringView path)
 {
+    qsizetype ascii = 0;
+    while (ascii < path.size() && path[ascii].unicode() < 0x80)
+        ++ascii;
+    if (ascii == path.size())
+        return path.toLatin1();
     QByteArray out;
-    out.reserve(path.size());
-    for (qsizetype i = 0; i < path.size(); ++i) {
+    out.reserve(path.size() + 8);
+    out.append(path.first(ascii).toLatin1());
+    for (qsizetype i = ascii; i < path.size(); ++i) {
         const char16_t c = path[i].unicode();
         if (c < 0x80) {
             out.append(char(c));
@@ -400,45 +413,60 @@ Status StatusOf(const QString& path)
     return status;
 }
 
-std::optional<QList<Entry>> List(const QString& folder, QString* reason)
+namespace {
+
+std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason)
 {
-    DIR* dir = ::opendir(Encode(folder).constData());
-    if (!dir) {
-        Fail(reason, errno);
-        return std::nullopt;
-    }
     QList<Entry> entries;
-    while (const dirent* d = ::readdir(dir)) {
-        const char* n = d->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+    alignas(dirent64) char buffer[32768];
+    for (;;) {
+        const ssize_t got = ::getdents64(dirFd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
             continue;
-        Entry entry{Decode(n)};
-        // The entry types come with the names: only links need a second look.
-        if (d->d_type == DT_DIR) {
-            entry.isDir = true;
-        } else if (d->d_type == DT_REG) {
-            entry.isFile = true;
-        } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
-            struct stat st;
-            if (::fstatat(::dirfd(dir), n, &st, 0) == 0) {
-                entry.isDir = S_ISDIR(st.st_mode);
-                entry.isFile = S_ISREG(st.st_mode);
-            }
+        if (got < 0) {
+            Fail(reason, errno);
+            return std::nullopt;
         }
-        entries.append(std::move(entry));
+        if (got == 0)
+            return entries;
+        if (entries.isEmpty()) {
+            qsizetype count = 0;
+            for (ssize_t at = 0; at < got; ++count)
+                at += reinterpret_cast<const dirent64*>(buffer + at)->d_reclen;
+            entries.reserve(count);
+        }
+        for (ssize_t at = 0; at < got;) {
+            const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
+            at += d->d_reclen;
+            const char* n = d->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                continue;
+            Entry entry{Decode(n)};
+            // The entry types come with the names: only links need a second look.
+            if (d->d_type == DT_DIR) {
+                entry.isDir = true;
+            } else if (d->d_type == DT_REG) {
+                entry.isFile = true;
+            } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+                struct stat st;
+                if (::fstatat(dirFd, n, &st, 0) == 0) {
+                    entry.isDir = S_ISDIR(st.st_mode);
+                    entry.isFile = S_ISREG(st.st_mode);
+                }
+            }
+            entries.append(std::move(entry));
+        }
     }
-    ::closedir(dir);
-    return entries;
 }
 
-std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
+std::optional<QByteArray> ReadPlainFileAt(int dirFd, const QByteArray& name, QString* reason)
 {
-    if (path.isEmpty()) {
+    if (name.isEmpty()) {
         Fail(reason, ENOENT);
         return std::nullopt;
     }
     // Non-blocking, so that opening a FIFO does not wait for a writer; it is refused below.
-    Fd fd(::open(Encode(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    Fd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
         Fail(reason, errno);
         return std::nullopt;
@@ -453,6 +481,63 @@ std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
         return std::nullopt;
     }
     return ReadAll(fd.get(), st.st_size, reason);
+}
+
+int OpenFolder(int dirFd, const QString& name, int* error)
+{
+    // The system's own call rather than opendir, which costs a status call and a large
+    // allocation per folder: a scan lists thousands of small folders.
+    const int fd = ::openat(dirFd, Encode(name).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    *error = fd < 0 ? errno : 0;
+    return fd;
+}
+
+} // namespace
+
+Folder::Folder(const QString& path) : mPath(path), mFd(OpenFolder(AT_FDCWD, path, &mError)) {}
+
+Folder::Folder(const Folder& parent, const QString& name)
+{
+    mPath.reserve(parent.mPath.size() + 1 + name.size());
+    mPath.append(parent.mPath).append(QLatin1Char('/')).append(name);
+    if (parent.mFd < 0)
+        mError = parent.mError;
+    else
+        mFd = OpenFolder(parent.mFd, name, &mError);
+}
+
+Folder::~Folder()
+{
+    if (mFd >= 0)
+        ::close(mFd);
+}
+
+std::optional<QList<Entry>> Folder::List(QString* reason) const
+{
+    if (mFd < 0) {
+        Fail(reason, mError);
+        return std::nullopt;
+    }
+    return ListOpen(mFd, reason);
+}
+
+std::optional<QByteArray> Folder::ReadPlainFile(const QString& name, QString* reason) const
+{
+    if (mFd < 0) {
+        Fail(reason, mError);
+        return std::nullopt;
+    }
+    return ReadPlainFileAt(mFd, Encode(name), reason);
+}
+
+std::optional<QList<Entry>> List(const QString& folder, QString* reason)
+{
+    return Folder(folder).List(reason);
+}
+
+std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
+{
+    return ReadPlainFileAt(AT_FDCWD, Encode(path), reason);
 }
 
 bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Replace replace,

@@ -51,6 +51,29 @@ std::optional<QList<Entry>> List(const QString& folder, QString* reason = nullpt
 // opened for reading, so that nothing can block.
 std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason = nullptr);
 
+// A folder held open, so that the names inside it are reached without the system walking the
+// folder's whole path again for each: a scan reaches thousands of car folders.
+class Folder
+{
+public:
+    explicit Folder(const QString& path);
+    // The folder `name` inside parent; a link to a folder is followed.
+    Folder(const Folder& parent, const QString& name);
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    const QString& path() const { return mPath; }
+    // As List and ReadPlainFile above, for the folder itself and for a name inside it.
+    std::optional<QList<Entry>> List(QString* reason = nullptr) const;
+    std::optional<QByteArray> ReadPlainFile(const QString& name, QString* reason = nullptr) const;
+
+private:
+    QString mPath;
+    int mFd = -1;
+    int mError = 0; // why the folder could not be opened
+};
+
 enum class Replace {
     Guarded, // a file without write permission is refused, its permissions are kept
     Forced,  // as a forced delete and create: any file goes, the new one has the default ones

@@ -6,6 +6,7 @@ QList<Line> Split(QByteArrayView bytes)
 {
     QList<Line> lines;
     const qsizetype n = bytes.size();
+    lines.reserve(bytes.count('\n') + 1);
     qsizetype begin = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char c = bytes[i];
