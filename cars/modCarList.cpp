@@ -189,7 +189,14 @@ QString NodeText(const cCar& car)
 {
     if (car.CarName().isEmpty())
         return car.DirectoryName();
-    return car.DirectoryName() + QStringLiteral(" (") + car.CarName() + QLatin1Char(')');
+    // Made at its exact size: the tree keeps one of these for every car.
+    QString text;
+    text.reserve(car.DirectoryName().size() + car.CarName().size() + 3);
+    text += car.DirectoryName();
+    text += QLatin1String(" (");
+    text += car.CarName();
+    text += QLatin1Char(')');
+    return text;
 }
 
 } // namespace modCarList

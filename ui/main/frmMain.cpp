@@ -398,6 +398,9 @@ void frmMain::Form_Load()
 
 void frmMain::RefreshCarList()
 {
+    // The old nodes go first, as the old records do: a list of 30,000 is not held twice.
+    const QSignalBlocker quiet(tvwCars->selectionModel());
+    mCarTree->setCars({}, {});
     const modCarList::ScannedCars scanned = modCarList::ScanCars(modMain::CarsFolder());
 
     const auto nodes = [](const QList<std::shared_ptr<cCar>>& cars) {
@@ -407,7 +410,6 @@ void frmMain::RefreshCarList()
             made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName()});
         return made;
     };
-    const QSignalBlocker quiet(tvwCars->selectionModel());
     mCarTree->setCars(nodes(scanned.standard), nodes(scanned.custom));
     tvwCars->expand(mCarTree->branch(0));
     tvwCars->expand(mCarTree->branch(1));
