@@ -40,6 +40,8 @@ void CarTreeModel::Sort(QList<Node>& nodes)
 {
     // A sort key per node, made once: comparing keys is far cheaper than collating texts.
     const qsizetype n = nodes.size();
+    if (n < 2)
+        return;
     const QCollator collator = MakeCollator();
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(n));
