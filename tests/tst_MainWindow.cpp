@@ -374,6 +374,7 @@ private slots:
         openWindow();
         clickNode(node("myrc"));
         auto* update = control<QPushButton>("cmdUpdateCarInfo");
+        QTest::keyClick(control<QLineEdit>("txtCarName"), Qt::Key_End);
         QTest::keyClicks(control<QLineEdit>("txtCarName"), "X");
         QVERIFY(update->isEnabled());
         control<QLineEdit>("txtCarAuthor")->insert(QStringLiteral("Zoé"));

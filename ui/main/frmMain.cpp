@@ -509,6 +509,9 @@ void frmMain::ShowCarInfo()
     txtCarAuthor->setText(mSelectedCar->Author());
     txtCarBasedOn->setText(mSelectedCar->BasedTemplate());
     txtDescription->setPlainText(DescriptionForBox(mSelectedCar->Description()));
+    // A long name is read from its start, not its end.
+    for (QLineEdit* edit : {txtCarName, txtCarAuthor, txtCarBasedOn})
+        edit->setCursorPosition(0);
 }
 
 void frmMain::UpdateCarInfo()
