@@ -34,7 +34,6 @@
 #include <QToolButton>
 #include <QTreeView>
 
-
 using modMain::gCars;
 using modMain::gSettings;
 
