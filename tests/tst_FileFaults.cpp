@@ -163,7 +163,8 @@ private slots:
             wizard->findChild<QLineEdit*>("txtDirName")->setText("neuf");
             QTest::mouseClick(wizard->findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
             delete wizard.data();
-            const bool copied = Snapshot(mWorld->carDir("neuf")) == Snapshot(mWorld->carDir("myrc"));
+            const bool copied =
+                Snapshot(mWorld->carDir("neuf")) == Snapshot(mWorld->carDir("myrc"));
             return boxes.boxes().value(0).text + (copied ? "" : "\nthe copies differ");
         };
         const QString car = "game/cars/myrc", tooLarge = "File too large";

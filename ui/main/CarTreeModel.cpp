@@ -30,8 +30,7 @@ QCollator MakeCollator()
 } // namespace
 
 CarTreeModel::CarTreeModel(QObject* parent)
-    : QAbstractItemModel(parent),
-      mBranchIcon(QStringLiteral(":/tree/main.png")),
+    : QAbstractItemModel(parent), mBranchIcon(QStringLiteral(":/tree/main.png")),
       mCarIcon(QStringLiteral(":/tree/car.png"))
 {
 }

@@ -339,7 +339,8 @@ void frmCreateCarWizard::MakeCarPath(const QString& templateDir, const QString& 
         const QString folderPath = newFolder + QDir::separator();
         if (!modMain::WriteWholeFile(params, text) ||
             !modMain::SetParamsName(folderPath, carName) || !modMain::SetParamsObtain(folderPath)) {
-            MsgBox::Show(QStringLiteral("The new car was not finished.\r\n") + LeftBehind(targetDir),
+            MsgBox::Show(QStringLiteral("The new car was not finished.\r\n") +
+                             LeftBehind(targetDir),
                          MsgBox::Icon::Critical, QStringLiteral("Doh!"));
             return;
         }
