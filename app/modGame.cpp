@@ -3,7 +3,6 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
-#include <QStandardPaths>
 
 namespace modGame {
 
@@ -50,7 +49,7 @@ Launcher::Result RunGame(const QString& gameDir)
     // directly hands them to Wine, which reads it.
     const QStringList environment =
         prefix.isEmpty() ? QStringList{} : QStringList{QStringLiteral("WINEPREFIX=") + prefix};
-    const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+    const QString wine = FileSystem::FindProgram(QStringLiteral("wine"));
     if (wine.isEmpty())
         return Launcher::StartProgram(game, {}, gameDir, environment);
     return Launcher::StartProgram(wine, {game}, gameDir, environment);

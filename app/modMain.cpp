@@ -11,7 +11,6 @@
 #include "platform/TextLines.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 namespace modMain {
 
@@ -54,7 +53,7 @@ QString CarsFolder()
     const quint64 scope = ScanScope::Current();
     if (scope != 0 && scope == resolvedInScope && carDir == asked)
         return resolved;
-    const qsizetype slash = carDir.lastIndexOf(QDir::separator());
+    const qsizetype slash = carDir.lastIndexOf(FileSystem::Separator());
     resolved = slash > 0 && slash + 1 < carDir.size()
                    ? FileNames::Resolve(carDir.left(slash), carDir.mid(slash + 1))
                    : carDir;
@@ -149,7 +148,7 @@ bool RewriteParams(const QString& carFolder, QByteArrayView keyword, const QByte
 {
     QString folder = carFolder;
     if (folder.size() > 1 &&
-        (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator())))
+        (folder.endsWith(QLatin1Char('/')) || folder.endsWith(FileSystem::Separator())))
         folder.chop(1);
     const QString current = FileNames::Resolve(folder, QStringLiteral("parameters.txt"));
     const QString backup = FileNames::Resolve(folder, QStringLiteral("parameters.bak"));

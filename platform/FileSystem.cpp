@@ -264,12 +264,10 @@ bool RemoveContents(int folder, QString* reason)
     return ok;
 }
 
-// The program to start: a name without a separator is looked up on the search path, as a
-// shell would, before anything is forked.
-QByteArray ProgramPath(const QByteArray& program)
+// The program a name without a separator stands for on the search path, as a shell finds
+// it; empty when there is none.
+QByteArray SearchPath(const QByteArray& program)
 {
-    if (program.contains('/'))
-        return program;
     const char* path = ::getenv("PATH");
     for (const QByteArray& folder : QByteArray(path ? path : "/usr/bin:/bin").split(':')) {
         const QByteArray candidate = (folder.isEmpty() ? QByteArray(".") : folder) + '/' + program;
@@ -278,7 +276,54 @@ QByteArray ProgramPath(const QByteArray& program)
             ::access(candidate.constData(), X_OK) == 0)
             return candidate;
     }
-    return program;
+    return {};
+}
+
+// The program to start, looked up before anything is forked.
+QByteArray ProgramPath(const QByteArray& program)
+{
+    if (program.contains('/'))
+        return program;
+    const QByteArray found = SearchPath(program);
+    return found.isEmpty() ? program : found;
+}
+
+// A field of /proc/self/mounts, whose blanks, tabs, line breaks and backslashes stand as
+// three octal digits after a backslash.
+QByteArray Unescaped(const QByteArray& field)
+{
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            bool ok = false;
+            const int value = field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                out.append(char(value));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(field[i]);
+    }
+    return out;
+}
+
+bool IsSystemMount(const QByteArray& root, const QByteArray& type)
+{
+    for (const char* folder : {"/proc", "/sys", "/dev", "/run", "/var/run", "/var/lock"}) {
+        const QByteArray f(folder);
+        if (root == f || root.startsWith(f + '/'))
+            return true;
+    }
+    for (const char* kind : {"proc", "sysfs", "devpts", "devtmpfs", "cgroup", "cgroup2",
+                             "autofs", "mqueue", "debugfs", "tracefs", "securityfs", "pstore",
+                             "bpf", "fusectl", "configfs", "hugetlbfs", "binfmt_misc", "rootfs",
+                             "nsfs"}) {
+        if (type == kind)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -680,6 +725,49 @@ QString RealPath(const QString& path)
     const QString decoded = Decode(real);
     std::free(real);
     return decoded;
+}
+
+QString CurrentFolder()
+{
+    char* here = ::getcwd(nullptr, 0);
+    if (!here)
+        return {};
+    const QString decoded = Decode(here);
+    std::free(here);
+    return decoded;
+}
+
+QChar Separator()
+{
+    return QDir::separator();
+}
+
+QString NativeSeparators(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QStringList MountRoots()
+{
+    const std::optional<QByteArray> table = ReadPlainFile(QStringLiteral("/proc/self/mounts"));
+    QStringList roots;
+    for (const QByteArray& line : table.value_or(QByteArray()).split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 3)
+            continue;
+        const QByteArray root = Unescaped(fields[1]);
+        if (IsSystemMount(root, fields[2]))
+            continue;
+        const QString decoded = Decode(root);
+        if (StatusOf(decoded).folder && !roots.contains(decoded))
+            roots.append(decoded);
+    }
+    return roots;
+}
+
+QString FindProgram(const QString& name)
+{
+    return Decode(SearchPath(Encode(name)));
 }
 
 QString ProgramFolder()

@@ -103,6 +103,21 @@ QString RealPath(const QString& path);
 // The folder the running program was started from, as the system names it.
 QString ProgramFolder();
 
+// The process's current folder, as the system names it.
+QString CurrentFolder();
+
+// The separator the platform writes between folder names, and a path written with it, for a
+// path shown to the user or stored; the names in it stay as they are.
+QChar Separator();
+QString NativeSeparators(const QString& path);
+
+// The root folders of the mounted file systems that hold the user's files, each once; the
+// system's own (/proc, /sys, /dev, /run) and a file mounted over another are left out.
+QStringList MountRoots();
+
+// The program that a name without a separator starts, from the search path; empty if none.
+QString FindProgram(const QString& name);
+
 // Starts program with its arguments as a list, never through a shell, in workingFolder (when
 // given) with the current environment plus additions ("NAME=value"), and does not wait for it.
 // A program without a separator is looked up on the search path.

@@ -19,7 +19,6 @@
 #include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QAction>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,7 +27,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -55,7 +53,7 @@ QString Quoted(const QString& text)
 
 QString Sep()
 {
-    return QString(QDir::separator());
+    return QString(FileSystem::Separator());
 }
 
 QString DescriptionForBox(QString text)

@@ -9,14 +9,11 @@
 #include "ui/options/frmOptions.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStorageInfo>
 #include <QStyle>
 #include <QTreeWidget>
 
@@ -53,8 +50,7 @@ QString WhyUnreadable(const QString& folder)
 // A drive that was listed can be unmounted or lose its medium while the chooser is open.
 QString WhyDriveUnreadable(const QString& root)
 {
-    const QStorageInfo volume(root);
-    if (!volume.isValid() || !volume.isReady() || volume.rootPath() != root)
+    if (!FileSystem::MountRoots().contains(root))
         return QStringLiteral("it is not ready");
     return WhyUnreadable(root);
 }
@@ -87,7 +83,7 @@ frmGetDirectory::frmGetDirectory(QWidget* parent) : QDialog(parent)
     setFixedSize(Twips(4380), Twips(3705));
 
     fillDrives();
-    const QString here = QDir::currentPath();
+    const QString here = FileSystem::CurrentFolder();
     mDrive = driveOf(here);
     {
         const QSignalBlocker blocker(Drive1);
@@ -163,14 +159,7 @@ void frmGetDirectory::connectControls()
 
 void frmGetDirectory::fillDrives()
 {
-    QStringList roots;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        const QString root = volume.rootPath();
-        // A single file mounted over another (as containers do) is no drive.
-        if (volume.isValid() && volume.isReady() && QFileInfo(root).isDir() &&
-            !roots.contains(root))
-            roots.append(root);
-    }
+    QStringList roots = FileSystem::MountRoots();
     roots.removeAll(QStringLiteral("/"));
     roots.sort();
     roots.prepend(QStringLiteral("/"));
@@ -196,7 +185,7 @@ void frmGetDirectory::driveChosen(int index)
     const QString why = WhyDriveUnreadable(root);
     if (!why.isEmpty()) {
         MsgBox::Show(QStringLiteral("The drive %1 cannot be read: %2.")
-                         .arg(QDir::toNativeSeparators(root), why),
+                         .arg(FileSystem::NativeSeparators(root), why),
                      MsgBox::Icon::Exclamation);
         const QSignalBlocker blocker(Drive1);
         Drive1->setCurrentIndex(Drive1->findText(mDrive));
@@ -204,7 +193,7 @@ void frmGetDirectory::driveChosen(int index)
     }
     mDrive = root;
     // A drive's current folder is the process's when it lies there, else the drive's root.
-    const QString here = QDir::currentPath();
+    const QString here = FileSystem::CurrentFolder();
     const bool hereOnDrive = driveOf(here) == root && WhyUnreadable(here).isEmpty();
     showFolder(hereOnDrive ? here : root);
     refreshFolderUnderTest();
@@ -244,7 +233,7 @@ void frmGetDirectory::showFolder(const QString& folder)
     };
 
     QString path = mDrive;
-    QTreeWidgetItem* current = add(nullptr, QDir::toNativeSeparators(mDrive), mDrive, open);
+    QTreeWidgetItem* current = add(nullptr, FileSystem::NativeSeparators(mDrive), mDrive, open);
     const QString below = folder.mid(mDrive.size());
     for (const QString& name : below.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         path = JoinPath(path, name);
@@ -277,7 +266,7 @@ void frmGetDirectory::refreshFolderUnderTest()
 {
     QString shown = FileSystem::ForMessage(mCurrent);
     // The root of everything would be left with no name at all.
-    if (shown.size() > 1 && shown.endsWith(QDir::separator()))
+    if (shown.size() > 1 && shown.endsWith(FileSystem::Separator()))
         shown.chop(1);
     lblCurrentPath->setText(FitInto(lblCurrentPath, shown));
     lblCurrentPath->setToolTip(shown);
@@ -286,7 +275,7 @@ void frmGetDirectory::refreshFolderUnderTest()
 
 void frmGetDirectory::okClicked()
 {
-    const QString folder = QDir::toNativeSeparators(mCurrent);
+    const QString folder = FileSystem::NativeSeparators(mCurrent);
     modMain::gSettings().setDrovakDir(folder);
     if (frmOptions* options = frmOptions::Shared())
         options->ShowGameFolder(folder);

@@ -12,7 +12,6 @@
 #include "ui/Twips.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -128,7 +127,7 @@ QString CarNameFault(const QString& name)
 
 QString CarsPath(const QString& folderName)
 {
-    const QString separator = QDir::separator();
+    const QString separator = FileSystem::Separator();
     return separator + QStringLiteral("cars") + separator + FileSystem::Shown(folderName);
 }
 
@@ -336,7 +335,7 @@ void frmCreateCarWizard::MakeCarPath(const QString& templateDir, const QString& 
                             QLatin1Char('\\') + targetDir + QLatin1Char('\\'));
 
         // Each rewrite has shown its own failure; going on would claim a success.
-        const QString folderPath = newFolder + QDir::separator();
+        const QString folderPath = newFolder + FileSystem::Separator();
         if (!modMain::WriteWholeFile(params, text) ||
             !modMain::SetParamsName(folderPath, carName) || !modMain::SetParamsObtain(folderPath)) {
             MsgBox::Show(QStringLiteral("The new car was not finished.\r\n") +
