@@ -3,7 +3,6 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
-
 namespace modGame {
 
 namespace {

@@ -6,12 +6,20 @@
 
 namespace FileNames {
 
-QList<Entry> ListEntries(const QString& folder, bool* readable)
+namespace {
+
+QList<Entry> Taken(std::optional<QList<Entry>> entries, bool* readable)
 {
-    std::optional<QList<Entry>> entries = FileSystem::List(folder);
     if (readable)
         *readable = entries.has_value();
     return entries ? std::move(*entries) : QList<Entry>();
+}
+
+} // namespace
+
+QList<Entry> ListEntries(const QString& folder, bool* readable)
+{
+    return Taken(FileSystem::List(folder), readable);
 }
 
 FolderListing::FolderListing(const QString& folder)
@@ -19,12 +27,9 @@ FolderListing::FolderListing(const QString& folder)
 {
 }
 
-FolderListing::FolderListing(const FileSystem::Folder& opened) : mFolder(opened.path())
+FolderListing::FolderListing(const FileSystem::Folder& opened)
+    : mFolder(opened.path()), mEntries(Taken(opened.List(), &mReadable))
 {
-    std::optional<QList<Entry>> entries = opened.List();
-    mReadable = entries.has_value();
-    if (entries)
-        mEntries = std::move(*entries);
 }
 
 namespace {
