@@ -3,6 +3,10 @@
 #include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/cCar.h"
+#include "cars/cCarCollection.h"
+#include "cars/modCarList.h"
+#include "cars/modDirSearch.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,21 +15,13 @@
 const QByteArray kInfo = "[Zelmor Car Data]\r\nName=Blue\r\nAuthor=J\xe9r\xf4me\r\n"
                          "OriginalSkin=buggy\r\nDescription=one|two||four\r\n";
 
-// One car folder as a record: its carinfo.ini, its classification and its deletion.
+// A car folder as a record: its carinfo.ini, its classification and its deletion; and the scan
+// that makes the records of the whole cars folder.
 class tst_Car : public QObject
 {
     Q_OBJECT
     std::optional<TestWorld> mWorld;
     std::optional<MsgBoxRecorder> mBoxes;
-
-    static std::shared_ptr<cCar> Car(const QString& folder, bool load = true)
-    {
-        auto car = std::make_shared<cCar>();
-        car->setDirectoryName(folder);
-        if (load)
-            car->LoadSettings();
-        return car;
-    }
 
 private slots:
     void init()
@@ -155,6 +151,75 @@ private slots:
         QCOMPARE(QFileInfo::exists(mWorld->carDir("myrc")), !deleted);
         QCOMPARE(QFileInfo::exists(mWorld->carDir("myrc/sub/deeper/.hidden")), !deleted);
         QCOMPARE(ReadFile(outside), QByteArray("x"));
+    }
+
+    void scan_data()
+    {
+        QTest::addColumn<int>("cars");
+        QTest::addColumn<bool>("gameFolder");
+        QTest::newRow("several hundred, read on threads") << 700 << true;
+        QTest::newRow("no game folder: a message per record") << 100 << false;
+    }
+    // The scan reads many folders at once; what it gives must be what loading one record after
+    // another, in folder order, gives, with the same messages on the calling thread.
+    void scan()
+    {
+        QFETCH(int, cars);
+        QFETCH(bool, gameFolder);
+        QByteArray tables = "[Classify]\r\n";
+        for (int i = 0; i < cars; i += 7)
+            tables += "car" + QByteArray::number(i) + (i % 14 ? "=omit\r\n" : "=original\r\n");
+        mWorld.emplace(tables + "[Names]\r\ncar14=Fourteen\r\n").loadSettings();
+        for (int i = 0; i < cars; ++i) {
+            const QString name = QStringLiteral("car%1").arg(i);
+            mWorld->makeCar(name,
+                            i % 3 ? "[Zelmor Car Data]\r\nName=N" + QByteArray::number(i) +
+                                        "\r\nAuthor=A\r\nOriginalSkin=car0\r\nDescription=a|b\r\n"
+                                  : "");
+            if (i % 4 == 0)
+                mWorld->write("game/cars/" + name + "/" + name.toUpper() + ".JPG", "J");
+            if (i % 5 == 0)
+                mWorld->write("game/cars/" + name + "/ReadMe.txt", "R");
+            if (i % 50 == 10)
+                mWorld->makeCar(name.toUpper()); // the game sees one of the two
+        }
+        mWorld->write(FileSystem::Decode("game/cars/caf\xe9/carinfo.ini"),
+                      "[Zelmor Car Data]\r\nName=Caf\xe9\r\n");
+        if (!gameFolder) {
+            modMain::gSettings().setDrovakDir(mWorld->root() + "/gone");
+            modMain::gSettings().setCarDir(mWorld->carsDir());
+        }
+
+        const cDirList folders = modDirSearch::ListCarFolders(mWorld->carsDir());
+        for (int box = 0; box < (gameFolder ? 0 : 2 * folders.size()); ++box)
+            mBoxes->expect();
+        cCarCollection listed;
+        QHash<QString, QList<std::shared_ptr<cCar>>> branches;
+        for (const cDir& folder : folders) {
+            const auto car = Car(folder.FolderName);
+            if (QStringList{"Original", "Custom"}.contains(car->Classification()) &&
+                listed.Add(car, folder.FolderName))
+                branches[car->Classification()] << car;
+        }
+        QCOMPARE(listed.isEmpty(), !gameFolder);
+        const auto fields = [](const auto& cars) {
+            QStringList all;
+            for (const auto& c : cars)
+                all << QStringList{c->DirectoryName(),
+                                   c->Classification(),
+                                   c->CarName(),
+                                   c->Author(),
+                                   c->BasedTemplate(),
+                                   c->Description(),
+                                   QString::number(c->HasPhoto()),
+                                   QString::number(c->HasReadMe())}
+                           .join('/');
+            return all;
+        };
+        const modCarList::ScannedCars scanned = modCarList::ScanCars(mWorld->carsDir());
+        QCOMPARE(fields(modMain::gCars()), fields(listed));
+        QCOMPARE(fields(scanned.standard), fields(branches["Original"]));
+        QCOMPARE(fields(scanned.custom), fields(branches["Custom"]));
     }
 };
 

@@ -141,10 +141,9 @@ private slots:
             modMain::gSettings().SaveSettings();
         });
         const Save update = raised([] {
-            cCar update;
-            update.setDirectoryName("myrc");
-            update.setCarName(QString(300, QLatin1Char('n')));
-            update.SaveSettings();
+            const auto car = Car("myrc", false);
+            car->setCarName(QString(300, QLatin1Char('n')));
+            car->SaveSettings();
         });
         const Save wholeFile = shown([this] {
             return modMain::WriteWholeFile(mWorld->carDir("myrc") + "/parameters.txt",
@@ -223,10 +222,9 @@ private slots:
         QTest::addColumn<QByteArray>("written"); // what the plain file in the link's place holds
 
         const auto update = [](const QString&) {
-            cCar car;
-            car.setDirectoryName("myrc");
-            car.setCarName("Mine");
-            car.SaveSettings();
+            const auto car = Car("myrc", false);
+            car->setCarName("Mine");
+            car->SaveSettings();
         };
         const QByteArray info("[Zelmor Car Data]\r\nName=Theirs\r\n");
         const QByteArray mine("[Zelmor Car Data]\r\nName=Mine\r\n");
@@ -309,10 +307,8 @@ private slots:
                          nullptr);
         if (!bind.ok)
             QSKIP("bind mounts are not allowed here");
-        cCar doomed;
-        doomed.setDirectoryName("myrc");
         mBoxes->expect();
-        doomed.Delete();
+        Car("myrc", false)->Delete();
         QCOMPARE(mBoxes->only().text,
                  QStringLiteral("There was a error while attempting to delete the directory."));
         QCOMPARE(mWorld->read("shared/keep.txt"), QByteArray("mine"));
@@ -327,12 +323,10 @@ private slots:
         for (const char* name :
              {"carinfo.ini", "readme.txt", "myrc.jpg", "parameters.txt", "car.bmp"})
             QCOMPARE(mkfifo(QFile::encodeName(car + '/' + name).constData(), 0644), 0);
-        cCar fifos;
-        fifos.setDirectoryName("myrc");
-        fifos.LoadSettings();
-        QVERIFY(!fifos.HasPhoto());
-        QVERIFY(!fifos.HasReadMe());
-        QCOMPARE(fifos.CarName(), QString());
+        const auto fifos = Car("myrc");
+        QVERIFY(!fifos->HasPhoto());
+        QVERIFY(!fifos->HasReadMe());
+        QCOMPARE(fifos->CarName(), QString());
         QVERIFY(!FileSystem::ReadPlainFile(car + "/car.bmp"));
         QVERIFY_THROWS_EXCEPTION(modMain::FileError,
                                  modMain::ReadWholeFile(car + "/parameters.txt"));

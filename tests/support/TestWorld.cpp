@@ -3,6 +3,7 @@
 #include "app/cSettings.h"
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
+#include "cars/cCar.h"
 #include "platform/FileSystem.h"
 
 #include <QDir>
@@ -66,4 +67,13 @@ QString Raised(const std::function<void()>& run)
         return error.report();
     }
     return {};
+}
+
+std::shared_ptr<cCar> Car(const QString& folder, bool load)
+{
+    auto car = std::make_shared<cCar>();
+    car->setDirectoryName(folder);
+    if (load)
+        car->LoadSettings();
+    return car;
 }
