@@ -63,12 +63,8 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(QStringList, files);
         mWorld->makeCar(folder);
-        for (const QString& file : files) {
-            if (file.endsWith('/'))
-                QVERIFY(QDir(mWorld->carDir(folder)).mkdir(file.chopped(1)));
-            else
-                mWorld->write("game/cars/" + folder + "/" + file, kInfo);
-        }
+        for (const QString& file : files)
+            mWorld->write("game/cars/" + folder + "/" + file, kInfo);
         const auto car = Car(folder);
         QTEST((QStringList{car->Classification(), car->CarName(), car->Author(),
                            car->BasedTemplate(), car->Description()}),

@@ -1,17 +1,22 @@
+#include "MsgBoxRecorder.h"
 #include "TestWorld.h"
+#include "app/cSettings.h"
 #include "app/modMain.h"
 #include "app/modQuarnIniAPI.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QTest>
 
+using modMain::Run;
 using modQuarnIniAPI::ReadProfileString;
 using modQuarnIniAPI::WriteProfileString;
 
 // The text the program shares with the game: profile entries, Windows-1252, names in any
-// letter case and the rewrites of parameters.txt.
+// letter case and the rewrites of parameters.txt; torvane.ini beside the program, and the
+// start-up it decides.
 class tst_TextFiles : public QObject
 {
     Q_OBJECT
@@ -195,13 +200,8 @@ private slots:
         QFETCH(bool, plainFile);
         TestWorld world;
         const QString folder = world.root() + QStringLiteral("/car");
-        QVERIFY(QDir().mkpath(folder));
-        for (const QString& file : files) {
-            if (file.endsWith(QLatin1Char('/')))
-                QVERIFY(QDir(folder).mkdir(file.chopped(1)));
-            else
-                world.write(QStringLiteral("car/") + file, "x");
-        }
+        for (const QString& file : files)
+            world.write(QStringLiteral("car/") + file, "x");
         const FileNames::FolderListing listing(folder);
         QCOMPARE(listing.path(name), folder + QLatin1Char('/') + expected);
         QCOMPARE(FileNames::Resolve(folder, name), folder + QLatin1Char('/') + expected);
@@ -271,6 +271,117 @@ private slots:
         QCOMPARE(world.read("car/PARAMETERS.BAK"), before);
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  QStringList({"PARAMETERS.BAK", "Parameters.TXT"}));
+    }
+
+    void loadSettings_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        // The game folder, the cars folder, the image and text editors and the author.
+        QTest::addColumn<QStringList>("settings");
+        // clang-format off
+        QTest::newRow("all entries") << QByteArray("[directories]\r\nexepath=/games/Drovak\r\n[Applications]\r\nImageEditor=/usr/bin/paint\r\nTextEditor=/usr/bin/edit\r\n[UserInfo]\r\nName=J\xe9r\xf4me\r\n") << QStringList{"/games/Drovak", "/games/Drovak/cars", "/usr/bin/paint", "/usr/bin/edit", "Jérôme"};
+        QTest::newRow("no Directories section") << QByteArray("[UserInfo]\r\nName=me\r\n") << QStringList{"", "/cars", "", "", "me"};
+        QTest::newRow("game folder at the root") << QByteArray("[Directories]\r\nEXEPath=/\r\n") << QStringList{"/", "//cars", "", "", ""};
+        // clang-format on
+    }
+    void loadSettings()
+    {
+        QFETCH(QByteArray, ini);
+        TestWorld world(ini);
+        cSettings settings;
+        settings.LoadSettings();
+        QTEST((QStringList{settings.DrovakDir(), settings.CarDir(), settings.ImageEditorPath(),
+                           settings.TextEditorPath(), settings.Author()}),
+              "settings");
+    }
+
+    // Names copied from Windows and names beyond its code page come back as they were.
+    void saveAndLoadSettings_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("author");
+        // clang-format off
+        QTest::newRow("beyond Windows-1252") << "/home/michał/Игры" << "Michał";
+        QTest::newRow("Windows-1252 bytes in a name") << FileSystem::Decode("/data/caf\xe9") << "Zoé";
+        QTest::newRow("a name that reads as UTF-8") << "/g" << QStringLiteral("Ã©");
+        // clang-format on
+    }
+    void saveAndLoadSettings()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, author);
+        TestWorld world;
+        world.loadSettings();
+        cSettings& settings = modMain::gSettings();
+        settings.setDrovakDir(path);
+        settings.setTextEditorPath(path + "/edit");
+        settings.setAuthor(author);
+        settings.SaveSettings();
+        cSettings restarted;
+        restarted.LoadSettings();
+        QCOMPARE(
+            (QStringList{restarted.DrovakDir(), restarted.TextEditorPath(), restarted.Author()}),
+            (QStringList{path, path + "/edit", author}));
+        QVERIFY(world.read("program/torvane.ini").contains("[Classify]\r\nrc=original\r\n"));
+    }
+
+    void startup_data()
+    {
+        // null: no file; "<folder>": a folder in its place; "<elsewhere>": only one in the
+        // working folder
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("run");
+        QTest::addColumn<QString>("title"); // of the one box shown, if any
+        QTest::addColumn<QString>("text");  // a part of its text, with every line break it has
+        QTest::addColumn<int>("icon");
+        const int aborted = int(Run::Aborted), first = int(Run::FirstRun);
+        const int exclamation = int(MsgBox::Icon::Exclamation);
+        const int information = int(MsgBox::Icon::Information);
+        const QString abort = "Program Aborted", noFile = "Could not find the TORVANE.INI file!";
+        const QString welcome = "Welcome to Zelmor Torvane!";
+        const QString restart = "your custom cars.\r\n\r\nRestart Torvane";
+        // clang-format off
+        QTest::newRow("no settings file") << QByteArray() << aborted << abort << noFile << exclamation;
+        QTest::newRow("a folder named like the settings file") << QByteArray("<folder>") << aborted << abort << noFile << exclamation;
+        QTest::newRow("a settings file in the working folder only") << QByteArray("<elsewhere>") << aborted << abort << noFile << exclamation;
+        QTest::newRow("empty settings file") << QByteArray("") << first << welcome << restart << information;
+        QTest::newRow("empty game folder") << QByteArray("[Directories]\r\nEXEPath=\r\n") << first << welcome << restart << information;
+        QTest::newRow("game folder that does not exist") << QByteArray("[Directories]\r\nEXEPath=/no/such/folder\r\n") << int(Run::Normal) << "" << "" << 0;
+        // clang-format on
+    }
+    void startup()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, run);
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        TestWorld world(ini.startsWith('<') ? QByteArray() : ini);
+        if (ini == "<folder>")
+            QVERIFY(QDir().mkpath(world.iniPath()));
+        const QString previous = QDir::currentPath();
+        if (ini == "<elsewhere>")
+            QDir::setCurrent(world.write("elsewhere/torvane.ini", "[Directories]\r\nEXEPath=/g")
+                                 .section('/', 0, -2));
+
+        MsgBoxRecorder boxes;
+        if (!title.isEmpty())
+            boxes.expect();
+        int options = 0, main = 0;
+        const int result = int(modMain::Main({[&options] { ++options; }, [&main] { ++main; }}));
+        QDir::setCurrent(previous);
+        QCOMPARE(result, run);
+        VERIFY_BOXES(boxes);
+        if (!title.isEmpty()) {
+            const MsgBox::Box box = boxes.only();
+            QCOMPARE(box.title, title);
+            QVERIFY2(box.text.contains(text) && box.text.count('\n') == text.count('\n'),
+                     qPrintable(box.text));
+            QTEST(int(box.icon), "icon");
+            QCOMPARE(box.buttons, MsgBox::Buttons::Ok);
+        }
+        QCOMPARE(options, run == int(Run::FirstRun) ? 1 : 0);
+        QCOMPARE(main, run == int(Run::Normal) ? 1 : 0);
+        QCOMPARE(modMain::gSettings().INIPath(), world.iniPath());
     }
 };
 

@@ -42,7 +42,8 @@ QString TestWorld::write(const QString& relativePath, const QByteArray& bytes, i
     const QString path = root() + QLatin1Char('/') + relativePath;
     for (qsizetype slash = root().size(); (slash = path.indexOf(QLatin1Char('/'), slash + 1)) > 0;)
         FileSystem::CreateFolder(path.left(slash), nullptr);
-    FileSystem::ReplaceFile(path, bytes, nullptr, FileSystem::Replace::Forced, permissions);
+    if (!path.endsWith(QLatin1Char('/')))
+        FileSystem::ReplaceFile(path, bytes, nullptr, FileSystem::Replace::Forced, permissions);
     return path;
 }
 

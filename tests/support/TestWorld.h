@@ -43,7 +43,7 @@ public:
     void loadSettings();
 
     // Replaces a file under root() by one with these bytes (and permissions, or the default
-    // ones), creating folders on the way.
+    // ones), creating folders on the way; a path ending in "/" makes just the folders.
     QString write(const QString& relativePath, const QByteArray& bytes, int permissions = -1);
     QByteArray read(const QString& relativePath) const
     {
