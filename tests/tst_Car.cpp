@@ -8,9 +8,7 @@
 #include "cars/modDirSearch.h"
 #include "platform/FileSystem.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTest>
+#include <QtTest>
 
 const QByteArray kInfo = "[Zelmor Car Data]\r\nName=Blue\r\nAuthor=J\xe9r\xf4me\r\n"
                          "OriginalSkin=buggy\r\nDescription=one|two||four\r\n";

@@ -7,11 +7,8 @@
 #include "platform/FileSystem.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <unistd.h>
 

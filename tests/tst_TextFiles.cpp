@@ -7,8 +7,7 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
-#include <QDir>
-#include <QTest>
+#include <QtTest>
 
 using modMain::Run;
 using modQuarnIniAPI::ReadProfileString;

@@ -2,11 +2,7 @@
 
 #include "platform/MsgBox.h"
 
-#include <QCoreApplication>
-#include <QList>
-#include <QStringList>
-#include <QTest>
-#include <QThread>
+#include <QtTest>
 
 #include <atomic>
 
