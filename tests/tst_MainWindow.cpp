@@ -172,11 +172,8 @@ private slots:
         mWindow.reset();
         for (QWidget* window : QApplication::topLevelWidgets())
             window->close(); // and so deleted
-        VERIFY_BOXES(*mBoxes);
-        mLaunches.reset();
-        mBoxes.reset();
-        mWorld.reset();
         QDir::setCurrent(mWorkingFolder);
+        VERIFY_BOXES(*mBoxes);
     }
 
     void captionsFit()
