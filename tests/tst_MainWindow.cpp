@@ -79,6 +79,8 @@ QStringList CutCaptions(QWidget* window)
     return cut;
 }
 
+using Way = std::function<void()>;
+
 // The five toolbar buttons that act on the shown car, each "+" when enabled.
 const QString kOn = "+++++", kOff = "-----";
 
@@ -135,6 +137,17 @@ class tst_MainWindow : public QObject
         QVERIFY(node.isValid());
         tree()->scrollTo(node);
         QTest::mouseClick(tree()->viewport(), button, modifiers, tree()->visualRect(node).center());
+    }
+    // Presses on nightcab and releases on the node of that key, or on the empty space below.
+    void dragFromNightcab(const QString& to)
+    {
+        QWidget* view = tree()->viewport();
+        const QPoint from = tree()->visualRect(node("nightcab")).center();
+        const QPoint at = to.isEmpty() ? QPoint(from.x(), view->height() - 2)
+                                       : tree()->visualRect(node(to)).center();
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QTest::mouseMove(view, at);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, at);
     }
     // Triggers the action, or clicks the control, of that name.
     void act(const QString& name)
@@ -257,25 +270,28 @@ private slots:
 
     void selectionFollowsTheTree_data()
     {
-        QTest::addColumn<QString>("way");
+        QTest::addColumn<Way>("way");       // what changes the tree's selection, bluebuggy's first
         QTest::addColumn<QString>("shown"); // the car the panel must show; "" for none
         // clang-format off
-        QTest::newRow("a click") << "click nightcab" << "nightcab";
-        QTest::newRow("a standard car clicked") << "click rc" << "rc";
-        QTest::newRow("a branch clicked") << "click branch" << "";
-        QTest::newRow("press on a car, release on another") << "drag" << "zeta";
-        QTest::newRow("press on a car, release on empty space") << "drag away" << "nightcab";
-        QTest::newRow("the keyboard") << "down" << "nightcab";
-        QTest::newRow("the program") << "program" << "nightcab";
-        QTest::newRow("Ctrl+click on the selected car") << "ctrl" << "";
-        QTest::newRow("the shown car clicked again") << "click bluebuggy" << "bluebuggy";
+        QTest::newRow("a click") << Way([this] { clickNode(node("nightcab")); }) << "nightcab";
+        QTest::newRow("a standard car clicked") << Way([this] { clickNode(node("rc")); }) << "rc";
+        QTest::newRow("a branch clicked") << Way([this] { clickNode(branch(0)); }) << "";
+        QTest::newRow("press on a car, release on another") << Way([this] { dragFromNightcab("zeta"); }) << "zeta";
+        QTest::newRow("press on a car, release on empty space") << Way([this] { dragFromNightcab({}); }) << "nightcab";
+        QTest::newRow("the keyboard") << Way([this] {
+            tree()->setFocus();
+            QTest::keyClick(tree(), Qt::Key_Down);
+        }) << "nightcab";
+        QTest::newRow("the program") << Way([this] { tree()->setCurrentIndex(node("nightcab")); }) << "nightcab";
+        QTest::newRow("Ctrl+click on the selected car") << Way([this] { clickNode(node("bluebuggy"), Qt::LeftButton, Qt::ControlModifier); }) << "";
+        QTest::newRow("the shown car clicked again") << Way([this] { clickNode(node("bluebuggy")); }) << "bluebuggy";
         // clang-format on
     }
     // However the tree's selected node changes, the panel and the car commands name it. A node
     // that is no car hides the panel and disables the car buttons, and leaves the car last shown.
     void selectionFollowsTheTree()
     {
-        QFETCH(QString, way);
+        QFETCH(Way, way);
         QFETCH(QString, shown);
         mWorld->write("game/cars/nightcab/ReadMe.TXT", "x");
         modMain::gSettings().setTextEditorPath(mWorld->write("tools/edit", "x"));
@@ -283,26 +299,7 @@ private slots:
         clickNode(node("bluebuggy"));
         QTest::keyClicks(control<QLineEdit>("txtCarName"), " edited");
 
-        const QPoint nightcab = tree()->visualRect(node("nightcab")).center();
-        QWidget* view = tree()->viewport();
-        if (way == "click branch") {
-            clickNode(branch(0));
-        } else if (way.startsWith("click ")) {
-            clickNode(node(way.mid(6)));
-        } else if (way.startsWith("drag")) {
-            const QPoint to = way == "drag" ? tree()->visualRect(node("zeta")).center()
-                                            : QPoint(nightcab.x(), view->height() - 2);
-            QTest::mousePress(view, Qt::LeftButton, {}, nightcab);
-            QTest::mouseMove(view, to);
-            QTest::mouseRelease(view, Qt::LeftButton, {}, to);
-        } else if (way == "down") {
-            tree()->setFocus();
-            QTest::keyClick(tree(), Qt::Key_Down);
-        } else if (way == "program") {
-            tree()->setCurrentIndex(node("nightcab"));
-        } else {
-            clickNode(node("bluebuggy"), Qt::LeftButton, Qt::ControlModifier);
-        }
+        way();
 
         const QModelIndexList selected = tree()->selectionModel()->selectedIndexes();
         QCOMPARE(selected.isEmpty() || cars()->isBranch(selected[0]) ? ""
