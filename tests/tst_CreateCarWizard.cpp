@@ -7,11 +7,8 @@
 #include "platform/FileSystem.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include <unistd.h>
 
@@ -80,11 +77,8 @@ private slots:
         mWorld->write(FileSystem::Decode("game/cars/caf\xe9/skin\xe9.bmp"), "BM");
         // The car list, which need not match the cars folder.
         for (const QString& folder :
-             QStringList{"zeta", "rc", "buggy", FileSystem::Decode("caf\xe9")}) {
-            auto car = std::make_shared<cCar>();
-            car->setDirectoryName(folder);
-            modMain::gCars().Add(car, folder);
-        }
+             QStringList{"zeta", "rc", "buggy", FileSystem::Decode("caf\xe9")})
+            modMain::gCars().Add(Car(folder, false), folder);
         mBoxes.emplace();
     }
 

@@ -2,10 +2,7 @@
 #include "app/modGame.h"
 #include "platform/FileSystem.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTest>
+#include <QtTest>
 
 // The game is started for real, with stand-ins for `wine` and drovak.exe that write down how
 // they were started.

@@ -17,11 +17,6 @@
 
 namespace {
 
-QByteArray CarInfo(const QByteArray& name, const QByteArray& more = {})
-{
-    return "[Zelmor Car Data]\r\nName=" + name + "\r\n" + more;
-}
-
 void SavePicture(const QString& path, int width)
 {
     QImage image(width, 8, QImage::Format_RGB32);
@@ -35,21 +30,19 @@ QStringList CutCaptions(QWidget* window)
 {
     QStringList cut;
     const auto check = [&cut](const QWidget* w, const QString& text, QSize need, QSize room) {
-        if (need.width() > room.width() || need.height() > room.height())
+        if (!text.isEmpty() && (need.width() > room.width() || need.height() > room.height()))
             QDebug(&cut.emplace_back())
                 << w->objectName() << text << "needs" << need << "has" << room;
     };
     for (const QLabel* label : window->findChildren<QLabel*>()) {
-        const int width = label->contentsRect().width();
-        if (!label->text().isEmpty())
-            check(label, label->text(),
-                  label->wordWrap()
-                      ? QSize(width, label->heightForWidth(width))
-                      : label->fontMetrics().size(Qt::TextShowMnemonic, label->text()),
-                  label->contentsRect().size());
+        const QRect room = label->contentsRect();
+        check(label, label->text(),
+              label->wordWrap() ? QSize(room.width(), label->heightForWidth(room.width()))
+                                : label->fontMetrics().size(Qt::TextShowMnemonic, label->text()),
+              room.size());
     }
     for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
-        if (button->text().isEmpty() || !button->isVisibleTo(window))
+        if (!button->isVisibleTo(window))
             continue;
         const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
         if (const auto* push = qobject_cast<const QPushButton*>(button)) {
@@ -77,8 +70,7 @@ QStringList CutCaptions(QWidget* window)
         option.subControls = QStyle::SC_GroupBoxLabel;
         const QRect label = box->style()->subControlRect(QStyle::CC_GroupBox, &option,
                                                          QStyle::SC_GroupBoxLabel, box);
-        if (!box->title().isEmpty())
-            check(box, box->title(), {label.right() + 1, label.height()}, box->size());
+        check(box, box->title(), {label.right() + 1, label.height()}, box->size());
     }
     for (const QMenuBar* bar : window->findChildren<QMenuBar*>()) {
         for (QAction* menu : bar->actions())
@@ -86,6 +78,8 @@ QStringList CutCaptions(QWidget* window)
     }
     return cut;
 }
+
+using Way = std::function<void()>;
 
 // The five toolbar buttons that act on the shown car, each "+" when enabled.
 const QString kOn = "+++++", kOff = "-----";
@@ -102,8 +96,19 @@ class tst_MainWindow : public QObject
     std::unique_ptr<frmMain> mWindow;
     const QString mWorkingFolder = QDir::currentPath();
 
-    void openWindow()
+    // Makes the entries of the cars folder ("folder", "folder=car name" or "file:name") and opens
+    // the window on them.
+    void openWindow(const QStringList& entries = {})
     {
+        for (const QString& entry : entries) {
+            if (entry.startsWith("file:"))
+                mWorld->write("game/cars/" + entry.mid(5), "x");
+            else if (entry.contains('='))
+                mWorld->makeCar(entry.section('=', 0, 0),
+                                "[Zelmor Car Data]\r\nName=" + entry.section('=', 1).toUtf8());
+            else
+                mWorld->makeCar(entry);
+        }
         mWindow = std::make_unique<frmMain>();
         mWindow->show();
         QVERIFY(QTest::qWaitForWindowExposed(mWindow.get()));
@@ -132,6 +137,17 @@ class tst_MainWindow : public QObject
         QVERIFY(node.isValid());
         tree()->scrollTo(node);
         QTest::mouseClick(tree()->viewport(), button, modifiers, tree()->visualRect(node).center());
+    }
+    // Presses on nightcab and releases on the node of that key, or on the empty space below.
+    void dragFromNightcab(const QString& to)
+    {
+        QWidget* view = tree()->viewport();
+        const QPoint from = tree()->visualRect(node("nightcab")).center();
+        const QPoint at = to.isEmpty() ? QPoint(from.x(), view->height() - 2)
+                                       : tree()->visualRect(node(to)).center();
+        QTest::mousePress(view, Qt::LeftButton, {}, from);
+        QTest::mouseMove(view, at);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, at);
     }
     // Triggers the action, or clicks the control, of that name.
     void act(const QString& name)
@@ -169,17 +185,13 @@ private slots:
         mWindow.reset();
         for (QWidget* window : QApplication::topLevelWidgets())
             window->close(); // and so deleted
-        VERIFY_BOXES(*mBoxes);
-        mLaunches.reset();
-        mBoxes.reset();
-        mWorld.reset();
         QDir::setCurrent(mWorkingFolder);
+        VERIFY_BOXES(*mBoxes);
     }
 
     void captionsFit()
     {
-        mWorld->makeCar("rc");
-        openWindow();
+        openWindow({"rc"});
         clickNode(node("rc"));
         (new frmCreateCarWizard)->show();
         frmOptions::ShowShared();
@@ -219,15 +231,7 @@ private slots:
         QFETCH(QStringList, folders);
         QFETCH(QStringList, standard);
         QFETCH(QStringList, custom);
-        for (const QString& folder : folders) {
-            if (folder.startsWith("file:"))
-                mWorld->write("game/cars/" + folder.mid(5), "x");
-            else
-                mWorld->makeCar(folder.section('=', 0, 0),
-                                folder.contains('=') ? CarInfo(folder.section('=', 1).toUtf8())
-                                                     : "");
-        }
-        openWindow();
+        openWindow(folders);
         QVERIFY(control<QLabel>("Image1")->isVisible());
         QCOMPARE(carButtons(), kOn);
         QWidget* makeCar = control<QToolBar>("Toolbar1")->widgetForAction(control<QAction>("Add"));
@@ -266,54 +270,36 @@ private slots:
 
     void selectionFollowsTheTree_data()
     {
-        QTest::addColumn<QString>("way");
+        QTest::addColumn<Way>("way");       // what changes the tree's selection, bluebuggy's first
         QTest::addColumn<QString>("shown"); // the car the panel must show; "" for none
         // clang-format off
-        QTest::newRow("a click") << "click nightcab" << "nightcab";
-        QTest::newRow("a standard car clicked") << "click rc" << "rc";
-        QTest::newRow("a branch clicked") << "click branch" << "";
-        QTest::newRow("press on a car, release on another") << "drag" << "zeta";
-        QTest::newRow("press on a car, release on empty space") << "drag away" << "nightcab";
-        QTest::newRow("the keyboard") << "down" << "nightcab";
-        QTest::newRow("the program") << "program" << "nightcab";
-        QTest::newRow("Ctrl+click on the selected car") << "ctrl" << "";
-        QTest::newRow("the shown car clicked again") << "click bluebuggy" << "bluebuggy";
+        QTest::newRow("a click") << Way([this] { clickNode(node("nightcab")); }) << "nightcab";
+        QTest::newRow("a standard car clicked") << Way([this] { clickNode(node("rc")); }) << "rc";
+        QTest::newRow("a branch clicked") << Way([this] { clickNode(branch(0)); }) << "";
+        QTest::newRow("press on a car, release on another") << Way([this] { dragFromNightcab("zeta"); }) << "zeta";
+        QTest::newRow("press on a car, release on empty space") << Way([this] { dragFromNightcab({}); }) << "nightcab";
+        QTest::newRow("the keyboard") << Way([this] {
+            tree()->setFocus();
+            QTest::keyClick(tree(), Qt::Key_Down);
+        }) << "nightcab";
+        QTest::newRow("the program") << Way([this] { tree()->setCurrentIndex(node("nightcab")); }) << "nightcab";
+        QTest::newRow("Ctrl+click on the selected car") << Way([this] { clickNode(node("bluebuggy"), Qt::LeftButton, Qt::ControlModifier); }) << "";
+        QTest::newRow("the shown car clicked again") << Way([this] { clickNode(node("bluebuggy")); }) << "bluebuggy";
         // clang-format on
     }
     // However the tree's selected node changes, the panel and the car commands name it. A node
     // that is no car hides the panel and disables the car buttons, and leaves the car last shown.
     void selectionFollowsTheTree()
     {
-        QFETCH(QString, way);
+        QFETCH(Way, way);
         QFETCH(QString, shown);
-        for (const char* car : {"bluebuggy", "nightcab", "zeta", "rc"})
-            mWorld->makeCar(car, CarInfo(car));
         mWorld->write("game/cars/nightcab/ReadMe.TXT", "x");
         modMain::gSettings().setTextEditorPath(mWorld->write("tools/edit", "x"));
-        openWindow();
+        openWindow({"bluebuggy=bluebuggy", "nightcab=nightcab", "zeta=zeta", "rc"});
         clickNode(node("bluebuggy"));
         QTest::keyClicks(control<QLineEdit>("txtCarName"), " edited");
 
-        const QPoint nightcab = tree()->visualRect(node("nightcab")).center();
-        QWidget* view = tree()->viewport();
-        if (way == "click branch") {
-            clickNode(branch(0));
-        } else if (way.startsWith("click ")) {
-            clickNode(node(way.mid(6)));
-        } else if (way.startsWith("drag")) {
-            const QPoint to = way == "drag" ? tree()->visualRect(node("zeta")).center()
-                                            : QPoint(nightcab.x(), view->height() - 2);
-            QTest::mousePress(view, Qt::LeftButton, {}, nightcab);
-            QTest::mouseMove(view, to);
-            QTest::mouseRelease(view, Qt::LeftButton, {}, to);
-        } else if (way == "down") {
-            tree()->setFocus();
-            QTest::keyClick(tree(), Qt::Key_Down);
-        } else if (way == "program") {
-            tree()->setCurrentIndex(node("nightcab"));
-        } else {
-            clickNode(node("bluebuggy"), Qt::LeftButton, Qt::ControlModifier);
-        }
+        way();
 
         const QModelIndexList selected = tree()->selectionModel()->selectedIndexes();
         QCOMPARE(selected.isEmpty() || cars()->isBranch(selected[0]) ? ""
@@ -334,6 +320,9 @@ private slots:
         act("editparams");
         QCOMPARE(mLaunches->calls().value(0).arguments,
                  QStringList{mWorld->carDir(shown) + "/parameters.txt"});
+        // The new list shows no car, so no car command may act on one.
+        act("Refresh");
+        QCOMPARE(carButtons(), kOff);
     }
 
     void picture_data()
@@ -354,10 +343,8 @@ private slots:
         QFETCH(QStringList, files);
         QDir().mkpath(mWorld->carDir("myrc"));
         for (const QString& file : files) {
-            const QString path = mWorld->carDir("myrc") + "/" + file.section(':', 0, 0);
-            if (file.endsWith(":broken"))
-                mWorld->write("game/cars/myrc/" + file.section(':', 0, 0), "not a picture");
-            else
+            const QString path = mWorld->write("game/cars/myrc/" + file.section(':', 0, 0), "bad");
+            if (!file.endsWith(":broken"))
                 SavePicture(path, path.endsWith("bmp", Qt::CaseInsensitive) ? 20 : 10);
         }
         openWindow();
@@ -370,7 +357,7 @@ private slots:
     // next scan. A file that cannot be written keeps the edit, and the way to store it.
     void update()
     {
-        mWorld->makeCar("myrc", CarInfo("My RC", "Description=a|b\r\n"));
+        mWorld->makeCar("myrc", "[Zelmor Car Data]\r\nName=My RC\r\nDescription=a|b\r\n");
         openWindow();
         clickNode(node("myrc"));
         auto* update = control<QPushButton>("cmdUpdateCarInfo");
@@ -409,9 +396,7 @@ private slots:
     // presets the template.
     void popUpMenu()
     {
-        mWorld->makeCar("rc");
-        mWorld->makeCar("myrc");
-        openWindow();
+        openWindow({"rc", "myrc"});
         auto* popUp = control<QMenu>("mnuPopUp");
         clickNode(node("rc"), Qt::RightButton); // nothing selected yet
         clickNode(branch(1));
@@ -520,7 +505,7 @@ private slots:
 
     void deleteCar_data()
     {
-        QTest::addColumn<QString>("car"); // empty: selected before a refresh, so none is now
+        QTest::addColumn<QString>("car");
         QTest::addColumn<QString>("command");
         QTest::addColumn<MsgBox::Answer>("answer"); // to the first box; Ok: no question
         QTest::addColumn<bool>("deleted");
@@ -529,7 +514,6 @@ private slots:
         QTest::newRow("No changes nothing") << "myrc" << "Delete" << MsgBox::Answer::No << false;
         QTest::newRow("Yes deletes") << "myrc" << "mnuPopUpDelete" << MsgBox::Answer::Yes << true;
         QTest::newRow("a linked car folder loses only the link") << "linked" << "Delete" << MsgBox::Answer::Yes << true;
-        QTest::newRow("nothing selected after a refresh") << "" << "Delete" << MsgBox::Answer::Ok << false;
         // clang-format on
     }
     void deleteCar()
@@ -538,19 +522,10 @@ private slots:
         QFETCH(QString, command);
         QFETCH(MsgBox::Answer, answer);
         QFETCH(bool, deleted);
-        mWorld->makeCar("rc");
-        mWorld->makeCar("myrc", CarInfo("My RC"));
         const QString outside = mWorld->write("outside/car.bmp", "x");
         QVERIFY(QFile::link(mWorld->root() + "/outside", mWorld->carDir("linked")));
-        openWindow();
-        clickNode(node(car.isEmpty() ? "myrc" : car));
-        if (car.isEmpty()) {
-            // The new list shows no car, so no car command may act on one.
-            act("Refresh");
-            QCOMPARE(carButtons(), kOff);
-            QVERIFY(QFileInfo::exists(mWorld->carDir("myrc")));
-            return;
-        }
+        openWindow({"rc", "myrc=My RC"});
+        clickNode(node(car));
         mBoxes->expect(answer);
         if (deleted)
             mBoxes->expect(); // the record's own "Car Deleted"

@@ -1,17 +1,21 @@
+#include "MsgBoxRecorder.h"
 #include "TestWorld.h"
+#include "app/cSettings.h"
 #include "app/modMain.h"
 #include "app/modQuarnIniAPI.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
+#include "platform/FileSystem.h"
 
-#include <QDir>
-#include <QTest>
+#include <QtTest>
 
+using modMain::Run;
 using modQuarnIniAPI::ReadProfileString;
 using modQuarnIniAPI::WriteProfileString;
 
 // The text the program shares with the game: profile entries, Windows-1252, names in any
-// letter case and the rewrites of parameters.txt.
+// letter case and the rewrites of parameters.txt; torvane.ini beside the program, and the
+// start-up it decides.
 class tst_TextFiles : public QObject
 {
     Q_OBJECT
@@ -59,10 +63,8 @@ private slots:
         QFETCH(QByteArray, file);
         TestWorld world;
         const QString path = world.root() + QStringLiteral("/p.ini");
-        if (file == "<folder>")
-            QVERIFY(QDir().mkpath(path));
-        else if (!file.isNull())
-            world.write(QStringLiteral("p.ini"), file);
+        if (!file.isNull())
+            world.write(file == "<folder>" ? "p.ini/" : "p.ini", file);
         QFETCH(QString, section);
         QFETCH(QString, key);
         QTEST(ReadProfileString(section, key, QStringLiteral("<default>"), path), "expected");
@@ -106,10 +108,8 @@ private slots:
         QString path = world.root() + QStringLiteral("/p.ini");
         if (before == "<no folder>")
             path = world.root() + QStringLiteral("/none/p.ini");
-        else if (before == "<folder>")
-            QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
         else if (!before.isNull())
-            world.write(QStringLiteral("p.ini"), before);
+            world.write(before == "<folder>" ? "p.ini/inside/" : "p.ini", before);
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, value);
@@ -195,13 +195,8 @@ private slots:
         QFETCH(bool, plainFile);
         TestWorld world;
         const QString folder = world.root() + QStringLiteral("/car");
-        QVERIFY(QDir().mkpath(folder));
-        for (const QString& file : files) {
-            if (file.endsWith(QLatin1Char('/')))
-                QVERIFY(QDir(folder).mkdir(file.chopped(1)));
-            else
-                world.write(QStringLiteral("car/") + file, "x");
-        }
+        for (const QString& file : files)
+            world.write(QStringLiteral("car/") + file, "x");
         const FileNames::FolderListing listing(folder);
         QCOMPARE(listing.path(name), folder + QLatin1Char('/') + expected);
         QCOMPARE(FileNames::Resolve(folder, name), folder + QLatin1Char('/') + expected);
@@ -271,6 +266,112 @@ private slots:
         QCOMPARE(world.read("car/PARAMETERS.BAK"), before);
         QCOMPARE(QDir(folder).entryList(QDir::Files),
                  QStringList({"PARAMETERS.BAK", "Parameters.TXT"}));
+    }
+
+    void loadSettings_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        // The game folder, the cars folder, the image and text editors and the author.
+        QTest::addColumn<QStringList>("settings");
+        // clang-format off
+        QTest::newRow("all entries") << QByteArray("[directories]\r\nexepath=/games/Drovak\r\n[Applications]\r\nImageEditor=/usr/bin/paint\r\nTextEditor=/usr/bin/edit\r\n[UserInfo]\r\nName=J\xe9r\xf4me\r\n") << QStringList{"/games/Drovak", "/games/Drovak/cars", "/usr/bin/paint", "/usr/bin/edit", "Jérôme"};
+        QTest::newRow("no Directories section") << QByteArray("[UserInfo]\r\nName=me\r\n") << QStringList{"", "/cars", "", "", "me"};
+        QTest::newRow("game folder at the root") << QByteArray("[Directories]\r\nEXEPath=/\r\n") << QStringList{"/", "//cars", "", "", ""};
+        // clang-format on
+    }
+    void loadSettings()
+    {
+        QFETCH(QByteArray, ini);
+        TestWorld world(ini);
+        cSettings settings;
+        settings.LoadSettings();
+        QTEST((QStringList{settings.DrovakDir(), settings.CarDir(), settings.ImageEditorPath(),
+                           settings.TextEditorPath(), settings.Author()}),
+              "settings");
+    }
+
+    // Names copied from Windows and names beyond its code page come back as they were.
+    void saveAndLoadSettings_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("author");
+        // clang-format off
+        QTest::newRow("beyond Windows-1252") << "/home/michał/Игры" << "Michał";
+        QTest::newRow("Windows-1252 bytes in a name") << FileSystem::Decode("/data/caf\xe9") << "Zoé";
+        QTest::newRow("a name that reads as UTF-8") << "/g" << QStringLiteral("Ã©");
+        // clang-format on
+    }
+    void saveAndLoadSettings()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, author);
+        TestWorld world;
+        world.loadSettings();
+        cSettings& settings = modMain::gSettings();
+        settings.setDrovakDir(path);
+        settings.setTextEditorPath(path + "/edit");
+        settings.setAuthor(author);
+        settings.SaveSettings();
+        cSettings restarted;
+        restarted.LoadSettings();
+        QCOMPARE(
+            (QStringList{restarted.DrovakDir(), restarted.TextEditorPath(), restarted.Author()}),
+            (QStringList{path, path + "/edit", author}));
+        QVERIFY(world.read("program/torvane.ini").contains("[Classify]\r\nrc=original\r\n"));
+    }
+
+    void startup_data()
+    {
+        // null: no file; "<folder>": a folder in its place; "<elsewhere>": only one in the
+        // working folder
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<int>("run");
+        const int aborted = int(Run::Aborted), first = int(Run::FirstRun);
+        // clang-format off
+        QTest::newRow("no settings file") << QByteArray() << aborted;
+        QTest::newRow("a folder named like the settings file") << QByteArray("<folder>") << aborted;
+        QTest::newRow("a settings file in the working folder only") << QByteArray("<elsewhere>") << aborted;
+        QTest::newRow("empty settings file") << QByteArray("") << first;
+        QTest::newRow("empty game folder") << QByteArray("[Directories]\r\nEXEPath=\r\n") << first;
+        QTest::newRow("game folder that does not exist") << QByteArray("[Directories]\r\nEXEPath=/no/such/folder\r\n") << int(Run::Normal);
+        // clang-format on
+    }
+    // An aborted start and a first run each tell why in one box; a normal start shows none.
+    void startup()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(int, run);
+        TestWorld world(ini.startsWith('<') ? QByteArray() : ini);
+        if (ini == "<folder>")
+            QVERIFY(QDir().mkpath(world.iniPath()));
+        const QString previous = QDir::currentPath();
+        if (ini == "<elsewhere>")
+            QDir::setCurrent(world.write("elsewhere/torvane.ini", "[Directories]\r\nEXEPath=/g")
+                                 .section('/', 0, -2));
+
+        MsgBoxRecorder boxes;
+        if (run != int(Run::Normal))
+            boxes.expect();
+        int options = 0, main = 0;
+        const int result = int(modMain::Main({[&options] { ++options; }, [&main] { ++main; }}));
+        QDir::setCurrent(previous);
+        QCOMPARE(result, run);
+        VERIFY_BOXES(boxes);
+        if (run != int(Run::Normal)) {
+            const bool aborted = run == int(Run::Aborted);
+            // A part of the text, with every line break it has.
+            const QString part = aborted ? "Could not find the TORVANE.INI file!"
+                                         : "your custom cars.\r\n\r\nRestart Torvane";
+            const MsgBox::Box box = boxes.only();
+            QCOMPARE(box.title, aborted ? "Program Aborted" : "Welcome to Zelmor Torvane!");
+            QVERIFY2(box.text.contains(part) && box.text.count('\n') == part.count('\n'),
+                     qPrintable(box.text));
+            QCOMPARE(box.icon, aborted ? MsgBox::Icon::Exclamation : MsgBox::Icon::Information);
+            QCOMPARE(box.buttons, MsgBox::Buttons::Ok);
+        }
+        QCOMPARE(options, run == int(Run::FirstRun) ? 1 : 0);
+        QCOMPARE(main, run == int(Run::Normal) ? 1 : 0);
+        QCOMPARE(modMain::gSettings().INIPath(), world.iniPath());
     }
 };
 

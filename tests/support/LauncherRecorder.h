@@ -2,7 +2,6 @@
 
 #include "platform/Launcher.h"
 
-#include <QList>
 #include <QStringList>
 
 // Keeps every start, folder and web page the code under test asks for, and starts nothing.

@@ -2,13 +2,13 @@
 
 #include "platform/MsgBox.h"
 
-#include <QList>
-#include <QStringList>
-#include <QTest>
+#include <QtTest>
+
+#include <atomic>
 
 // Keeps every box the code under test shows and answers from a queue of preset answers.
-// A box with no preset answer left is unexpected; problems() names it, and any preset answer
-// that no box took.
+// A box with no preset answer left, or shown off the main thread, is unexpected; problems()
+// names it, and any preset answer that no box took.
 class MsgBoxRecorder : public MsgBox::Presenter
 {
 public:
@@ -19,6 +19,10 @@ public:
     void expect(MsgBox::Answer answer = MsgBox::Answer::Ok) { mAnswers.append(answer); }
     MsgBox::Answer present(const MsgBox::Box& box) override
     {
+        if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+            mOffThread = true; // the lists belong to the main thread
+            return MsgBox::DefaultAnswer(box.buttons);
+        }
         mBoxes.append(box);
         if (!mAnswers.isEmpty())
             return mAnswers.takeFirst();
@@ -40,6 +44,8 @@ public:
     QString problems() const
     {
         QStringList all = mUnexpected;
+        if (mOffThread)
+            all.prepend(QStringLiteral("a box shown off the main thread"));
         if (!mAnswers.isEmpty())
             all.append(QStringLiteral("%1 preset answer(s) left over").arg(mAnswers.size()));
         return all.join(QLatin1Char('\n'));
@@ -50,6 +56,7 @@ private:
     QList<MsgBox::Answer> mAnswers;
     QList<MsgBox::Box> mBoxes;
     QStringList mUnexpected;
+    std::atomic<bool> mOffThread = false;
 };
 
 // Ends the current test function when the recorder saw a box it did not expect or kept an

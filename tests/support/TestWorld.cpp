@@ -3,6 +3,7 @@
 #include "app/cSettings.h"
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
+#include "cars/cCar.h"
 #include "platform/FileSystem.h"
 
 #include <QDir>
@@ -41,7 +42,8 @@ QString TestWorld::write(const QString& relativePath, const QByteArray& bytes, i
     const QString path = root() + QLatin1Char('/') + relativePath;
     for (qsizetype slash = root().size(); (slash = path.indexOf(QLatin1Char('/'), slash + 1)) > 0;)
         FileSystem::CreateFolder(path.left(slash), nullptr);
-    FileSystem::ReplaceFile(path, bytes, nullptr, FileSystem::Replace::Forced, permissions);
+    if (!path.endsWith(QLatin1Char('/')))
+        FileSystem::ReplaceFile(path, bytes, nullptr, FileSystem::Replace::Forced, permissions);
     return path;
 }
 
@@ -66,4 +68,13 @@ QString Raised(const std::function<void()>& run)
         return error.report();
     }
     return {};
+}
+
+std::shared_ptr<cCar> Car(const QString& folder, bool load)
+{
+    auto car = std::make_shared<cCar>();
+    car->setDirectoryName(folder);
+    if (load)
+        car->LoadSettings();
+    return car;
 }

@@ -5,11 +5,16 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
+
+class cCar;
 
 // The file's bytes; empty when it cannot be read.
 QByteArray ReadFile(const QString& path);
 // The report of the application error that run raises; empty when it raises none.
 QString Raised(const std::function<void()>& run);
+// A record of the car folder, loaded unless load is false.
+std::shared_ptr<cCar> Car(const QString& folder, bool load = true);
 
 // A program folder and a game folder in a fresh temporary folder, for one test. Creating it
 // points the program at its program folder and resets the settings and the car list; the
@@ -38,7 +43,7 @@ public:
     void loadSettings();
 
     // Replaces a file under root() by one with these bytes (and permissions, or the default
-    // ones), creating folders on the way.
+    // ones), creating folders on the way; a path ending in "/" makes just the folders.
     QString write(const QString& relativePath, const QByteArray& bytes, int permissions = -1);
     QByteArray read(const QString& relativePath) const
     {
