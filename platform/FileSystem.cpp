@@ -717,24 +717,28 @@ bool SetCurrentFolder(const QString& path, QString* reason)
     return true;
 }
 
+namespace {
+
+// A path the system allocated for us, decoded and freed; empty when there is none.
+QString DecodedAndFreed(char* path)
+{
+    if (!path)
+        return {};
+    const QString decoded = Decode(path);
+    std::free(path);
+    return decoded;
+}
+
+} // namespace
+
 QString RealPath(const QString& path)
 {
-    char* real = ::realpath(Encode(path).constData(), nullptr);
-    if (!real)
-        return {};
-    const QString decoded = Decode(real);
-    std::free(real);
-    return decoded;
+    return DecodedAndFreed(::realpath(Encode(path).constData(), nullptr));
 }
 
 QString CurrentFolder()
 {
-    char* here = ::getcwd(nullptr, 0);
-    if (!here)
-        return {};
-    const QString decoded = Decode(here);
-    std::free(here);
-    return decoded;
+    return DecodedAndFreed(::getcwd(nullptr, 0));
 }
 
 QChar Separator()
