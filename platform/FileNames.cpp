@@ -112,9 +112,9 @@ QString Join(const QString& folder, const QString& name)
 
 QString Resolve(const QString& folder, const QString& name)
 {
-    const QString exact = Join(folder, name);
-    if (EntryExists(exact))
-        return exact;
+    // Even when the exact name opens a file: on a file system that ignores letter case (FAT,
+    // exFAT) it is another name for CARINFO.INI, and through FUSE each name keeps its own
+    // cached size, so a file written under one and read under the other comes back cut short.
     return FolderListing(folder).path(name);
 }
 

@@ -53,8 +53,7 @@ QString Join(const QString& folder, const QString& name);
 // quick for the plain ASCII names that nearly every name is.
 QString Folded(const QString& name);
 
-// Resolve(folder, name): FolderListing(folder).path(name), without listing the folder when
-// the exact name exists.
+// FolderListing(folder).path(name): the entry's own spelling, whatever the file system.
 QString Resolve(const QString& folder, const QString& name);
 
 // "A plain file": a regular file, or a link to one; a folder never is.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -248,8 +249,8 @@ bool RemoveContents(int folder, QString* reason)
                                   .arg(Shown(Decode(name))));
             continue;
         }
-        Fd inner(::openat(folder, name.constData(),
-                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        Fd inner(
+            ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (inner.get() < 0) {
             ok = Fail(reason, errno) && ok;
             continue;
@@ -316,10 +317,9 @@ bool IsSystemMount(const QByteArray& root, const QByteArray& type)
         if (root == f || root.startsWith(f + '/'))
             return true;
     }
-    for (const char* kind : {"proc", "sysfs", "devpts", "devtmpfs", "cgroup", "cgroup2",
-                             "autofs", "mqueue", "debugfs", "tracefs", "securityfs", "pstore",
-                             "bpf", "fusectl", "configfs", "hugetlbfs", "binfmt_misc", "rootfs",
-                             "nsfs"}) {
+    for (const char* kind : {"proc", "sysfs", "devpts", "devtmpfs", "cgroup", "cgroup2", "autofs",
+                             "mqueue", "debugfs", "tracefs", "securityfs", "pstore", "bpf",
+                             "fusectl", "configfs", "hugetlbfs", "binfmt_misc", "rootfs", "nsfs"}) {
         if (type == kind)
             return true;
     }
@@ -585,6 +585,38 @@ std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
     return ReadPlainFileAt(AT_FDCWD, Encode(path), reason);
 }
 
+namespace {
+
+// The spelling that `name` has in the open folder. A file system that ignores letter case (FAT,
+// exFAT) finds CARINFO.INI under carinfo.ini, and a rename to the asked spelling would rename
+// the player's file; the entry that is there keeps its own name.
+QByteArray SpellingIn(int folder, const QByteArray& name)
+{
+    Fd listing(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const std::optional<QList<Entry>> entries =
+        listing.get() < 0 ? std::nullopt : ListOpen(listing.get(), nullptr);
+    if (!entries)
+        return name;
+    const QString wanted = Decode(name);
+    const Entry* other = nullptr;
+    for (const Entry& entry : *entries) {
+        if (entry.name == wanted)
+            return name;
+        if (!other && QString::compare(entry.name, wanted, Qt::CaseInsensitive) == 0)
+            other = &entry;
+    }
+    return other ? Encode(other->name) : name;
+}
+
+// A file system that keeps no Unix permissions (FAT, exFAT, NTFS without its mapping) refuses
+// to set them even on a file we just made, ours to change anywhere else.
+bool KeepsNoPermissions(int error)
+{
+    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+} // namespace
+
 bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Replace replace,
                  int permissions)
 {
@@ -594,10 +626,13 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Rep
     Fd folder(::open(split.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() < 0)
         return Fail(reason, errno);
-    const char* name = split.name.constData();
 
     struct stat old;
-    const bool hadOld = ::fstatat(folder.get(), name, &old, AT_SYMLINK_NOFOLLOW) == 0;
+    bool hadOld = ::fstatat(folder.get(), split.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    const QByteArray spelled = hadOld ? SpellingIn(folder.get(), split.name) : split.name;
+    const char* name = spelled.constData();
+    if (spelled != split.name)
+        hadOld = ::fstatat(folder.get(), name, &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (hadOld && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode))
         return Fail(reason, NotPlainReason(old.st_mode));
     const bool keepOld = hadOld && S_ISREG(old.st_mode) && replace == Replace::Guarded;
@@ -606,11 +641,14 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Rep
     if (permissions < 0 && keepOld)
         permissions = int(old.st_mode & 07777);
 
+    // A short name of fixed length, so that a file whose own name is as long as the system
+    // allows can be replaced too.
     QByteArray temporary;
     int created = -1;
     for (int attempt = 0; created < 0; ++attempt) {
-        temporary = '.' + split.name + ".new-" +
-                    QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        temporary = ".tv" +
+                    QByteArray::number(QRandomGenerator::global()->generate() | 0x80000000u, 16) +
+                    ".new";
         created = ::openat(folder.get(), temporary.constData(),
                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (created < 0 && (errno != EEXIST || attempt == 100))
@@ -626,7 +664,10 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Rep
     };
     if (!WriteAll(out.get(), bytes, &error))
         return abandon(error);
-    if (permissions >= 0 && ::fchmod(out.get(), mode_t(permissions)) != 0)
+    // Permissions are kept where the file system keeps them; where it cannot, the data is what
+    // matters.
+    if (permissions >= 0 && ::fchmod(out.get(), mode_t(permissions)) != 0 &&
+        !KeepsNoPermissions(errno))
         return abandon(errno);
     // Run by root, the replaced file still belongs to whoever it belonged to.
     if (keepOld && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0))
@@ -644,8 +685,8 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Rep
         return Fail(reason, error);
     }
     // The new name is only lasting once the folder is on disk too. Some file systems cannot
-    // flush a folder; the file is in place all the same.
-    if (::fsync(folder.get()) != 0 && errno != EINVAL && errno != EROFS)
+    // flush a folder (FAT through FUSE answers EINVAL); the file is in place all the same.
+    if (::fsync(folder.get()) != 0 && errno != EINVAL && errno != EROFS && errno != ENOSYS)
         return Fail(reason, errno);
     return true;
 }
@@ -661,8 +702,25 @@ bool CopyFile(const QString& source, const QString& target, QString* reason)
     if (!S_ISREG(st.st_mode))
         return Fail(reason, NotPlainReason(st.st_mode));
     const std::optional<QByteArray> bytes = ReadAll(in.get(), st.st_size, reason);
-    return bytes &&
-           ReplaceFile(target, *bytes, reason, Replace::Guarded, int(st.st_mode & 07777));
+    return bytes && ReplaceFile(target, *bytes, reason, Replace::Guarded, int(st.st_mode & 07777));
+}
+
+FolderLock::FolderLock(const QString& path)
+{
+    mFd = ::open(SplitPath(Encode(path)).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Another instance holds it only while it saves; a wait of seconds means it is stuck.
+    for (int attempt = 0; mFd >= 0 && attempt < 2000; ++attempt) {
+        if (::flock(mFd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR))
+            return;
+        ::usleep(5000);
+    }
+    mGaveUp = mFd >= 0;
+}
+
+FolderLock::~FolderLock()
+{
+    if (mFd >= 0)
+        ::close(mFd);
 }
 
 bool CreateFolder(const QString& path, QString* reason)
@@ -676,8 +734,8 @@ bool RemoveTree(const QString& folder, const QString& name, QString* reason)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
         name.contains(QLatin1Char('/')) || name.contains(QDir::separator()))
-        return Fail(reason, QStringLiteral("\"%1\" does not name one entry of a folder")
-                                .arg(Shown(name)));
+        return Fail(reason,
+                    QStringLiteral("\"%1\" does not name one entry of a folder").arg(Shown(name)));
     Fd parent(::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (parent.get() < 0)
         return Fail(reason, errno);
@@ -697,8 +755,8 @@ bool RemoveTree(const QString& folder, const QString& name, QString* reason)
         return Fail(reason, errno);
     if (IsMountRoot(parent.get(), entry.constData(), parentStatus.st_dev))
         return Fail(reason, QStringLiteral("it is a mount point of another file system"));
-    Fd inner(::openat(parent.get(), entry.constData(),
-                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    Fd inner(
+        ::openat(parent.get(), entry.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (inner.get() < 0)
         return Fail(reason, errno);
     if (!RemoveContents(inner.get(), reason))

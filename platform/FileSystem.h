@@ -87,11 +87,32 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason,
 // A plain file's bytes and permissions into target, replaced whole as above.
 bool CopyFile(const QString& source, const QString& target, QString* reason);
 
+// An advisory lock on the folder that holds path, kept while the object lives, so that two
+// instances of the program that read, change and replace a file there take turns. Where the
+// folder cannot be opened or its file system cannot lock, nothing is held: the save that
+// follows goes on, and fails, or not, on its own. Only another holder that keeps the lock for
+// seconds makes it give up.
+class FolderLock
+{
+public:
+    explicit FolderLock(const QString& path);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    bool gaveUp() const { return mGaveUp; }
+
+private:
+    int mFd = -1;
+    bool mGaveUp = false;
+};
+
 bool CreateFolder(const QString& path, QString* reason);
 
 // Removes the folder `name` of folder with everything in it: a link (there or inside) is
-// removed, never what it points at; a file of that name is refused; and a mount point inside is left alone and makes the removal fail. A name that is
-// empty, "." or "..", or holds a separator is refused, so only one entry of folder can go.
+// removed, never what it points at; a file of that name is refused; and a mount point inside is
+// left alone and makes the removal fail. A name that is empty, "." or "..", or holds a separator is
+// refused, so only one entry of folder can go.
 bool RemoveTree(const QString& folder, const QString& name, QString* reason);
 
 bool SetCurrentFolder(const QString& path, QString* reason);

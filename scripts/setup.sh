@@ -20,8 +20,9 @@ install_missing() {
 }
 
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
-# What the tests need besides: the check of the desktop entry.
-TEST_PACKAGES=(desktop-file-utils)
+# What the tests need besides: the check of the desktop entry, and the FAT and exFAT disks
+# mounted through FUSE.
+TEST_PACKAGES=(desktop-file-utils exfat-fuse exfatprogs fusefat dosfstools)
 
 # build [--target NAME]: everything, or the targets named.
 build() {

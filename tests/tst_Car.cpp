@@ -6,6 +6,7 @@
 #include "cars/cCarCollection.h"
 #include "cars/modCarList.h"
 #include "cars/modDirSearch.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
@@ -13,6 +14,7 @@
 #include <QtWidgets>
 
 #include <csignal>
+#include <sys/fsuid.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -70,6 +72,73 @@ QStringList Snapshot(const QString& folder)
                      ReadFile(folder + '/' + entry.name).toHex();
     state.sort();
     return state;
+}
+
+// A FAT or exFAT image mounted through FUSE as a dual-boot player mounts the Windows data
+// partition: for every user, owned by root, keeping no Unix permissions. ok is false where
+// FUSE or loop devices are refused.
+struct SharedDisk
+{
+    SharedDisk(const QString& kind, const QString& image, const QString& on) : on(on)
+    {
+        const auto run = [](const QString& program, const QStringList& arguments) {
+            QProcess process;
+            process.start(program, arguments);
+            return process.waitForFinished(20000) && process.exitStatus() == QProcess::NormalExit &&
+                   process.exitCode() == 0;
+        };
+        const QString options = QStringLiteral("allow_other,umask=000");
+        ok = QDir().mkpath(on) && run("truncate", {"-s", "32M", image});
+        if (kind == "exFAT") {
+            QProcess losetup;
+            losetup.start("/usr/sbin/losetup", {"-f", "--show", image});
+            loop = losetup.waitForFinished() && losetup.exitCode() == 0
+                       ? QString::fromLocal8Bit(losetup.readAllStandardOutput()).trimmed()
+                       : QString();
+            ok = ok && run("/usr/sbin/mkfs.exfat", {image}) && !loop.isEmpty() &&
+                 run("/usr/sbin/mount.exfat-fuse", {"-o", options, loop, on});
+        } else {
+            ok = ok && run("/usr/sbin/mkfs.vfat", {image}) &&
+                 run("/usr/bin/fusefat", {"-o", "rw+," + options, image, on});
+        }
+        mounted = ok;
+    }
+    ~SharedDisk()
+    {
+        if (mounted)
+            QProcess::execute("/usr/bin/umount", {on});
+        if (!loop.isEmpty())
+            QProcess::execute("/usr/sbin/losetup", {"-d", loop});
+    }
+    QString on, loop;
+    bool ok = false, mounted = false;
+};
+
+// File access as an ordinary user while it lives, for the calling thread: root would be let
+// through where the player is refused.
+struct AsOrdinaryUser
+{
+    AsOrdinaryUser()
+    {
+        setfsgid(65534);
+        setfsuid(65534);
+    }
+    ~AsOrdinaryUser()
+    {
+        setfsuid(0);
+        setfsgid(0);
+    }
+};
+
+// The wizard makes the car `folder` named carName from templateFolder.
+void MakeCar(const QString& templateFolder, const QString& carName, const QString& folder)
+{
+    const auto wizard = new frmCreateCarWizard;
+    wizard->setTemplateText(templateFolder);
+    wizard->findChild<QLineEdit*>("txtCarName")->setText(carName);
+    wizard->findChild<QLineEdit*>("txtDirName")->setText(folder);
+    QTest::mouseClick(wizard->findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
+    delete wizard;
 }
 
 using Save = std::function<void()>;
@@ -300,6 +369,7 @@ private slots:
         QTest::newRow("Windows-1252 bytes") << QByteArray("caf\xe9 \x80") << "café €";
         QTest::newRow("overlong and surrogate forms") << QByteArray("\xc0\xaf\xed\xa0\x80") << QStringLiteral("À¯í\u00a0€");
         QTest::newRow("cut sequence at the end") << QByteArray("a\xe2\x82") << "aâ‚";
+        QTest::newRow("overlong slash and FF") << QByteArray("a\xe0\x80\xaf\xff") << "aà€¯ÿ";
         // clang-format on
     }
     void codec()
@@ -337,12 +407,7 @@ private slots:
         };
         // A car made from myrc: the copies are whole, the carinfo.ini copy stays as copied.
         const Save wizard = [this] {
-            const auto wizard = new frmCreateCarWizard;
-            wizard->setTemplateText("myrc");
-            wizard->findChild<QLineEdit*>("txtCarName")->setText(QString(300, 'n'));
-            wizard->findChild<QLineEdit*>("txtDirName")->setText("neuf");
-            QTest::mouseClick(wizard->findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
-            delete wizard;
+            MakeCar("myrc", QString(300, 'n'), "neuf");
             QCOMPARE(Snapshot(mWorld->carDir("neuf")), Snapshot(mWorld->carDir("myrc")));
         };
         const QString car = "game/cars/myrc", tooLarge = "File too large";
@@ -391,6 +456,85 @@ private slots:
         for (const QString& part : told)
             QVERIFY2(message.contains(part), qPrintable(message));
         QCOMPARE(Snapshot(mWorld->root() + '/' + folder), before);
+    }
+
+    void sharedDisks_data()
+    {
+        QTest::addColumn<QString>("disk"); // empty: the test's own folder, as root
+        QTest::addColumn<int>("mode");     // of a saved carinfo.ini that was 0600
+        QTest::newRow("local disk") << QString() << 0600;
+        QTest::newRow("exFAT") << "exFAT" << 0777;
+        QTest::newRow("FAT") << "FAT" << 0777;
+    }
+    // Options, Update, the wizard and the rewrites on a partition shared with Windows, as the
+    // player who may write there: each save goes through, each file keeps its spelling, and a
+    // name as long as the system allows is copied.
+    void sharedDisks()
+    {
+        QFETCH(QString, disk);
+        QFETCH(int, mode);
+        const QString root = mWorld->root() + "/disk", car = root + "/game/cars/myrc";
+        std::optional<SharedDisk> shared;
+        if (!disk.isEmpty()) {
+            QFile::setPermissions(mWorld->root(), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ExeOther);
+            if (!shared.emplace(disk, mWorld->root() + "/image", root).ok)
+                QSKIP("mounting a file system through FUSE is not allowed here");
+        }
+        const QString longName = QString(251, 'l') + ".txt";
+        // The settings file in other letter case too, where the file system takes it for ours.
+        const QString ini = disk.isEmpty() ? "torvane.ini" : "TORVANE.INI";
+        mWorld->write("disk/program/" + ini, "[Directories]\r\nEXEPath=x\r\n");
+        mWorld->write("disk/game/cars/myrc/CARINFO.INI", "[Zelmor Car Data]\r\nName=A\r\n", 0600);
+        mWorld->write("disk/game/cars/myrc/Parameters.txt", "Name \"A\"\r\n\\myrc\\car.bmp\r\n");
+        mWorld->write("disk/game/cars/myrc/" + longName, "long");
+        modMain::SetAppPath(root + "/program");
+        modMain::gSettings().LoadSettings();
+        modMain::gSettings().setDrovakDir(root + "/game");
+        {
+            std::optional<AsOrdinaryUser> player;
+            if (!disk.isEmpty())
+                player.emplace();
+            modMain::gSettings().setAuthor("Zoé");
+            QCOMPARE(Raised([] { modMain::gSettings().SaveSettings(); }), QString());
+            const auto record = Car("myrc", false);
+            record->setCarName("Mine");
+            record->SaveSettings();
+            mBoxes->expect();
+            MakeCar("myrc", "Neuf", "neuf");
+            QCOMPARE(mBoxes->boxes().value(0).title, QStringLiteral("Success!"));
+        }
+        QCOMPARE(FileNames::ListEntries(root + "/program").value(0).name, ini);
+        QCOMPARE(FileNames::ListEntries(root + "/program").size(), 1);
+        QVERIFY(ReadFile(root + "/program/" + ini).contains("Name=Zo\xe9\r\n"));
+        QStringList names;
+        for (const FileSystem::Entry& entry : FileNames::ListEntries(car))
+            names << entry.name;
+        names.sort();
+        QCOMPARE(names, QStringList({"CARINFO.INI", "Parameters.txt", longName}));
+        QVERIFY(ReadFile(car + "/CARINFO.INI").contains("Name=Mine\r\n"));
+        struct stat status;
+        QCOMPARE(stat(QFile::encodeName(car + "/CARINFO.INI").constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 0777), mode);
+        const QString made = root + "/game/cars/neuf";
+        QVERIFY(ReadFile(made + "/CARINFO.INI").contains("Name=Neuf\r\nAuthor=Zo\xe9\r\n"));
+        QVERIFY(ReadFile(made + "/Parameters.txt").startsWith("Name\t\t\"Neuf\"\r\n\\neuf\\"));
+        QCOMPARE(ReadFile(made + '/' + longName), QByteArray("long"));
+    }
+
+    // A parameters.txt that reads differently each time cannot be kept whole in the backup: the
+    // rewrite stops before anything is replaced.
+    void rewriteNeedsAWholeBackup()
+    {
+        if (!QFile::exists("/proc/self/io"))
+            QSKIP("no /proc/self/io here, which changes at each read");
+        const QString car = mWorld->makeCar("myrc");
+        QVERIFY(QFile::link("/proc/self/io", car + "/parameters.txt"));
+        mBoxes->expect();
+        QVERIFY(!modMain::SetParamsObtain(car));
+        QVERIFY2(mBoxes->only().text.endsWith("the copy differs from the file."),
+                 qPrintable(mBoxes->only().text));
+        QVERIFY(FileSystem::StatusOf(car + "/parameters.txt").link);
     }
 
     void linksAreReplaced_data()
