@@ -79,10 +79,19 @@ QString ReplaceAll(QString& text, const QString& find, const QString& replacemen
     if (find.isEmpty())
         return text;
     qsizetype p = text.indexOf(find);
-    while (p >= 0) {
-        text.replace(p, find.size(), replacement);
-        p = text.indexOf(find, p + replacement.size());
+    if (p < 0)
+        return text;
+    // One pass that copies each piece once: replacing in place moves the rest of the text at
+    // every occurrence, and a description of a megabyte of bars froze the window for minutes.
+    QString result;
+    result.reserve(text.size() + (replacement.size() > find.size() ? text.size() / 8 : 0));
+    qsizetype from = 0;
+    for (; p >= 0; p = text.indexOf(find, from)) {
+        result.append(QStringView(text).sliced(from, p - from)).append(replacement);
+        from = p + find.size();
     }
+    result.append(QStringView(text).sliced(from));
+    text = result;
     return text;
 }
 
@@ -158,9 +167,9 @@ bool RewriteParams(const QString& carFolder, QByteArrayView keyword, const QByte
         // attributes; a read-only backup refuses it.
         QString reason;
         if (!FileSystem::CopyFile(current, backup, &reason))
-            throw FileError(QStringLiteral("Cannot copy %1 to %2:\n%3.")
-                                .arg(FileSystem::ForMessage(current),
-                                     FileSystem::ForMessage(backup), reason));
+            throw FileError(
+                QStringLiteral("Cannot copy %1 to %2:\n%3.")
+                    .arg(FileSystem::ForMessage(current), FileSystem::ForMessage(backup), reason));
         original = ReadBytes(current);
         if (ReadBytes(backup) != original)
             throw FileError(Failure(QStringLiteral("keep a whole copy of"), current,
@@ -174,8 +183,8 @@ bool RewriteParams(const QString& carFolder, QByteArrayView keyword, const QByte
         WriteBytes(current, RewriteLines(original, keyword, replacement),
                    FileSystem::Replace::Forced);
     } catch (const FileError& error) {
-        return Report(FileError(error.description() +
-                                QStringLiteral("\nThe file was left as it was.")));
+        return Report(
+            FileError(error.description() + QStringLiteral("\nThe file was left as it was.")));
     }
     return true;
 }
@@ -201,8 +210,8 @@ bool WriteWholeFile(const QString& path, const QString& text)
                                     QStringLiteral("the file does not exist")));
         WriteBytes(path, Cp1252::FromUnicode(text) + "\r\n", FileSystem::Replace::Forced);
     } catch (const FileError& error) {
-        return Report(FileError(error.description() +
-                                QStringLiteral("\nThe file was left as it was.")));
+        return Report(
+            FileError(error.description() + QStringLiteral("\nThe file was left as it was.")));
     }
     return true;
 }
@@ -245,9 +254,9 @@ void CopyFiles(const QString& sourceFolder, const QString& targetFolder)
         const QString source = FileNames::Join(sourceFolder, file.name);
         const QString target = FileNames::Join(targetFolder, file.name);
         if (!FileSystem::CopyFile(source, target, &reason))
-            throw FileError(QStringLiteral("Cannot copy %1 to %2:\n%3.")
-                                .arg(FileSystem::ForMessage(source),
-                                     FileSystem::ForMessage(target), reason));
+            throw FileError(
+                QStringLiteral("Cannot copy %1 to %2:\n%3.")
+                    .arg(FileSystem::ForMessage(source), FileSystem::ForMessage(target), reason));
     }
 }
 

@@ -63,9 +63,9 @@ QString ReadWholeFile(const QString& path);
 [[nodiscard]] bool WriteWholeFile(const QString& path, const QString& text);
 
 // Keep the car folder's parameters.txt in parameters.bak (checked to be whole before anything
-// else happens), then rewrite parameters.txt line by line with every line written ending in CR LF: each line that starts, after leading spaces,
-// with "Name" (or "Obtain") becomes the car's name line (or "Obtain", tab, "0"). carFolder may
-// end with a separator.
+// else happens), then rewrite parameters.txt line by line with every line written ending in CR LF:
+// each line that starts, after leading spaces, with "Name" (or "Obtain") becomes the car's name
+// line (or "Obtain", tab, "0"). carFolder may end with a separator.
 [[nodiscard]] bool SetParamsName(const QString& carFolder, const QString& carName);
 [[nodiscard]] bool SetParamsObtain(const QString& carFolder);
 
@@ -73,8 +73,8 @@ QString ReadWholeFile(const QString& path);
 // folder is missing.
 void CreateFolder(const QString& path);
 // Copies every plain file directly inside sourceFolder (not its sub-folders, nor a link's
-// target, only its contents) into targetFolder, replacing files of the same name. Raises FileError when there is no file to copy or a copy
-// fails; the files copied before stay.
+// target, only its contents) into targetFolder, replacing files of the same name. Raises FileError
+// when there is no file to copy or a copy fails; the files copied before stay.
 void CopyFiles(const QString& sourceFolder, const QString& targetFolder);
 
 // What the entry routine needs from the windows, so that it runs without them in tests.
