@@ -18,8 +18,9 @@ const QString kUserInfo = QStringLiteral("UserInfo");
 // torvane.ini is the program's own file. A path keeps the bytes the system names it by (UTF-8,
 // or whatever bytes a folder copied from Windows carries), so that it survives a restart
 // exactly; the user's name is Windows-1252 where the code page holds it and UTF-8 where it
-// cannot. Read back, a value that is valid UTF-8 beyond ASCII is UTF-8, any other
-// Windows-1252, as files written before read.
+// cannot. Read back, a value that is valid UTF-8 beyond ASCII is UTF-8. Any other is
+// Windows-1252, as every value was written before paths kept their bytes, except a path whose
+// bytes name an entry.
 enum class Form { Path, Text };
 
 bool IsAscii(QByteArrayView bytes)
@@ -31,20 +32,39 @@ QString FromFile(const std::optional<QByteArray>& bytes, Form form)
 {
     if (!bytes)
         return {};
-    if (form == Form::Path)
+    if (FileSystem::IsUtf8(*bytes))
+        return QString::fromUtf8(*bytes);
+    if (form == Form::Path && FileSystem::StatusOf(FileSystem::Decode(*bytes)).exists)
         return FileSystem::Decode(*bytes);
-    return FileSystem::IsUtf8(*bytes) ? QString::fromUtf8(*bytes) : Cp1252::ToUnicode(*bytes);
+    return Cp1252::ToUnicode(*bytes);
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a';
+}
+
+// The reader trims blanks around a value and drops one pair of quotes around it: a value that
+// would lose either is written inside a pair of quotes, so that it reads back exactly.
+QByteArray Quoted(QByteArray value)
+{
+    const bool quotedAlready = value.size() >= 2 &&
+                               (value.front() == '"' || value.front() == '\'') &&
+                               value.back() == value.front();
+    if (!value.isEmpty() && (IsBlank(value.front()) || IsBlank(value.back()) || quotedAlready))
+        return '"' + value + '"';
+    return value;
 }
 
 QByteArray ForFile(const QString& value, Form form)
 {
     if (form == Form::Path)
-        return FileSystem::Encode(value);
+        return Quoted(FileSystem::Encode(value));
     // A Windows-1252 text that would read back as UTF-8 is written as UTF-8 too.
     const QByteArray cp1252 = Cp1252::FromUnicode(value);
     if (Cp1252::CanEncode(value) && (IsAscii(cp1252) || !FileSystem::IsUtf8(cp1252)))
-        return cp1252;
-    return value.toUtf8();
+        return Quoted(cp1252);
+    return Quoted(value.toUtf8());
 }
 
 QString Read(const QString& section, const QString& key, Form form, const QString& file)
@@ -82,23 +102,15 @@ void cSettings::LoadSettings()
 
 void cSettings::SaveSettings()
 {
-    const struct
-    {
-        const QString& section;
-        QString key;
-        const QString& value;
-        Form form;
-    } entries[] = {
-        {kDirectories, QStringLiteral("EXEPath"), mDrovakDir, Form::Path},
-        {kApplications, QStringLiteral("ImageEditor"), mImageEditorPath, Form::Path},
-        {kApplications, QStringLiteral("TextEditor"), mTextEditorPath, Form::Path},
-        {kUserInfo, QStringLiteral("Name"), mAuthor, Form::Text},
-    };
-    for (const auto& entry : entries) {
-        QString reason;
-        if (!modQuarnIniAPI::WriteProfileBytes(entry.section, entry.key,
-                                               ForFile(entry.value, entry.form), mINIPath, &reason))
-            modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
-                                         QStringLiteral("cSettings:SaveSettings Method"), reason);
-    }
+    // One replace of the file: another instance saving at the same moment never mixes its
+    // settings with these.
+    QString reason;
+    if (!modQuarnIniAPI::WriteProfileEntries(
+            {{kDirectories, QStringLiteral("EXEPath"), ForFile(mDrovakDir, Form::Path)},
+             {kApplications, QStringLiteral("ImageEditor"), ForFile(mImageEditorPath, Form::Path)},
+             {kApplications, QStringLiteral("TextEditor"), ForFile(mTextEditorPath, Form::Path)},
+             {kUserInfo, QStringLiteral("Name"), ForFile(mAuthor, Form::Text)}},
+            mINIPath, &reason))
+        modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
+                                     QStringLiteral("cSettings:SaveSettings Method"), reason);
 }

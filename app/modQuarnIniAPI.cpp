@@ -284,10 +284,60 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
 bool WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
                        const QString& file, QString* errorMessage)
 {
-    if (section.contains(QLatin1Char('\r')) || section.contains(QLatin1Char('\n')) ||
-        key.contains(QLatin1Char('\r')) || key.contains(QLatin1Char('\n')) ||
-        value.contains('\r') || value.contains('\n'))
-        return Fail(errorMessage, file, QStringLiteral("an entry cannot hold a line break"));
+    return WriteProfileEntries({{section, key, value}}, file, errorMessage);
+}
+
+namespace {
+
+bool HoldsLineBreak(QStringView text)
+{
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
+// The file's bytes with one entry replaced where it stands, or added (and its section).
+QByteArray WithEntry(const QByteArray& bytes, const ProfileEntry& entry)
+{
+    const QList<Line> lines = TextLines::Split(bytes);
+    const Place place = Locate(bytes, lines, entry.section, entry.key);
+    const QByteArray newValue = WithoutLeadingBlanks(entry.value).toByteArray();
+    static const QByteArray crlf("\r\n");
+
+    QByteArray updated = bytes;
+    if (place.keyLine >= 0) {
+        if (place.entry.value == newValue)
+            return bytes;
+        const Line& line = lines[place.keyLine];
+        updated.replace(line.begin, line.end - line.begin,
+                        place.entry.key.toByteArray() + '=' + newValue + crlf);
+    } else if (place.sectionLine >= 0) {
+        const Line& after = lines[place.lastEntryLine];
+        const QByteArray line = Cp1252::FromUnicode(entry.key) + '=' + newValue + crlf;
+        updated.insert(after.end, after.end == after.contentEnd ? crlf + line : line);
+    } else {
+        if (!lines.isEmpty() && lines.last().end == lines.last().contentEnd)
+            updated += crlf;
+        updated += '[' + Cp1252::FromUnicode(entry.section) + ']' + crlf;
+        updated += Cp1252::FromUnicode(entry.key) + '=' + newValue + crlf;
+    }
+    return updated;
+}
+
+} // namespace
+
+bool WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file,
+                         QString* errorMessage)
+{
+    for (const ProfileEntry& entry : entries) {
+        if (HoldsLineBreak(entry.section) || HoldsLineBreak(entry.key) ||
+            entry.value.contains('\r') || entry.value.contains('\n'))
+            return Fail(errorMessage, file, QStringLiteral("an entry cannot hold a line break"));
+    }
+
+    // Read, changed and replaced as one, while another instance saving the same file waits.
+    const FileSystem::FolderLock lock(file);
+    if (lock.gaveUp())
+        return Fail(errorMessage, file,
+                    QStringLiteral("another program kept its folder locked for seconds"));
 
     // A link of that name is read through but replaced by a plain file: what it points at,
     // perhaps outside the folder, is never written.
@@ -300,32 +350,11 @@ bool WriteProfileBytes(const QString& section, const QString& key, const QByteAr
             return Fail(errorMessage, file, reason);
         bytes = std::move(*current);
     }
-
-    const QList<Line> lines = TextLines::Split(bytes);
-    const Place place = Locate(bytes, lines, section, key);
-    const QByteArray newValue = WithoutLeadingBlanks(value).toByteArray();
-    static const QByteArray crlf("\r\n");
-
-    QByteArray updated;
-    if (place.keyLine >= 0) {
-        if (place.entry.value == newValue)
-            return true;
-        const Line& line = lines[place.keyLine];
-        updated = bytes;
-        updated.replace(line.begin, line.end - line.begin,
-                        place.entry.key.toByteArray() + '=' + newValue + crlf);
-    } else if (place.sectionLine >= 0) {
-        const Line& after = lines[place.lastEntryLine];
-        const QByteArray entry = Cp1252::FromUnicode(key) + '=' + newValue + crlf;
-        updated = bytes;
-        updated.insert(after.end, after.end == after.contentEnd ? crlf + entry : entry);
-    } else {
-        updated = bytes;
-        if (!lines.isEmpty() && lines.last().end == lines.last().contentEnd)
-            updated += crlf;
-        updated += '[' + Cp1252::FromUnicode(section) + ']' + crlf;
-        updated += Cp1252::FromUnicode(key) + '=' + newValue + crlf;
-    }
+    QByteArray updated = bytes;
+    for (const ProfileEntry& entry : entries)
+        updated = WithEntry(updated, entry);
+    if (status.exists && updated == bytes)
+        return true;
 
     Cache().remove(file);
     QString reason;

@@ -69,4 +69,15 @@ bool WriteProfileString(const QString& section, const QString& key, const QStrin
 bool WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
                        const QString& file, QString* errorMessage = nullptr);
 
+struct ProfileEntry
+{
+    QString section;
+    QString key;
+    QByteArray value; // the file's own bytes
+};
+// Several entries written as WriteProfileBytes writes one, in one replace of the file, under
+// a lock on its folder: two instances saving at once leave the file with one's entries whole.
+bool WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file,
+                         QString* errorMessage = nullptr);
+
 } // namespace modQuarnIniAPI

@@ -19,12 +19,15 @@ class tst_Game : public QObject
     }
 
     // Files under the world's root; "a -> b" is a link a to b; drovak.exe (any letter case) and
-    // wine are stand-ins that log their name, arguments, working folder and WINEPREFIX.
+    // wine are stand-ins that log their name, arguments, working folder and every WINEPREFIX
+    // they were given (the shell itself would keep only one of two).
     void make(const QStringList& entries)
     {
-        const QByteArray standIn = "#!/bin/sh\n{ printf '%s\\n' \"$0\" \"$@\"; pwd -P; echo "
-                                   "\"${WINEPREFIX-unset}\"; echo end; } >'" +
-                                   FileSystem::Encode(mWorld->root() + "/log") + "'\n";
+        const QByteArray standIn =
+            "#!/bin/sh\n{ printf '%s\\n' \"$0\" \"$@\"; pwd -P; w=$(/usr/bin/tr "
+            "'\\0' '\\n' </proc/$$/environ | /usr/bin/sed -n "
+            "'s/^WINEPREFIX=//p' | /usr/bin/paste -sd' '); echo \"${w:-unset}\"; echo end; } >'" +
+            FileSystem::Encode(mWorld->root() + "/log") + "'\n";
         for (const QString& entry : entries) {
             const QString path = mWorld->root() + '/' + entry.section(" -> ", 0, 0);
             if (entry.contains(" -> ")) {
@@ -116,13 +119,18 @@ private slots:
         QCOMPARE(FileSystem::RealPath("."), real(game));
     }
 
+    // The player's own WINEPREFIX holds outside a prefix, and is replaced inside one.
     void prefixDecidedAtEachStart()
     {
+        qputenv("WINEPREFIX", "/home/player/.wine");
         make({"pfx/drive_c/drovak.exe"});
         const QString gameDir = mWorld->root() + "/pfx/drive_c";
-        QVERIFY(startLogged(gameDir).endsWith("\nunset"));
+        const QString outside = startLogged(gameDir);
         make({"pfx/system.reg"});
-        QVERIFY(startLogged(gameDir).endsWith('\n' + real("pfx")));
+        const QString inside = startLogged(gameDir);
+        qunsetenv("WINEPREFIX");
+        QVERIFY2(outside.endsWith("\n/home/player/.wine"), qPrintable(outside));
+        QVERIFY2(inside.endsWith('\n' + real("pfx")), qPrintable(inside));
     }
 };
 

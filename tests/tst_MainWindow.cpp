@@ -536,7 +536,9 @@ private slots:
         const bool refused = answer == MsgBox::Answer::Ok;
         QCOMPARE(first.title, refused ? "Cannot Delete" : QStringLiteral("Warning!"));
         QCOMPARE(first.buttons, refused ? MsgBox::Buttons::Ok : MsgBox::Buttons::YesNo);
-        QCOMPARE(first.text.contains('\'' + car + '\''), !refused);
+        QCOMPARE(first.text, refused ? "This is an actual game car and cannot be deleted."
+                                     : "Are you sure you want to delete '" + car +
+                                           "'? All of its files will be PERMANENTLY deleted!");
         const QFileInfo folder(mWorld->carDir(car));
         QCOMPARE(folder.exists() || folder.isSymLink(), !deleted);
         QVERIFY(QFile::exists(outside));

@@ -9,6 +9,9 @@
 
 #include <QtTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using modMain::Run;
 using modQuarnIniAPI::ReadProfileString;
 using modQuarnIniAPI::WriteProfileString;
@@ -53,6 +56,7 @@ private slots:
         QTest::newRow("Windows-1252") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80\r\n") << "A" << "k" << QStringLiteral("Jérôme €");
         QTest::newRow("long section, first of two keys") << table + "CAR5=twin\r\n" << "classify" << "Car5" << "v5";
         QTest::newRow("long section, missing key") << table << "Classify" << "car40" << d;
+        QTest::newRow("long section, only capital Z") << table + "carz=zed\r\n" << "Classify" << "carZ" << "zed";
         QTest::newRow("long value") << QByteArray("[A]\r\nk=" + QByteArray(70000, 'y') + "\r\n") << "A" << "k" << QString(70000, QLatin1Char('y'));
         QTest::newRow("no file") << QByteArray() << "A" << "k" << d;
         QTest::newRow("a folder in the file's place") << QByteArray("<folder>") << "A" << "k" << d;
@@ -147,6 +151,7 @@ private slots:
         QTest::newRow("letter case matters") << "\\RC\\x \\rc\\y \\RC\\z" << "\\rc\\" << "\\myrc\\" << "\\RC\\x \\myrc\\y \\RC\\z";
         QTest::newRow("empty find") << "abc" << "" << "x" << "abc";
         QTest::newRow("beyond 32767 characters") << big + "|" + big + "|" << "|" << "\r\n" << big + "\r\n" + big + "\r\n";
+        QTest::newRow("shorter replacement") << "\\rc\\a\\rc\\" << "\\rc\\" << "" << "a";
         // clang-format on
     }
     void replaceAll()
@@ -156,6 +161,27 @@ private slots:
         QFETCH(QString, replacement);
         QTEST(modMain::ReplaceAll(text, find, replacement), "expected");
         QTEST(text, "expected");
+    }
+
+    // A text 16 times longer takes at most 20 times as long: the time grows with the text, not
+    // with its square (a description of a megabyte of bars froze the window for minutes).
+    void replaceAllIsLinear()
+    {
+        const auto fastest = [](qsizetype size, int runs, qint64 enough) {
+            qint64 best = std::numeric_limits<qint64>::max();
+            for (int run = 0; run < runs && best > enough; ++run) {
+                QString text(size, QLatin1Char('|'));
+                QElapsedTimer timer;
+                timer.start();
+                modMain::ReplaceAll(text, "|", "\r\n");
+                best = std::min(best, timer.nsecsElapsed());
+            }
+            return best;
+        };
+        const qint64 small = fastest(10000, 20, 0);
+        const qint64 large = fastest(16 * 10000, 5, 20 * small);
+        QVERIFY2(large <= 20 * small,
+                 qPrintable(QStringLiteral("%1 ns, then %2 ns").arg(small).arg(large)));
     }
 
     // The profile tests cover the code page in text; here every byte and the 0x80 to 0x9F table.
@@ -248,6 +274,7 @@ private slots:
         QTest::newRow("neither entry, final LF") << QByteArray("a\r\nb\n") << "New Car" << QByteArray("a\r\nb\r\n");
         QTest::newRow("CR alone ends a line") << QByteArray("a\rName x\rb\r") << "New Car" << "a\r\n" + named + "b\r\n";
         QTest::newRow("last line without line end") << QByteArray("x\r\n Obtain 1") << "" << QByteArray("x\r\nObtain\t0\r\n");
+        QTest::newRow("last line one character") << QByteArray("x\r\n0") << "New Car" << QByteArray("x\r\n0\r\n");
         QTest::newRow("empty file") << QByteArray("") << "New Car" << QByteArray("");
         // clang-format on
     }
@@ -277,17 +304,22 @@ private slots:
         QTest::newRow("all entries") << QByteArray("[directories]\r\nexepath=/games/Drovak\r\n[Applications]\r\nImageEditor=/usr/bin/paint\r\nTextEditor=/usr/bin/edit\r\n[UserInfo]\r\nName=J\xe9r\xf4me\r\n") << QStringList{"/games/Drovak", "/games/Drovak/cars", "/usr/bin/paint", "/usr/bin/edit", "Jérôme"};
         QTest::newRow("no Directories section") << QByteArray("[UserInfo]\r\nName=me\r\n") << QStringList{"", "/cars", "", "", "me"};
         QTest::newRow("game folder at the root") << QByteArray("[Directories]\r\nEXEPath=/\r\n") << QStringList{"/", "//cars", "", "", ""};
+        // Every value was Windows-1252 before paths kept their bytes.
+        QTest::newRow("a path written in Windows-1252") << QByteArray("[Directories]\r\nEXEPath=<root>/Drovak\xe9\r\n") << QStringList{"<root>/Drovaké", "<root>/Drovaké/cars", "", "", ""};
         // clang-format on
     }
     void loadSettings()
     {
         QFETCH(QByteArray, ini);
-        TestWorld world(ini);
-        cSettings settings;
-        settings.LoadSettings();
-        QTEST((QStringList{settings.DrovakDir(), settings.CarDir(), settings.ImageEditorPath(),
-                           settings.TextEditorPath(), settings.Author()}),
-              "settings");
+        TestWorld world;
+        world.write("program/torvane.ini", ini.replace("<root>", FileSystem::Encode(world.root())));
+        world.write("Drovaké/", {});
+        cSettings loaded;
+        loaded.LoadSettings();
+        QFETCH(QStringList, settings);
+        QCOMPARE((QStringList{loaded.DrovakDir(), loaded.CarDir(), loaded.ImageEditorPath(),
+                              loaded.TextEditorPath(), loaded.Author()}),
+                 settings.replaceInStrings("<root>", world.root()));
     }
 
     // Names copied from Windows and names beyond its code page come back as they were.
@@ -297,8 +329,10 @@ private slots:
         QTest::addColumn<QString>("author");
         // clang-format off
         QTest::newRow("beyond Windows-1252") << "/home/michał/Игры" << "Michał";
-        QTest::newRow("Windows-1252 bytes in a name") << FileSystem::Decode("/data/caf\xe9") << "Zoé";
+        QTest::newRow("Windows-1252 bytes naming a folder") << FileSystem::Decode("<root>/caf\xe9") << "Zoé";
         QTest::newRow("a name that reads as UTF-8") << "/g" << QStringLiteral("Ã©");
+        // The reader trims blanks and drops a pair of quotes.
+        QTest::newRow("blanks and quotes at the ends") << "\t/Game " << "\"Zoé\"";
         // clang-format on
     }
     void saveAndLoadSettings()
@@ -307,6 +341,8 @@ private slots:
         QFETCH(QString, author);
         TestWorld world;
         world.loadSettings();
+        path.replace("<root>", world.root());
+        world.write(FileSystem::Decode("caf\xe9/edit"), {});
         cSettings& settings = modMain::gSettings();
         settings.setDrovakDir(path);
         settings.setTextEditorPath(path + "/edit");
@@ -318,6 +354,55 @@ private slots:
             (QStringList{restarted.DrovakDir(), restarted.TextEditorPath(), restarted.Author()}),
             (QStringList{path, path + "/edit", author}));
         QVERIFY(world.read("program/torvane.ini").contains("[Classify]\r\nrc=original\r\n"));
+    }
+
+    // Two instances press OK in Options at the same moment, again and again: the file holds
+    // the settings of one of them, whole; and an entry that each writes of its own is kept.
+    void saveFromTwoInstances()
+    {
+        TestWorld world;
+        world.loadSettings();
+        const QStringList instances[] = {{"/one/game", "/one/paint", "/one/edit", "One"},
+                                         {"/second/game", "/second/paint", "/second/edit", "Two"}};
+        for (int round = 0; round < 25; ++round) {
+            int start[2];
+            QCOMPARE(pipe(start), 0);
+            pid_t children[2];
+            for (int i = 0; i < 2; ++i) {
+                if ((children[i] = fork()) != 0)
+                    continue;
+                ::close(start[1]);
+                char go;
+                (void)!::read(start[0], &go, 1);
+                cSettings& settings = modMain::gSettings();
+                settings.setDrovakDir(instances[i][0]);
+                settings.setImageEditorPath(instances[i][1]);
+                settings.setTextEditorPath(instances[i][2]);
+                settings.setAuthor(instances[i][3]);
+                const QString own = QStringLiteral("instance%1").arg(i);
+                ::_exit(Raised([&settings] { settings.SaveSettings(); }).isEmpty() &&
+                                WriteProfileString("Seen", own, QString::number(round),
+                                                   settings.INIPath())
+                            ? 0
+                            : 1);
+            }
+            ::close(start[0]);
+            ::close(start[1]); // both start now
+            for (const pid_t child : children) {
+                int status = -1;
+                QCOMPARE(waitpid(child, &status, 0), child);
+                QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            }
+            cSettings saved;
+            saved.LoadSettings();
+            const QStringList values{saved.DrovakDir(), saved.ImageEditorPath(),
+                                     saved.TextEditorPath(), saved.Author()};
+            QVERIFY2(values == instances[0] || values == instances[1],
+                     qPrintable(values.join(' ')));
+            for (const char* own : {"instance0", "instance1"})
+                QCOMPARE(ReadProfileString("Seen", own, {}, saved.INIPath()),
+                         QString::number(round));
+        }
     }
 
     void startup_data()
