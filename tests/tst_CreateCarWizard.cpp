@@ -20,6 +20,8 @@ const QByteArray kTemplateParams =
     "Model\t0\t\"cars\\rc\\body.prm\"\r\nTPage\t\t\"cars\\RC\\car.bmp\"\r\n"
     "Env\t\"cars\\rcx\\env.bmp\"\r\n";
 
+const QString kLongName = QString(251, 'l') + ".txt";
+
 QStringList Entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
@@ -68,6 +70,7 @@ private slots:
         mWorld->makeCar("rc",
                         "[Zelmor Car Data]\r\nName=RC\r\nAuthor=Me\r\nDescription=Fast|small\r\n");
         mWorld->write("game/cars/rc/parameters.txt", kTemplateParams);
+        mWorld->write("game/cars/rc/" + kLongName, "as long a name as the system allows");
         mWorld->write("game/cars/rc/sub/body.prm", "not copied");
         mWorld->makeCar("noparams");
         mWorld->write("game/cars/notes.txt", "a file, not a car");
@@ -186,9 +189,11 @@ private slots:
     }
 
     // The template given in another letter case stands for the folder's real name; the car name
-    // and the author are written in Windows-1252.
+    // and the author are written in Windows-1252. Every file is copied, with its permissions.
     void create()
     {
+        QFile::setPermissions(mWorld->carDir("rc") + "/carinfo.ini",
+                              QFile::ReadOwner | QFile::WriteOwner);
         const auto wizard = open("RC", "C\u00e2line \u20ac", "myrc");
         QCOMPARE(pressFinish(wizard),
                  "Success!: C\u00e2line \u20ac has been created under directory '" +
@@ -197,8 +202,10 @@ private slots:
         QTRY_VERIFY(wizard.isNull());
 
         const QString car = mWorld->carDir("myrc");
-        QCOMPARE(Entries(car),
-                 QStringList({"car.bmp", "carinfo.ini", "parameters.bak", "parameters.txt"}));
+        QCOMPARE(Entries(car), QStringList({"car.bmp", "carinfo.ini", kLongName, "parameters.bak",
+                                            "parameters.txt"}));
+        QCOMPARE(QFile::permissions(car + "/carinfo.ini"),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(ReadFile(car + "/carinfo.ini"),
                  QByteArray("[Zelmor Car Data]\r\nName=C\xe2line \x80\r\nAuthor=J\xe9r\xf4me\r\n"
                             "Description=Fast|small\r\nOriginalSkin=rc\r\n"));
