@@ -149,10 +149,12 @@ class tst_MainWindow : public QObject
         QTest::mouseMove(view, at);
         QTest::mouseRelease(view, Qt::LeftButton, {}, at);
     }
-    // Triggers the action, or clicks the control, of that name.
+    // Triggers the action, or clicks the control, of that name; "key:K" presses K in the tree.
     void act(const QString& name)
     {
-        if (QAction* action = mWindow->findChild<QAction*>(name)) {
+        if (name.startsWith("key:")) {
+            QTest::keySequence(tree(), QKeySequence(name.mid(4)));
+        } else if (QAction* action = mWindow->findChild<QAction*>(name)) {
             QVERIFY2(action->isEnabled(), qPrintable(name));
             action->trigger();
         } else {
@@ -265,6 +267,11 @@ private slots:
             QApplication::sendEvent(tree()->viewport(), &help);
             QTRY_COMPARE(QToolTip::text(), last.data().toString());
             QToolTip::hideText();
+            // The keyboard reaches the rest of a long one: the tree scrolls sideways.
+            tree()->setCurrentIndex(last);
+            QTest::keyClick(tree(), Qt::Key_Right);
+            QCOMPARE(tree()->horizontalScrollBar()->value() > 0,
+                     QByteArray(QTest::currentDataTag()).startsWith("a long name"));
         }
     }
 
@@ -317,12 +324,19 @@ private slots:
         QCOMPARE(control<QPlainTextEdit>("txtDescription")->isReadOnly(), shown == "rc");
         QVERIFY(!control<QPushButton>("cmdUpdateCarInfo")->isEnabled());
         QCOMPARE(control<QPushButton>("cmdReadMe")->isEnabled(), shown == "nightcab");
-        act("editparams");
+        QTest::keySequence(mWindow.get(), QKeySequence(Qt::CTRL | Qt::Key_E)); // Edit Params
         QCOMPARE(mLaunches->calls().value(0).arguments,
                  QStringList{mWorld->carDir(shown) + "/parameters.txt"});
-        // The new list shows no car, so no car command may act on one.
+        // A refresh shows the car again from the new list; once it is gone, only Make Car is left.
+        QTest::keyClick(mWindow.get(), Qt::Key_F5);
+        QCOMPARE(cars()->key(tree()->currentIndex()), shown);
+        QCOMPARE(mWindow->SelectedCar(), modMain::gCars().Find(shown));
+        QVERIFY(framesVisible());
+        QCOMPARE(carButtons(), kOn);
+        QVERIFY(QDir(mWorld->carDir(shown)).removeRecursively());
         act("Refresh");
-        QCOMPARE(carButtons(), kOff);
+        QVERIFY(!framesVisible());
+        QCOMPARE(carButtons(), "+----");
     }
 
     void picture_data()
@@ -335,6 +349,7 @@ private slots:
         QTest::newRow("skin") << QStringList{"CAR.BMP"} << 20;
         QTest::newRow("neither: the fallback") << QStringList{} << 30;
         QTest::newRow("undecodable photo") << QStringList{"myrc.jpg:broken", "car.bmp"} << 0;
+        QTest::newRow("a folder named car.bmp: the fallback") << QStringList{"car.bmp/"} << 30;
         // clang-format on
     }
     // The rest of the selection completes whatever the picture.
@@ -371,6 +386,8 @@ private slots:
         description->setFocus();
         QTest::keyClick(description, Qt::Key_Return);
         QTest::keyClicks(description, "c");
+        QTest::keyClick(description, Qt::Key_Tab); // moves on, as in every other box
+        QCOMPARE(description->toPlainText(), QStringLiteral("a\nb\nc"));
         QTest::mouseClick(update, Qt::LeftButton);
 
         QVERIFY(!update->isEnabled());
@@ -407,12 +424,17 @@ private slots:
         QTRY_VERIFY(popUp->isVisible());
         QCOMPARE(tree()->currentIndex(), node("myrc"));
         popUp->close();
+        for (const QKeyCombination key : {QKeyCombination(Qt::Key_Menu), Qt::SHIFT | Qt::Key_F10}) {
+            QTest::keyClick(tree(), key.key(), key.keyboardModifiers());
+            QTRY_VERIFY(popUp->isVisible());
+            popUp->close();
+        }
 
         act("Add");
         act("mnuFileNew");
         clickNode(node("myrc"));
         act("mnuPopUpTemplate");
-        QVERIFY(!framesVisible());
+        QVERIFY(framesVisible());
         QStringList presets;
         for (QWidget* window : QApplication::topLevelWidgets()) {
             if (qobject_cast<frmCreateCarWizard*>(window) && window->isVisible())
@@ -514,6 +536,7 @@ private slots:
         QTest::newRow("No changes nothing") << "myrc" << "Delete" << MsgBox::Answer::No << false;
         QTest::newRow("Yes deletes") << "myrc" << "mnuPopUpDelete" << MsgBox::Answer::Yes << true;
         QTest::newRow("a linked car folder loses only the link") << "linked" << "Delete" << MsgBox::Answer::Yes << true;
+        QTest::newRow("the Delete key in the tree") << "myrc" << "key:Delete" << MsgBox::Answer::No << false;
         // clang-format on
     }
     void deleteCar()

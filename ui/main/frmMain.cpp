@@ -20,6 +20,8 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +29,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -120,6 +123,10 @@ void frmMain::createControls()
     // The pop-up menu acts on the selected node, so a right click must not select.
     tvwCars->setContextMenuPolicy(Qt::PreventContextMenu);
     tvwCars->viewport()->installEventFilter(this);
+    tvwCars->installEventFilter(this);
+    // A node's text too long for the tree can be scrolled to sideways, with the keyboard too.
+    tvwCars->header()->setStretchLastSection(false);
+    tvwCars->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     fraInfo = new QGroupBox(client);
     fraInfo->setObjectName(QStringLiteral("fraInfo"));
@@ -163,6 +170,8 @@ void frmMain::createControls()
     txtDescription->setFont(boxFont);
     txtDescription->setToolTip(QStringLiteral("Get a description for this car."));
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // As in a multi-line box on the game's platform, Tab moves on rather than typing a tab.
+    txtDescription->setTabChangesFocus(true);
     PlaceTwips(txtDescription, 1320, 1920, 3015, 1365);
 
     const auto label = [&](const char* name, const QString& text, int left, int top, int width,
@@ -222,23 +231,25 @@ void frmMain::createToolbar()
         const char* description;
         const char* tooltip;
         const char* image;
+        QKeyCombination shortcut;
     };
     static const ToolbarEntry buttons[] = {
-        {"button", "Refresh", "Refresh", "", "Refresh the car list", "refresh"},
-        {"space", "", "", "", "", ""},
+        {"button", "Refresh", "Refresh", "", "Refresh the car list", "refresh", Qt::Key_F5},
+        {"space", "", "", "", "", "", {}},
         {"button", "Make Car", "Add", "Create a new car", "Create a new car based on a current one",
-         "add"},
+         "add", Qt::CTRL | Qt::Key_N},
         {"button", "Delete Car", "Delete", "Remove a car from Drovak",
-         "Delete a car from your computer", "delete"},
-        {"separator", "", "", "", "", ""},
+         "Delete a car from your computer", "delete", Qt::Key_Delete},
+        {"separator", "", "", "", "", "", {}},
         {"button", "Paint Skin", "paint", "Paint the selected car",
-         "Paint the selected car with your image editor", "paint"},
+         "Paint the selected car with your image editor", "paint", Qt::CTRL | Qt::Key_P},
         {"button", "Edit Params", "editparams", "Edit the parameters.txt",
-         "Edit the PARAMETERS.TXT for this car", "editparams"},
+         "Edit the PARAMETERS.TXT for this car", "editparams", Qt::CTRL | Qt::Key_E},
         {"button", "Open Folder", "Open", "Open this car's folder", "Open this car's folder",
-         "open"},
-        {"separator", "", "", "", "", ""},
-        {"button", "Run Drovak", "run", "Run the game!", "Play Drovak", "run"},
+         "open", Qt::CTRL | Qt::Key_O},
+        {"separator", "", "", "", "", "", {}},
+        {"button", "Run Drovak", "run", "Run the game!", "Play Drovak", "run",
+         Qt::CTRL | Qt::Key_R},
     };
     for (const ToolbarEntry& entry : buttons) {
         const QLatin1String kind(entry.kind);
@@ -254,7 +265,13 @@ void frmMain::createToolbar()
                 QLatin1String(entry.caption));
             action->setObjectName(QLatin1String(entry.key));
             action->setData(QLatin1String(entry.key));
-            action->setToolTip(QLatin1String(entry.tooltip));
+            // Every command has a key, named in its tooltip. Delete Car's works in the tree
+            // alone: the text boxes need theirs.
+            const QKeySequence key(entry.shortcut);
+            if (entry.shortcut.key() != Qt::Key_Delete)
+                action->setShortcut(key);
+            action->setToolTip(QStringLiteral("%1 (%2)").arg(
+                QLatin1String(entry.tooltip), key.toString(QKeySequence::NativeText)));
             action->setStatusTip(QLatin1String(entry.description));
             if (auto* tool = qobject_cast<QToolButton*>(Toolbar1->widgetForAction(action)))
                 tool->setMinimumSize(Twips(990), Twips(1020)); // wider if a caption needs it
@@ -323,6 +340,9 @@ void frmMain::connectControls()
         if (!mSelectionChangedByPress && node == SelectedNode())
             NodeClick(node);
     });
+    connect(tvwCars->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &frmMain::FitTreeToShownNodes);
+    connect(tvwCars, &QTreeView::expanded, this, &frmMain::FitTreeToShownNodes);
     connect(cmdUpdateCarInfo, &QPushButton::clicked, this, &frmMain::UpdateCarInfo);
     connect(cmdReadMe, &QPushButton::clicked, this, &frmMain::ReadMeCommand);
 
@@ -370,6 +390,19 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         SkinCommand();
         return true;
     }
+    if (watched == tvwCars && event->type() == QEvent::KeyPress) {
+        // The keys of a pop-up menu, and of Delete Car, on the selected node.
+        const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
+        if (key == QKeyCombination(Qt::Key_Menu) || key == (Qt::SHIFT | Qt::Key_F10)) {
+            ShowPopUp();
+            return true;
+        }
+        if (key == QKeyCombination(Qt::Key_Delete)) {
+            if (ToolbarButton(4)->isEnabled())
+                ToolbarButton(4)->trigger();
+            return true;
+        }
+    }
     if (watched == tvwCars->viewport()) {
         const QEvent::Type type = event->type();
         if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
@@ -396,7 +429,8 @@ void frmMain::Form_Load()
 void frmMain::RefreshCarList()
 {
     // The old nodes go first, as the old records do: a list of 30,000 is not held twice.
-    const QSignalBlocker quiet(tvwCars->selectionModel());
+    const bool carShown = mSelectedCar && !fraInfo->isHidden();
+    QSignalBlocker quiet(tvwCars->selectionModel());
     mCarTree->setCars({}, {});
     const modCarList::ScannedCars scanned = modCarList::ScanCars(modMain::CarsFolder());
 
@@ -408,13 +442,10 @@ void frmMain::RefreshCarList()
         return made;
     };
     mCarTree->setCars(nodes(scanned.standard), nodes(scanned.custom));
+    // As wide as the texts in view once the branches open, and no wider.
+    tvwCars->header()->resizeSection(0, tvwCars->viewport()->width());
     tvwCars->expand(mCarTree->branch(0));
     tvwCars->expand(mCarTree->branch(1));
-    // The new tree has no selected node. A car shown before must not stay the one the car
-    // commands act on; before any car was shown they have nothing to act on.
-    if (mSelectedCar)
-        SetCarButtonsEnabled(false);
-
     const qsizetype standardCount = scanned.standard.size();
     const qsizetype customCount = scanned.custom.size();
     mStatusText->setText(QStringLiteral("%1 cars found. (%2 standard cars, %3 custom cars)")
@@ -422,6 +453,37 @@ void frmMain::RefreshCarList()
                              .arg(standardCount)
                              .arg(customCount));
     HideCarFrames();
+
+    // The car shown before is selected and shown again while it is listed, so that a refresh
+    // leaves the player where they were. Once it is gone, the commands on it have nothing to act
+    // on; Make Car needs no car.
+    if (!carShown)
+        return;
+    quiet.unblock();
+    if (const QModelIndex shown = mCarTree->car(mSelectedKey); shown.isValid()) {
+        tvwCars->setCurrentIndex(shown);
+        tvwCars->scrollTo(shown);
+    } else {
+        for (int n : {4, 6, 7, 8})
+            ToolbarButton(n)->setEnabled(false);
+    }
+}
+
+void frmMain::FitTreeToShownNodes()
+{
+    // Only the nodes in view are measured: measuring 30,000 texts would slow every refresh.
+    const QRect area = tvwCars->viewport()->rect();
+    int needed = area.width();
+    for (QModelIndex node = tvwCars->indexAt(area.topLeft()); node.isValid();
+         node = tvwCars->indexBelow(node)) {
+        const QRect place = tvwCars->visualRect(node);
+        if (place.top() > area.bottom())
+            break;
+        needed = qMax(needed, place.left() + tvwCars->horizontalScrollBar()->value() +
+                                  tvwCars->sizeHintForIndex(node).width());
+    }
+    if (needed > tvwCars->header()->sectionSize(0))
+        tvwCars->header()->resizeSection(0, needed);
 }
 
 QModelIndex frmMain::SelectedNode() const
@@ -471,7 +533,7 @@ void frmMain::NodeClick(const QModelIndex& node)
 
     if (car->HasPhoto())
         ShowPicture(photoPath);
-    else if (listing.find(QStringLiteral("car.bmp")).isEmpty())
+    else if (!listing.hasPlainFile(QStringLiteral("car.bmp")))
         ShowPicture(FileNames::Join(modMain::AppPath(), QStringLiteral("notfound.jpg")));
     else
         ShowPicture(skinPath);
@@ -495,9 +557,17 @@ void frmMain::ShowPicture(const QString& path)
 
 void frmMain::TreeMouseUp(Qt::MouseButton button, const QPoint& position)
 {
-    if (button != Qt::RightButton || SelectedCarNodeKey().isEmpty())
+    if (button == Qt::RightButton)
+        ShowPopUp(position);
+}
+
+void frmMain::ShowPopUp(const QPoint& position)
+{
+    if (SelectedCarNodeKey().isEmpty())
         return;
-    mnuPopUp->popup(position);
+    mnuPopUp->popup(position.isNull() ? tvwCars->viewport()->mapToGlobal(
+                                            tvwCars->visualRect(SelectedNode()).center())
+                                      : position);
 }
 
 void frmMain::ShowCarInfo()
@@ -682,6 +752,9 @@ void frmMain::DeleteSelectedCar(const QString& carKey)
         return;
     mSelectedCar->Delete();
     RefreshCarList();
-    SetCarButtonsEnabled(false);
-    HideCarFrames();
+    // A car that could not be deleted is still listed, and shown again.
+    if (!mCarTree->car(carKey).isValid()) {
+        SetCarButtonsEnabled(false);
+        HideCarFrames();
+    }
 }

@@ -77,6 +77,10 @@ private:
     void RunGame();
     void SetCarButtonsEnabled(bool enabled);
     void HideCarFrames();
+    // Widens the tree's column to the longest node text in view, so that it scrolls sideways.
+    void FitTreeToShownNodes();
+    // The pop-up menu of the selected car, at position, or at its node when given none.
+    void ShowPopUp(const QPoint& position = {});
     void ShowPicture(const QString& path);
     // Starts a text editor on file; an empty or missing editor gets the "No Editor Specified"
     // message, any other failed start a message naming what could not be started.
