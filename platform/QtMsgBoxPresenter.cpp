@@ -27,6 +27,8 @@ MsgBox::Answer QtMsgBoxPresenter::present(const MsgBox::Box& box)
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
 
     QMessageBox message(icon, box.title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    // Its own icon: a box at start-up has no window above it to take one from.
+    message.setWindowIcon(QIcon(QStringLiteral(":/torvane.png")));
     if (box.buttons == MsgBox::Buttons::YesNo) {
         message.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         message.setDefaultButton(QMessageBox::Yes);

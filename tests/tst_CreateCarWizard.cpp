@@ -4,6 +4,7 @@
 #include "app/modMain.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
+#include "platform/Cp1252.h"
 #include "platform/FileSystem.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
@@ -48,12 +49,13 @@ class tst_CreateCarWizard : public QObject
         return wizard;
     }
 
-    // Presses Finish, which must show that many boxes; gives them as "title: text", one a line.
+    // Presses Finish with Enter, which must show that many boxes; gives them as "title: text",
+    // one a line.
     QString pressFinish(QWidget* wizard, int boxes = 1)
     {
         for (int i = 0; i < boxes; ++i)
             mBoxes->expect();
-        QTest::mouseClick(wizard->findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
+        QTest::keyClick(wizard->findChild<QPushButton*>("cmdFinish"), Qt::Key_Return);
         [&] { VERIFY_BOXES(*mBoxes); }();
         QStringList shown;
         for (const MsgBox::Box& box : mBoxes->boxes())
@@ -91,8 +93,8 @@ private slots:
             window->close(); // and so deleted
     }
 
-    // The list holds the car list's folders in its order at opening, as the player reads them;
-    // the field starts empty. Finish waits for a change of the template field (presetting it or
+    // The list holds the car list's folders at opening, in the tree's order; the field starts
+    // empty. Finish waits for a change of the template field (presetting it or
     // opening the list, as in checks()), even one that leaves it empty. A typed name is not
     // completed from the list; Esc loses nothing; Cancel makes nothing.
     void openAndCancel()
@@ -104,7 +106,8 @@ private slots:
         QStringList items;
         for (int i = 0; i < templates->count(); ++i)
             items << templates->itemText(i);
-        QCOMPARE(items, (QStringList{"zeta", "rc", "buggy", "café"}));
+        QCOMPARE(items, (QStringList{"buggy", "café", "rc", "zeta"}));
+        QVERIFY(!wizard->windowIcon().isNull());
         QCOMPARE(templates->currentText(), QString());
         auto* finish = wizard->findChild<QPushButton*>("cmdFinish");
         QVERIFY(!finish->isEnabled());
@@ -155,9 +158,10 @@ private slots:
         refused("slash", "../rc", "contain \"\\\" or \"/\"");
         refused("..", "..", "be \".\" or \"..\"");
         refused(".", ".", "be \".\" or \"..\"");
-        refused("forbidden character", "my?rc", "contain any of the characters : * ? \" < > |");
-        refused("control character", "my\trc", "contain control characters");
-        refused("beyond Windows-1252", "my\U0001F600rc", "contain \"\U0001F600\": Drovak's files cannot");
+        // A template is only read and copied: these guard the folder being made.
+        row("folder with a forbidden character", "rc", "my?rc", "directory name may not contain any of the characters : * ? \" < > |");
+        row("folder with a control character", "rc", "my\trc", "directory name may not contain control characters");
+        row("folder beyond Windows-1252", "rc", "my\U0001F600rc", "directory name may not contain \"\U0001F600\": Drovak's files cannot");
         row("folder ending in a blank", "rc", "myrc ", "may not end in a blank or a dot");
         row("folder ending in a dot", "rc", "myrc.", "may not end in a blank or a dot");
         row("folder of blanks", "rc", "   ", "may not end in a blank or a dot");
@@ -219,16 +223,30 @@ private slots:
         QCOMPARE(mWorld->read("game/cars/rc/parameters.txt"), kTemplateParams);
     }
 
-    // The template named in Windows-1252 is made into a car with all its files, whatever their
-    // names.
-    void templateNamedInWindows1252()
+    void templateOfAnyName_data()
     {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("named in Windows-1252") << FileSystem::Decode("caf\xe9");
+        QTest::newRow("a name Windows cannot hold") << "rc:2";
+        QTest::newRow("beyond Windows-1252") << QStringLiteral("\u03a9mega");
+    }
+    // Any listed car is a template, whatever its name, and is made into a car with all its
+    // files, whatever theirs.
+    void templateOfAnyName()
+    {
+        QFETCH(QString, folder);
+        const QByteArray inFile = Cp1252::FromUnicode(FileSystem::Shown(folder));
+        mWorld->write("game/cars/" + folder + "/parameters.txt",
+                      "Model\t\"cars\\" + inFile + "\\b.prm\"\r\n");
+        mWorld->write("game/cars/" + folder + FileSystem::Decode("/skin\xe9.bmp"), "BM");
+        modMain::gCars().Add(Car(folder, false), folder);
         const auto wizard = open({}, "Zo\u00e9", "neuf");
-        wizard->findChild<QComboBox*>()->setCurrentIndex(3);
+        auto* templates = wizard->findChild<QComboBox*>();
+        templates->setCurrentIndex(templates->findText(FileSystem::Shown(folder)));
         QVERIFY(pressFinish(wizard).startsWith("Success!: "));
         const QString made = mWorld->carDir("neuf");
         QVERIFY(FileSystem::StatusOf(made + FileSystem::Decode("/skin\xe9.bmp")).plainFile);
-        QVERIFY(ReadFile(made + "/carinfo.ini").contains("OriginalSkin=caf\xe9\r\n"));
+        QVERIFY(ReadFile(made + "/carinfo.ini").contains("OriginalSkin=" + inFile + "\r\n"));
         QVERIFY(ReadFile(made + "/parameters.txt").contains("\"cars\\neuf\\b.prm\""));
     }
 

@@ -5,6 +5,7 @@
 #include "app/modMain.h"
 #include "platform/FileOpenBox.h"
 #include "platform/FileSystem.h"
+#include "platform/QtMsgBoxPresenter.h"
 #include "platform/Registry.h"
 #include "ui/about/frmAbout.h"
 #include "ui/options/frmGetDirectory.h"
@@ -116,8 +117,8 @@ private slots:
         QTest::newRow("cancelled") << "Img" << QString() << QStringList{"/old", "/img", "", "Old"};
         // clang-format on
     }
-    // A pick changes field and setting at once. Enter presses no button; Esc cancels and
-    // writes nothing, and the next opening shows the settings in memory, the pick included.
+    // A pick changes field and setting at once. Enter in a field presses no button; Esc cancels
+    // and writes nothing, and the next opening shows the settings in memory, the pick included.
     void editorPickers()
     {
         QFETCH(QString, editor);
@@ -134,7 +135,7 @@ private slots:
         click(mOptions, "cmdChangeImgEditPath");
         click(mOptions, "cmdChangeTextEditPath");
         QCOMPARE(files.starts, (QStringList{QString(), picked, picked}));
-        QTest::keyClick(mOptions->findChild<QPushButton*>("cmdOK"), Qt::Key_Return);
+        QTest::keyClick(field("txtAuthor"), Qt::Key_Return);
         QVERIFY(mOptions->isVisible());
         QTest::keyClick(field("txtAuthor"), Qt::Key_Escape);
         QTRY_VERIFY(!frmOptions::Shared());
@@ -167,7 +168,7 @@ private slots:
         // Typed paths are shown, never read back.
         for (const char* name : {"txtEXEDirectory", "txtImgEditPath", "txtTextEditPath"})
             QTest::keyClicks(field(name), QStringLiteral("/typed"));
-        click(mOptions, button);
+        QTest::keyClick(mOptions->findChild<QPushButton*>(button), Qt::Key_Return); // focused
         // OK closes only once the file is written; else the user is told which file, can mend
         // it and try again.
         QCOMPARE(mOptions->isVisible(), button == "cmdApply" || !writable);
@@ -208,7 +209,7 @@ private slots:
         auto* ok = mChooser->findChild<QPushButton*>("cmdOK");
         QTEST(ok->isEnabled(), "enabled");
         if (ok->isEnabled()) { // OK stores the folder and shows it in the options dialog
-            ok->click();
+            QTest::keyClick(ok, Qt::Key_Enter);
             QCOMPARE(mSettings.DrovakDir(), path);
             QCOMPARE(mSettings.CarDir(), path + "/cars");
             QCOMPARE(field("txtEXEDirectory")->text(), FileSystem::Shown(path));
@@ -250,6 +251,24 @@ private slots:
         QCOMPARE(launches.calls().first().target, QStringLiteral("https://www.zelmor.example/"));
         QTest::keyClick(mAbout, Qt::Key_Escape);
         QVERIFY(!mAbout->isVisible());
+    }
+
+    // A box shows the program's icon, also with no window above it to take one from.
+    void messageBoxHasTheIcon()
+    {
+        delete mOptions;
+        QtMsgBoxPresenter presenter;
+        MsgBox::Presenter* previous = MsgBox::SetPresenter(&presenter);
+        QIcon icon;
+        QTimer::singleShot(0, [&icon] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                icon = box->windowIcon();
+                box->close();
+            }
+        });
+        MsgBox::Show(QStringLiteral("Restart Torvane when you are finished."));
+        MsgBox::SetPresenter(previous);
+        QVERIFY(!icon.isNull());
     }
 
     void aboutSystemInformation_data()

@@ -5,6 +5,7 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
+#include "ui/FocusedButton.h"
 #include "ui/Twips.h"
 #include "ui/options/frmOptions.h"
 
@@ -124,6 +125,7 @@ void frmGetDirectory::createControls()
         b->setObjectName(QLatin1String(name));
         // Neither button answers Enter: Enter opens the selected folder.
         b->setAutoDefault(false);
+        PressOnEnterWhenFocused(b);
         PlaceTwips(b, left, 2640, 975, 375);
         return b;
     };

@@ -6,6 +6,7 @@
 #include "platform/FileOpenBox.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
+#include "ui/FocusedButton.h"
 #include "ui/Twips.h"
 #include "ui/options/frmGetDirectory.h"
 
@@ -73,6 +74,7 @@ void frmOptions::createControls()
         b->setFont(regular);
         // Enter presses no button of this dialog.
         b->setAutoDefault(false);
+        PressOnEnterWhenFocused(b);
         PlaceTwips(b, left, top, width, 375);
         return b;
     };

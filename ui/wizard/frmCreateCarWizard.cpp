@@ -9,7 +9,9 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
+#include "ui/FocusedButton.h"
 #include "ui/Twips.h"
+#include "ui/main/CarTreeModel.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -61,15 +63,21 @@ void SetLabelFont(const QList<QLabel*>& labels)
 }
 
 // Why a field's text cannot be the name of one entry directly inside the cars folder, or an
-// empty text when it can. Anything else could reach outside the cars folder, or name a folder
-// the game could not open or its files could not point at.
-QString NameFault(const QString& field, const QString& name)
+// empty text when it can: anything else could reach outside the cars folder.
+QString EntryNameFault(const QString& field, const QString& name)
 {
     if (name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')))
         return field + QStringLiteral(" may not contain \"\\\" or \"/\": it names one directory "
                                       "directly in the Drovak car directory.");
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return field + QStringLiteral(" may not be \".\" or \"..\".");
+    return {};
+}
+
+// Why the new folder's name holds a character that the game could not open or its files could
+// not point at, or an empty text. A template is only read and copied: any listed car will do.
+QString CharacterFault(const QString& field, const QString& name)
+{
     for (const QChar c : name) {
         if (QStringView(u":*?\"<>|").contains(c))
             return field + QStringLiteral(" may not contain any of the characters : * ? \" < > |");
@@ -147,6 +155,7 @@ frmCreateCarWizard::frmCreateCarWizard(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmCreateCarWizard"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Create Car Wizard"));
+    setWindowIcon(QIcon(QStringLiteral(":/torvane.png")));
     createControls();
     loadTemplates();
 
@@ -225,14 +234,22 @@ void frmCreateCarWizard::createControls()
 
     // Enter in a field would otherwise press a button of the dialog's choosing, Cancel
     // among them, and lose what was typed.
-    for (QPushButton* button : {cmdCancel, cmdFinish})
+    for (QPushButton* button : {cmdCancel, cmdFinish}) {
         button->setAutoDefault(false);
+        PressOnEnterWhenFocused(button);
+    }
 }
 
 void frmCreateCarWizard::loadTemplates()
 {
+    // In the tree's order, as the player has just read the names there.
+    QList<CarTreeModel::Node> names;
+    names.reserve(modMain::gCars().Count());
     for (const cCarCollection::Item& car : modMain::gCars())
-        cboCarNames->addItem(FileSystem::Shown(car->DirectoryName()), car->DirectoryName());
+        names.append({FileSystem::Shown(car->DirectoryName()), car->DirectoryName()});
+    CarTreeModel::Sort(names);
+    for (const CarTreeModel::Node& name : names)
+        cboCarNames->addItem(name.text, name.key);
     // The first item added becomes the field's text; the field starts empty.
     cboCarNames->setCurrentIndex(-1);
     cboCarNames->clearEditText();
@@ -278,7 +295,7 @@ void frmCreateCarWizard::finishClicked()
 
     if (templateText.isEmpty())
         return refuse(QStringLiteral("Please choose a car to base the template on."));
-    if (const QString fault = NameFault(QStringLiteral("The template name"), templateText);
+    if (const QString fault = EntryNameFault(QStringLiteral("The template name"), templateText);
         !fault.isEmpty())
         return refuse(fault);
     // Names compare as the game's platform compares them, ignoring letter case.
@@ -288,8 +305,10 @@ void frmCreateCarWizard::finishClicked()
         return refuse(QStringLiteral("Please choose a valid car name from the list."));
     if (folderText.isEmpty())
         return refuse(QStringLiteral("Please choose a name for the car directory."));
-    if (const QString fault = NameFault(QStringLiteral("The directory name"), folderText);
-        !fault.isEmpty())
+    const QString field = QStringLiteral("The directory name");
+    if (const QString fault = EntryNameFault(field, folderText); !fault.isEmpty())
+        return refuse(fault);
+    if (const QString fault = CharacterFault(field, folderText); !fault.isEmpty())
         return refuse(fault);
     if (const QString fault = WindowsNameFault(folderText); !fault.isEmpty())
         return refuse(fault);
