@@ -8,7 +8,6 @@
 #include "ui/options/frmOptions.h"
 
 #include <QApplication>
-#include <QTimer>
 
 int main(int argc, char* argv[])
 {
@@ -16,12 +15,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Torvane"));
     // The desktop matches the windows to the menu's entry, and so to its icon, by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("torvane"));
-    // For the test of an installed program: the message boxes go to standard error and the
-    // program ends as soon as its first window is up, so nothing waits for a player.
-    const bool startCheck = qEnvironmentVariableIsSet("TORVANE_START_CHECK");
     QtMsgBoxPresenter presenter;
-    if (!startCheck)
-        MsgBox::SetPresenter(&presenter);
+    MsgBox::SetPresenter(&presenter);
     DesktopLauncher launcher;
     Launcher::SetBackend(&launcher);
     QtFileOpenBox fileOpenBox;
@@ -42,7 +37,5 @@ int main(int argc, char* argv[])
         MsgBox::Show(error.report(), MsgBox::Icon::Critical);
         return 1;
     }
-    if (startCheck)
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return QApplication::exec();
 }
