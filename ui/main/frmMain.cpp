@@ -565,9 +565,9 @@ void frmMain::ShowPopUp(const QPoint& position)
 {
     if (SelectedCarNodeKey().isEmpty())
         return;
-    mnuPopUp->popup(position.isNull() ? tvwCars->viewport()->mapToGlobal(
-                                            tvwCars->visualRect(SelectedNode()).center())
-                                      : position);
+    // From the keyboard: at the part of the node in view, which may be wider than the tree.
+    const QRect node = tvwCars->visualRect(SelectedNode()).intersected(tvwCars->viewport()->rect());
+    mnuPopUp->popup(position.isNull() ? tvwCars->viewport()->mapToGlobal(node.center()) : position);
 }
 
 void frmMain::ShowCarInfo()
