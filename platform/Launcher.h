@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,12 +11,8 @@
 // folders and web pages in the desktop's own programs; tests install a recorder.
 namespace Launcher {
 
-struct Result
-{
-    bool ok = false;
-    QString message; // why it failed, naming what could not be started; empty on success
-    bool success() const { return ok; }
-};
+// Why a start failed names what could not be started.
+using Result = ::Result;
 
 class Backend
 {
