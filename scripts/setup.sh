@@ -26,7 +26,9 @@ BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
 TEST_PACKAGES=(desktop-file-utils exfat-fuse exfatprogs fusefat dosfstools xvfb xdotool)
 
 # build [--target NAME]: everything, or the targets named.
+# CONFIGURE: more options for cmake, such as the developer build's.
+CONFIGURE=()
 build() {
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${CONFIGURE[@]}" >/dev/null
     cmake --build "$BUILD" -j "$(nproc)" "$@"
 }

@@ -313,9 +313,9 @@ private slots:
                 branches[car->Classification()] << car;
         }
         QCOMPARE(listed.isEmpty(), !gameFolder);
-        const auto fields = [](const auto& cars) {
+        const auto fields = [](const auto& records) {
             QStringList all;
-            for (const auto& c : cars)
+            for (const auto& c : records)
                 all << QStringList{c->DirectoryName(),
                                    c->Classification(),
                                    c->CarName(),

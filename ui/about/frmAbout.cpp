@@ -1,5 +1,6 @@
 #include "ui/about/frmAbout.h"
 
+#include "app/Version.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/Launcher.h"
