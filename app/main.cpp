@@ -1,9 +1,9 @@
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
-#include "platform/DesktopLauncher.h"
 #include "platform/MsgBox.h"
-#include "platform/QtFileOpenBox.h"
-#include "platform/QtMsgBoxPresenter.h"
+#include "platform/desktop/DesktopLauncher.h"
+#include "platform/desktop/QtFileOpenBox.h"
+#include "platform/desktop/QtMsgBoxPresenter.h"
 #include "ui/main/frmMain.h"
 #include "ui/options/frmOptions.h"
 

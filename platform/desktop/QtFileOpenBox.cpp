@@ -1,4 +1,4 @@
-#include "platform/QtFileOpenBox.h"
+#include "platform/desktop/QtFileOpenBox.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "platform/QtMsgBoxPresenter.h"
+#include "platform/desktop/QtMsgBoxPresenter.h"
 
 #include <QApplication>
 #include <QMessageBox>

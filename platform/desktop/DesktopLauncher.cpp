@@ -1,4 +1,4 @@
-#include "platform/DesktopLauncher.h"
+#include "platform/desktop/DesktopLauncher.h"
 
 #include "platform/FileSystem.h"
 

@@ -1,0 +1,184 @@
+#include "platform/FileSystemInternal.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace FileSystem {
+
+Status StatusOf(const QString& path)
+{
+    Status status;
+    if (path.isEmpty())
+        return status;
+    const QByteArray p = Encode(path);
+    struct stat st;
+    if (::lstat(p.constData(), &st) != 0)
+        return status;
+    status.exists = true;
+    status.link = S_ISLNK(st.st_mode);
+    if (status.link && ::stat(p.constData(), &st) != 0)
+        return status;
+    status.folder = S_ISDIR(st.st_mode);
+    status.plainFile = S_ISREG(st.st_mode);
+    status.size = st.st_size;
+    status.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return status;
+}
+
+std::optional<QByteArray> ReadAll(int fd, qint64 sizeHint, QString* reason)
+{
+    // Room for one byte more than the size the file had: a read that gives exactly that size
+    // and stops short has met the end, so a small file takes one read, not two.
+    const qsizetype size = qsizetype(qMax<qint64>(sizeHint, 0));
+    QByteArray bytes(size + 1, Qt::Uninitialized);
+    qsizetype have = 0;
+    for (;;) {
+        if (have == bytes.size())
+            bytes.resize(have + qMax<qsizetype>(have, 65536));
+        const qsizetype room = bytes.size() - have;
+        const ssize_t got = ::read(fd, bytes.data() + have, size_t(room));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail(reason, errno);
+            return std::nullopt;
+        }
+        have += got;
+        if (got == 0 || (size > 0 && have == size && got < room)) {
+            bytes.truncate(have);
+            return bytes;
+        }
+    }
+}
+
+std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason)
+{
+    QList<Entry> entries;
+    alignas(dirent64) char buffer[32768];
+    for (;;) {
+        const ssize_t got = ::getdents64(dirFd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            Fail(reason, errno);
+            return std::nullopt;
+        }
+        if (got == 0)
+            return entries;
+        if (entries.isEmpty()) {
+            qsizetype count = 0;
+            for (ssize_t at = 0; at < got; ++count)
+                at += reinterpret_cast<const dirent64*>(buffer + at)->d_reclen;
+            entries.reserve(count);
+        }
+        for (ssize_t at = 0; at < got;) {
+            const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
+            at += d->d_reclen;
+            const char* n = d->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                continue;
+            Entry entry{Decode(n)};
+            // The entry types come with the names: only links need a second look.
+            if (d->d_type == DT_DIR) {
+                entry.isDir = true;
+            } else if (d->d_type == DT_REG) {
+                entry.isFile = true;
+            } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+                struct stat st;
+                if (::fstatat(dirFd, n, &st, 0) == 0) {
+                    entry.isDir = S_ISDIR(st.st_mode);
+                    entry.isFile = S_ISREG(st.st_mode);
+                }
+            }
+            entries.append(std::move(entry));
+        }
+    }
+}
+
+namespace {
+
+std::optional<QByteArray> ReadPlainFileAt(int dirFd, const QByteArray& name, QString* reason)
+{
+    if (name.isEmpty()) {
+        Fail(reason, ENOENT);
+        return std::nullopt;
+    }
+    // Non-blocking, so that opening a FIFO does not wait for a writer; it is refused below.
+    Fd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        Fail(reason, errno);
+        return std::nullopt;
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) {
+        Fail(reason, errno);
+        return std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        Fail(reason, NotPlainReason(st.st_mode));
+        return std::nullopt;
+    }
+    return ReadAll(fd.get(), st.st_size, reason);
+}
+
+int OpenFolder(int dirFd, const QString& name, int* error)
+{
+    // The system's own call rather than opendir, which costs a status call and a large
+    // allocation per folder: a scan lists thousands of small folders.
+    const int fd = ::openat(dirFd, Encode(name).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    *error = fd < 0 ? errno : 0;
+    return fd;
+}
+
+} // namespace
+
+Folder::Folder(const QString& path) : mPath(path), mFd(OpenFolder(AT_FDCWD, path, &mError)) {}
+
+Folder::Folder(const Folder& parent, const QString& name)
+{
+    mPath.reserve(parent.mPath.size() + 1 + name.size());
+    mPath.append(parent.mPath).append(QLatin1Char('/')).append(name);
+    if (parent.mFd < 0)
+        mError = parent.mError;
+    else
+        mFd = OpenFolder(parent.mFd, name, &mError);
+}
+
+Folder::~Folder()
+{
+    if (mFd >= 0)
+        ::close(mFd);
+}
+
+std::optional<QList<Entry>> Folder::List(QString* reason) const
+{
+    if (mFd < 0) {
+        Fail(reason, mError);
+        return std::nullopt;
+    }
+    return ListOpen(mFd, reason);
+}
+
+std::optional<QByteArray> Folder::ReadPlainFile(const QString& name, QString* reason) const
+{
+    if (mFd < 0) {
+        Fail(reason, mError);
+        return std::nullopt;
+    }
+    return ReadPlainFileAt(mFd, Encode(name), reason);
+}
+
+std::optional<QList<Entry>> List(const QString& folder, QString* reason)
+{
+    return Folder(folder).List(reason);
+}
+
+std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
+{
+    return ReadPlainFileAt(AT_FDCWD, Encode(path), reason);
+}
+
+} // namespace FileSystem

@@ -1,0 +1,62 @@
+#pragma once
+
+// For the platform files that implement FileSystem only; callers include FileSystem.h. What
+// several of those files share: the descriptor closer, the failure texts, the path split and
+// the two reads that the writing side needs too.
+
+#include "platform/FileSystem.h"
+
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace FileSystem {
+
+bool Fail(QString* reason, int error);
+bool Fail(QString* reason, const QString& text);
+
+QString NotPlainReason(mode_t mode);
+
+// Closes a descriptor when it goes out of scope.
+class Fd
+{
+public:
+    explicit Fd(int fd = -1) : mFd(fd) {}
+    ~Fd()
+    {
+        if (mFd >= 0)
+            ::close(mFd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return mFd; }
+    int release()
+    {
+        const int fd = mFd;
+        mFd = -1;
+        return fd;
+    }
+
+private:
+    int mFd;
+};
+
+// A path split into the folder that holds the entry and the entry's own name.
+struct Split
+{
+    QByteArray folder;
+    QByteArray name;
+};
+
+inline Split SplitPath(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return {QByteArray("."), path};
+    return {slash == 0 ? QByteArray("/") : path.left(slash), path.mid(slash + 1)};
+}
+
+std::optional<QByteArray> ReadAll(int fd, qint64 sizeHint, QString* reason);
+
+std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason);
+
+} // namespace FileSystem

@@ -1,0 +1,180 @@
+#include "platform/FileSystemInternal.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace FileSystem {
+
+namespace {
+
+bool WriteAll(int fd, QByteArrayView bytes, int* error)
+{
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            *error = errno;
+            return false;
+        }
+        if (written == 0) {
+            *error = ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// The spelling that `name` has in the open folder. A file system that ignores letter case (FAT,
+// exFAT) finds CARINFO.INI under carinfo.ini, and a rename to the asked spelling would rename
+// the player's file; the entry that is there keeps its own name.
+QByteArray SpellingIn(int folder, const QByteArray& name)
+{
+    Fd listing(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const std::optional<QList<Entry>> entries =
+        listing.get() < 0 ? std::nullopt : ListOpen(listing.get(), nullptr);
+    if (!entries)
+        return name;
+    const QString wanted = Decode(name);
+    const Entry* other = nullptr;
+    for (const Entry& entry : *entries) {
+        if (entry.name == wanted)
+            return name;
+        if (!other && QString::compare(entry.name, wanted, Qt::CaseInsensitive) == 0)
+            other = &entry;
+    }
+    return other ? Encode(other->name) : name;
+}
+
+// A file system that keeps no Unix permissions (FAT, exFAT, NTFS without its mapping) refuses
+// to set them even on a file we just made, ours to change anywhere else.
+bool KeepsNoPermissions(int error)
+{
+    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+} // namespace
+
+bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Replace replace,
+                 int permissions)
+{
+    const Split split = SplitPath(Encode(path));
+    if (split.name.isEmpty() || split.name == "." || split.name == "..")
+        return Fail(reason, QStringLiteral("it is a folder"));
+    Fd folder(::open(split.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0)
+        return Fail(reason, errno);
+
+    struct stat old;
+    bool hadOld = ::fstatat(folder.get(), split.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    const QByteArray spelled = hadOld ? SpellingIn(folder.get(), split.name) : split.name;
+    const char* name = spelled.constData();
+    if (spelled != split.name)
+        hadOld = ::fstatat(folder.get(), name, &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (hadOld && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode))
+        return Fail(reason, NotPlainReason(old.st_mode));
+    const bool keepOld = hadOld && S_ISREG(old.st_mode) && replace == Replace::Guarded;
+    if (keepOld && ::faccessat(folder.get(), name, W_OK, AT_EACCESS) != 0)
+        return Fail(reason, errno);
+    if (permissions < 0 && keepOld)
+        permissions = int(old.st_mode & 07777);
+
+    // A short name of fixed length, so that a file whose own name is as long as the system
+    // allows can be replaced too.
+    QByteArray temporary;
+    int created = -1;
+    for (int attempt = 0; created < 0; ++attempt) {
+        temporary = ".tv" +
+                    QByteArray::number(QRandomGenerator::global()->generate() | 0x80000000u, 16) +
+                    ".new";
+        created = ::openat(folder.get(), temporary.constData(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (created < 0 && (errno != EEXIST || attempt == 100))
+            return Fail(reason, errno);
+    }
+    Fd out(created);
+
+    int error = 0;
+    const auto abandon = [&](int e) {
+        ::close(out.release());
+        ::unlinkat(folder.get(), temporary.constData(), 0);
+        return Fail(reason, e);
+    };
+    if (!WriteAll(out.get(), bytes, &error))
+        return abandon(error);
+    // Permissions are kept where the file system keeps them; where it cannot, the data is what
+    // matters.
+    if (permissions >= 0 && ::fchmod(out.get(), mode_t(permissions)) != 0 &&
+        !KeepsNoPermissions(errno))
+        return abandon(errno);
+    // Run by root, the replaced file still belongs to whoever it belonged to.
+    if (keepOld && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0))
+        (void)!::fchown(out.get(), old.st_uid, old.st_gid);
+    if (::fsync(out.get()) != 0)
+        return abandon(errno);
+    if (::close(out.release()) != 0) {
+        error = errno;
+        ::unlinkat(folder.get(), temporary.constData(), 0);
+        return Fail(reason, error);
+    }
+    if (::renameat(folder.get(), temporary.constData(), folder.get(), name) != 0) {
+        error = errno;
+        ::unlinkat(folder.get(), temporary.constData(), 0);
+        return Fail(reason, error);
+    }
+    // The new name is only lasting once the folder is on disk too. Some file systems cannot
+    // flush a folder (FAT through FUSE answers EINVAL); the file is in place all the same.
+    if (::fsync(folder.get()) != 0 && errno != EINVAL && errno != EROFS && errno != ENOSYS)
+        return Fail(reason, errno);
+    return true;
+}
+
+bool CopyFile(const QString& source, const QString& target, QString* reason)
+{
+    Fd in(::open(Encode(source).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (in.get() < 0)
+        return Fail(reason, errno);
+    struct stat st;
+    if (::fstat(in.get(), &st) != 0)
+        return Fail(reason, errno);
+    if (!S_ISREG(st.st_mode))
+        return Fail(reason, NotPlainReason(st.st_mode));
+    const std::optional<QByteArray> bytes = ReadAll(in.get(), st.st_size, reason);
+    return bytes && ReplaceFile(target, *bytes, reason, Replace::Guarded, int(st.st_mode & 07777));
+}
+
+FolderLock::FolderLock(const QString& path)
+{
+    mFd = ::open(SplitPath(Encode(path)).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Another instance holds it only while it saves; a wait of seconds means it is stuck.
+    for (int attempt = 0; mFd >= 0 && attempt < 2000; ++attempt) {
+        if (::flock(mFd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR))
+            return;
+        ::usleep(5000);
+    }
+    mGaveUp = mFd >= 0;
+}
+
+FolderLock::~FolderLock()
+{
+    if (mFd >= 0)
+        ::close(mFd);
+}
+
+bool CreateFolder(const QString& path, QString* reason)
+{
+    if (::mkdir(Encode(path).constData(), 0777) != 0)
+        return Fail(reason, errno);
+    return true;
+}
+
+} // namespace FileSystem
