@@ -67,11 +67,6 @@ QByteArray ForFile(const QString& value, Form form)
     return Quoted(value.toUtf8());
 }
 
-QString Read(const QString& section, const QString& key, Form form, const QString& file)
-{
-    return FromFile(modQuarnIniAPI::ReadProfileBytes(section, key, file), form);
-}
-
 } // namespace
 
 QString cSettings::CarDirOf(const QString& drovakDir)
@@ -87,17 +82,16 @@ void cSettings::setDrovakDir(const QString& value)
 
 void cSettings::LoadSettings()
 {
-    try {
-        mINIPath = FileNames::Join(modMain::AppPath(), QStringLiteral("torvane.ini"));
-        setDrovakDir(Read(kDirectories, QStringLiteral("EXEPath"), Form::Path, mINIPath));
-        mImageEditorPath = Read(kApplications, QStringLiteral("ImageEditor"), Form::Path, mINIPath);
-        mTextEditorPath = Read(kApplications, QStringLiteral("TextEditor"), Form::Path, mINIPath);
-        mAuthor = Read(kUserInfo, QStringLiteral("Name"), Form::Text, mINIPath);
-    } catch (const std::exception& e) {
-        modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
-                                     QStringLiteral("cSettings:LoadSettings Method"),
-                                     QString::fromLocal8Bit(e.what()));
-    }
+    // Nothing here can fail: a missing file or entry reads as empty.
+    mINIPath = FileNames::Join(modMain::AppPath(), QStringLiteral("torvane.ini"));
+    const modQuarnIniAPI::Profile file = modQuarnIniAPI::Profile::Load(mINIPath);
+    const auto read = [&file](const QString& section, const char* key, Form form) {
+        return FromFile(file.bytes(section, QLatin1String(key)), form);
+    };
+    setDrovakDir(read(kDirectories, "EXEPath", Form::Path));
+    mImageEditorPath = read(kApplications, "ImageEditor", Form::Path);
+    mTextEditorPath = read(kApplications, "TextEditor", Form::Path);
+    mAuthor = read(kUserInfo, "Name", Form::Text);
 }
 
 void cSettings::SaveSettings()

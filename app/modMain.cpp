@@ -7,7 +7,6 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
-#include "platform/ScanScope.h"
 #include "platform/TextLines.h"
 
 #include <QCoreApplication>
@@ -46,20 +45,11 @@ cSettings& gSettings()
 
 QString CarsFolder()
 {
-    static quint64 resolvedInScope = 0;
-    static QString asked;
-    static QString resolved;
     const QString& carDir = gSettings().CarDir();
-    const quint64 scope = ScanScope::Current();
-    if (scope != 0 && scope == resolvedInScope && carDir == asked)
-        return resolved;
     const qsizetype slash = carDir.lastIndexOf(FileSystem::Separator());
-    resolved = slash > 0 && slash + 1 < carDir.size()
-                   ? FileNames::Resolve(carDir.left(slash), carDir.mid(slash + 1))
-                   : carDir;
-    resolvedInScope = scope;
-    asked = carDir;
-    return resolved;
+    return slash > 0 && slash + 1 < carDir.size()
+               ? FileNames::Resolve(carDir.left(slash), carDir.mid(slash + 1))
+               : carDir;
 }
 
 cCarCollection& gCars()

@@ -21,8 +21,7 @@ void SetAppPath(const QString& folder);
 // The program's one settings object, created on first use.
 cSettings& gSettings();
 // The cars folder as the system names it: CarDir, or the entry that its last name stands for
-// in other letter case, as a game copied from Windows may hold "Cars" or "CARS". Inside a
-// ScanScope it is looked up once. For the user-interface thread.
+// in other letter case, as a game copied from Windows may hold "Cars" or "CARS".
 QString CarsFolder();
 // The cars listed in the main window's tree, created empty on first use.
 cCarCollection& gCars();

@@ -3,7 +3,6 @@
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
-#include "platform/ScanScope.h"
 #include "platform/TextLines.h"
 
 #include <algorithm>
@@ -219,60 +218,16 @@ QByteArrayView Profile::view(const QString& section, const QString& key) const
     return entry ? entry->value : QByteArrayView();
 }
 
-namespace {
-
-struct CachedProfile
-{
-    qint64 size = -1;
-    qint64 modified = 0;
-    quint64 checkedInScope = 0;
-    Profile profile;
-};
-
-QHash<QString, CachedProfile>& Cache()
-{
-    static QHash<QString, CachedProfile> cache;
-    return cache;
-}
-
-// The settings file is read for every car of a scan; a few files are kept parsed.
-const Profile& CachedLoad(const QString& file)
-{
-    static const Profile kEmpty;
-    const quint64 scope = ScanScope::Current();
-    QHash<QString, CachedProfile>& cache = Cache();
-    auto it = cache.find(file);
-    if (it != cache.end() && scope != 0 && it->checkedInScope == scope)
-        return it->profile;
-
-    const FileSystem::Status status = FileSystem::StatusOf(file);
-    if (!status.plainFile) {
-        cache.remove(file);
-        return kEmpty;
-    }
-    const qint64 size = status.size;
-    const qint64 modified = status.modifiedNs;
-    if (it == cache.end() || it->size != size || it->modified != modified) {
-        if (it == cache.end() && cache.size() >= 16)
-            cache.clear();
-        it = cache.insert(file, {size, modified, 0, Profile::Load(file)});
-    }
-    it->checkedInScope = scope;
-    return it->profile;
-}
-
-} // namespace
-
 QString ReadProfileString(const QString& section, const QString& key, const QString& defaultValue,
                           const QString& file)
 {
-    return CachedLoad(file).value(section, key, defaultValue);
+    return Profile::Load(file).value(section, key, defaultValue);
 }
 
 std::optional<QByteArray> ReadProfileBytes(const QString& section, const QString& key,
                                            const QString& file)
 {
-    return CachedLoad(file).bytes(section, key);
+    return Profile::Load(file).bytes(section, key);
 }
 
 bool WriteProfileString(const QString& section, const QString& key, const QString& value,
@@ -356,7 +311,6 @@ bool WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file
     if (status.exists && updated == bytes)
         return true;
 
-    Cache().remove(file);
     QString reason;
     if (!FileSystem::ReplaceFile(file, updated, &reason))
         return Fail(errorMessage, file, reason);

@@ -50,8 +50,7 @@ private:
 
 // The entry's value, or defaultValue when the file, the section or the key is missing.
 // Section and key names match ignoring case; the first matching section, and in it the first
-// matching key, win. The parsed file is kept while its size and modification time stay the
-// same; inside a ScanScope it is checked against the disk once.
+// matching key, win. The file is read at each call: to look up many entries, load a Profile.
 QString ReadProfileString(const QString& section, const QString& key,
                           const QString& defaultValue = QString(),
                           const QString& file = QStringLiteral("win.ini"));

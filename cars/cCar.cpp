@@ -4,13 +4,11 @@
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
 #include "app/modQuarnIniAPI.h"
+#include "cars/CarContext.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
-#include "platform/ScanScope.h"
-
-using modQuarnIniAPI::ReadProfileString;
 
 namespace {
 
@@ -23,35 +21,9 @@ const QString kEntries[] = {QStringLiteral("Name"), QStringLiteral("Author"),
 
 } // namespace
 
-cCar::cCar() : mCarsFolder(modMain::CarsFolder()) {}
-
 QString cCar::FolderPath() const
 {
     return FileNames::Join(modMain::CarsFolder(), mDirectoryName);
-}
-
-bool cCar::GameFolderFound()
-{
-    // Every car of a scan asks; inside a scan the folder is looked at once.
-    static quint64 checkedInScope = 0;
-    static QString checkedFolder;
-    static bool exists = false;
-    const QString& folder = modMain::gSettings().DrovakDir();
-    const quint64 scope = ScanScope::Current();
-    if (scope == 0 || scope != checkedInScope || folder != checkedFolder) {
-        exists = FileNames::EntryExists(folder);
-        checkedInScope = scope;
-        checkedFolder = folder;
-    }
-    return exists;
-}
-
-bool cCar::GameFolderExists()
-{
-    if (!GameFolderFound())
-        return false;
-    mCarsFolder = modMain::CarsFolder();
-    return true;
 }
 
 void cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& directoryName)
@@ -79,9 +51,9 @@ void cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& direc
     hasReadMe = folder.hasPlainFile(QStringLiteral("readme.txt"));
 }
 
-bool cCar::CanLoad()
+bool cCar::CanLoad(const CarContext& context)
 {
-    if (GameFolderExists())
+    if (context.gameFolderFound)
         return true;
     MsgBox::Show(QStringLiteral("cCar: Unable to load settings."), MsgBox::Icon::Critical,
                  QStringLiteral("Error"));
@@ -90,20 +62,25 @@ bool cCar::CanLoad()
 
 void cCar::LoadSettings()
 {
-    if (CanLoad()) {
+    LoadSettings(CarContext::Now());
+}
+
+void cCar::LoadSettings(const CarContext& context)
+{
+    if (CanLoad(context)) {
         cCarFolder folder;
-        folder.Read(FileSystem::Folder(mCarsFolder), mDirectoryName);
-        Apply(folder);
+        folder.Read(FileSystem::Folder(context.carsFolder), mDirectoryName);
+        Apply(context, folder);
     }
 }
 
-void cCar::LoadSettings(const cCarFolder& folder)
+void cCar::LoadSettings(const CarContext& context, const cCarFolder& folder)
 {
-    if (CanLoad())
-        Apply(folder);
+    if (CanLoad(context))
+        Apply(context, folder);
 }
 
-void cCar::Apply(const cCarFolder& folder)
+void cCar::Apply(const CarContext& context, const cCarFolder& folder)
 {
     // A line ends every entry, so no entry can hold one (a value stands on one line).
     QString* fields[] = {&mCarName, &mAuthor, &mBasedTemplate, &mDescription};
@@ -122,11 +99,10 @@ void cCar::Apply(const cCarFolder& folder)
     mHasPhoto = mHasPhoto || folder.hasPhoto;
     mHasReadMe = mHasReadMe || folder.hasReadMe;
 
-    const QString tables = FileNames::Join(modMain::AppPath(), QStringLiteral("torvane.ini"));
-    const QString kind = ReadProfileString(QStringLiteral("Classify"), mDirectoryName, {}, tables);
+    const QString kind = context.tables.value(QStringLiteral("Classify"), mDirectoryName);
     if (kind == QLatin1String("original")) {
         mClassification = QStringLiteral("Original");
-        mCarName = ReadProfileString(QStringLiteral("Names"), mDirectoryName, {}, tables);
+        mCarName = context.tables.value(QStringLiteral("Names"), mDirectoryName);
         mAuthor = QStringLiteral("Merrowin");
         mDescription = QStringLiteral("Original Drovak Car");
     } else if (kind == QLatin1String("omit")) {
@@ -138,7 +114,7 @@ void cCar::Apply(const cCarFolder& folder)
 
 void cCar::SaveSettings()
 {
-    if (!GameFolderExists()) {
+    if (!FileNames::EntryExists(modMain::gSettings().DrovakDir())) {
         MsgBox::Show(QStringLiteral("cCar: Unable to save settings."), MsgBox::Icon::Critical,
                      QStringLiteral("Error"));
         return;

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+struct CarContext;
+
 namespace FileSystem {
 class Folder;
 }
@@ -29,22 +31,19 @@ struct cCarFolder
 class cCar
 {
 public:
-    cCar();
-
     // Deletes the car's folder with everything in it and tells the user the outcome. Links
     // are never followed: a car folder that is a link loses only the link.
     void Delete();
     // Writes the four fields to the car's carinfo.ini. Raises a modErrorHandling::AppError
     // when the file cannot be written.
     void SaveSettings();
-    // Reads carinfo.ini, tests for the photo and the read-me file, and classifies the car.
+    // Reads carinfo.ini, tests for the photo and the read-me file, and classifies the car,
+    // with the settings and the disk as they are now.
     void LoadSettings();
-    // LoadSettings with the car's folder already read by cCarFolder::Read from the settings'
-    // cars folder: what the record and the player see is the same.
-    void LoadSettings(const cCarFolder& folder);
-    // Whether the game folder is there, as LoadSettings and SaveSettings test it: inside a
-    // ScanScope the disk is looked at once.
-    static bool GameFolderFound();
+    void LoadSettings(const CarContext& context);
+    // LoadSettings with the car's folder already read by cCarFolder::Read from the context's
+    // cars folder.
+    void LoadSettings(const CarContext& context, const cCarFolder& folder);
 
     const QString& Classification() const { return mClassification; }
     const QString& DirectoryName() const { return mDirectoryName; }
@@ -67,9 +66,8 @@ public:
     QString FolderPath() const;
 
 private:
-    bool GameFolderExists();
-    bool CanLoad();
-    void Apply(const cCarFolder& folder);
+    static bool CanLoad(const CarContext& context);
+    void Apply(const CarContext& context, const cCarFolder& folder);
 
     QString mCarName;
     QString mAuthor;
@@ -79,5 +77,4 @@ private:
     QString mDirectoryName;
     QString mClassification;
     bool mHasReadMe = false;
-    QString mCarsFolder;
 };

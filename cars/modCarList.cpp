@@ -2,11 +2,11 @@
 
 #include "app/cSettings.h"
 #include "app/modMain.h"
+#include "cars/CarContext.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modDirSearch.h"
 #include "platform/FileSystem.h"
-#include "platform/ScanScope.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -143,7 +143,8 @@ private:
 
 ScannedCars ScanCars(const QString& carDir)
 {
-    const ScanScope scope;
+    // Every record of the scan consults the same settings file and folders, looked at once.
+    const CarContext context = CarContext::Now();
     modMain::gCarDirs = std::make_unique<cDirList>(modDirSearch::ListCarFolders(carDir));
     modMain::ReleaseCars();
     const cDirList& folders = *modMain::gCarDirs;
@@ -163,20 +164,20 @@ ScannedCars ScanCars(const QString& carDir)
     // The records, their messages and gCars are made here, in folder order; only the reading
     // of the folders goes to other threads, and only when there are enough of them to share.
     // Without a game folder no record reads anything.
-    if (folders.size() <= kBatch || !cCar::GameFolderFound()) {
+    if (folders.size() <= kBatch || !context.gameFolderFound) {
         for (const cDir& folder : folders) {
             auto car = std::make_shared<cCar>();
             car->setDirectoryName(folder.FolderName);
-            car->LoadSettings();
+            car->LoadSettings(context);
             file(std::move(car));
         }
     } else {
         {
-            FolderReader reader(modMain::CarsFolder(), folders);
-            reader.ForEach([&file](const cDir& folder, const cCarFolder& read) {
+            FolderReader reader(context.carsFolder, folders);
+            reader.ForEach([&file, &context](const cDir& folder, const cCarFolder& read) {
                 auto car = std::make_shared<cCar>();
                 car->setDirectoryName(folder.FolderName);
-                car->LoadSettings(read);
+                car->LoadSettings(context, read);
                 file(std::move(car));
             });
         }

@@ -122,20 +122,6 @@ private slots:
         QCOMPARE(QFileInfo(path + QStringLiteral("/inside")).isDir(), before == "<folder>");
     }
 
-    void readAgainWhenChanged()
-    {
-        TestWorld world;
-        const QString path = world.write(QStringLiteral("p.ini"), "[A]\r\nk=1\r\n");
-        QCOMPARE(ReadProfileString("A", "k", {}, path), QString("1"));
-        world.write(QStringLiteral("p.ini"), "[A]\r\nk=22\r\n");
-        QCOMPARE(ReadProfileString("A", "k", {}, path), QString("22"));
-        // Same size, written at once: the writer's own change is never missed.
-        QVERIFY(WriteProfileString("A", "k", "33", path));
-        QCOMPARE(ReadProfileString("A", "k", {}, path), QString("33"));
-        QVERIFY(QFile::remove(path));
-        QCOMPARE(ReadProfileString("A", "k", "gone", path), QString("gone"));
-    }
-
     void replaceAll_data()
     {
         QTest::addColumn<QString>("text");
