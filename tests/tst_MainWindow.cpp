@@ -444,15 +444,6 @@ private slots:
         QCOMPARE(presets, (QStringList{"", "", "myrc"}));
     }
 
-    void commandLines()
-    {
-        QCOMPARE(frmMain::ParametersCommandLine("/e d", "/c", "a b"),
-                 "/e d \"/c/a b/parameters.txt\"");
-        QCOMPARE(frmMain::ReadMeCommandLine("/e", "/c", "rc"), "/e \"/c/rc/readme.txt\"");
-        QCOMPARE(frmMain::SkinCommandLine("/p", "/c", "rc"), "/p \"/c/rc/car.bmp\"");
-        QCOMPARE(frmMain::FolderCommandLine("/c", "a b"), "Explorer \"/c/a b\"");
-    }
-
     void commands_data()
     {
         QTest::addColumn<QString>("command");

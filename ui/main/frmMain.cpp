@@ -49,16 +49,6 @@ constexpr int kStatusHeight = 345;
 constexpr int kClientWidth = 8055;
 constexpr int kClientHeight = 8295;
 
-QString Quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
-QString Sep()
-{
-    return QString(FileSystem::Separator());
-}
-
 QString DescriptionForBox(QString text)
 {
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -639,32 +629,6 @@ void frmMain::StartCreateCar(const QString& templateDir)
     wizard->show();
     wizard->setTemplateText(templateDir);
     RefreshCarList();
-}
-
-QString frmMain::ParametersCommandLine(const QString& textEditor, const QString& carDir,
-                                       const QString& folder)
-{
-    return textEditor + QLatin1Char(' ') +
-           Quoted(carDir + Sep() + folder + Sep() + QStringLiteral("parameters.txt"));
-}
-
-QString frmMain::ReadMeCommandLine(const QString& textEditor, const QString& carDir,
-                                   const QString& folder)
-{
-    return textEditor + QLatin1Char(' ') +
-           Quoted(carDir + Sep() + folder + Sep() + QStringLiteral("readme.txt"));
-}
-
-QString frmMain::SkinCommandLine(const QString& imageEditor, const QString& carDir,
-                                 const QString& folder)
-{
-    return imageEditor + QLatin1Char(' ') +
-           Quoted(carDir + Sep() + folder + Sep() + QStringLiteral("car.bmp"));
-}
-
-QString frmMain::FolderCommandLine(const QString& carDir, const QString& folder)
-{
-    return QStringLiteral("Explorer ") + Quoted(carDir + Sep() + folder);
 }
 
 void frmMain::StartTextEditor(const QString& file)

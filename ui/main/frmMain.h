@@ -42,16 +42,6 @@ public:
     const std::shared_ptr<cCar>& SelectedCar() const { return mSelectedCar; }
     const QString& SelectedKey() const { return mSelectedKey; }
 
-    // The command lines that the editors and the file manager are started with, as the game's
-    // platform writes them: the program, a blank, and the quoted file or folder.
-    static QString ParametersCommandLine(const QString& textEditor, const QString& carDir,
-                                         const QString& folder);
-    static QString ReadMeCommandLine(const QString& textEditor, const QString& carDir,
-                                     const QString& folder);
-    static QString SkinCommandLine(const QString& imageEditor, const QString& carDir,
-                                   const QString& folder);
-    static QString FolderCommandLine(const QString& carDir, const QString& folder);
-
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
