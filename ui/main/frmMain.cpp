@@ -59,6 +59,13 @@ QString DescriptionFromBox(QString text)
     return text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
 }
 
+// A start that failed says why, in the launcher's words, which name what could not be started.
+void ShowIfFailed(const Launcher::Result& started)
+{
+    if (!started.success())
+        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+}
+
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
@@ -641,9 +648,7 @@ void frmMain::StartTextEditor(const QString& file)
             MsgBox::Icon::None, kNoEditorTitle);
         return;
     }
-    const Launcher::Result started = Launcher::StartProgram(editor, {file});
-    if (!started.success())
-        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+    ShowIfFailed(Launcher::StartProgram(editor, {file}));
 }
 
 void frmMain::EditParameters()
@@ -677,25 +682,18 @@ void frmMain::SkinCommand()
         return;
     }
     const QString folder = FileNames::Join(modMain::CarsFolder(), mSelectedKey);
-    const Launcher::Result started =
-        Launcher::StartProgram(editor, {FileNames::Resolve(folder, QStringLiteral("car.bmp"))});
-    if (!started.success())
-        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+    ShowIfFailed(
+        Launcher::StartProgram(editor, {FileNames::Resolve(folder, QStringLiteral("car.bmp"))}));
 }
 
 void frmMain::OpenCarDir(const QString& directoryName)
 {
-    const Launcher::Result opened =
-        Launcher::OpenFolder(FileNames::Join(modMain::CarsFolder(), directoryName));
-    if (!opened.success())
-        MsgBox::Show(opened.message, MsgBox::Icon::Exclamation);
+    ShowIfFailed(Launcher::OpenFolder(FileNames::Join(modMain::CarsFolder(), directoryName)));
 }
 
 void frmMain::RunGame()
 {
-    const Launcher::Result started = modGame::RunGame(gSettings().DrovakDir());
-    if (!started.success())
-        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+    ShowIfFailed(modGame::RunGame(gSettings().DrovakDir()));
 }
 
 void frmMain::DeleteSelectedCar(const QString& carKey)
