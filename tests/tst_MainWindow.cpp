@@ -444,15 +444,6 @@ private slots:
         QCOMPARE(presets, (QStringList{"", "", "myrc"}));
     }
 
-    void commandLines()
-    {
-        QCOMPARE(frmMain::ParametersCommandLine("/e d", "/c", "a b"),
-                 "/e d \"/c/a b/parameters.txt\"");
-        QCOMPARE(frmMain::ReadMeCommandLine("/e", "/c", "rc"), "/e \"/c/rc/readme.txt\"");
-        QCOMPARE(frmMain::SkinCommandLine("/p", "/c", "rc"), "/p \"/c/rc/car.bmp\"");
-        QCOMPARE(frmMain::FolderCommandLine("/c", "a b"), "Explorer \"/c/a b\"");
-    }
-
     void commands_data()
     {
         QTest::addColumn<QString>("command");
@@ -479,6 +470,7 @@ private slots:
         QTest::newRow("no image editor") << "paint" << "tools/edit -" << "" << "" << noImage;
         QTest::newRow("image editor is a folder") << "imgSkin" << "tools/edit game" << "" << "" << noImage;
         QTest::newRow("a start that fails") << "editparams" << ok << "tools/edit" << car + "Parameters.TXT" << "Torvane: Could not start";
+        QTest::newRow("a web page that fails to open") << "mnuHelpWebWR" << ok << "https://webring.example/cgi-bin/webring?ring=drovak;list" << "" << "Torvane: Could not start";
         // clang-format on
     }
     // The cars folder is spelled as copied from Windows, and the car's folder name, with a

@@ -1,10 +1,15 @@
 #include "ui/about/modInternet.h"
 
+#include "platform/Launcher.h"
+#include "platform/MsgBox.h"
+
 namespace modInternet {
 
-Launcher::Result OpenWebPage(const QString& address)
+void OpenWebPage(const QString& address)
 {
-    return Launcher::OpenUrl(address);
+    const Launcher::Result opened = Launcher::OpenUrl(address);
+    if (!opened.success())
+        MsgBox::Show(opened.message, MsgBox::Icon::Exclamation);
 }
 
 } // namespace modInternet

@@ -49,16 +49,6 @@ constexpr int kStatusHeight = 345;
 constexpr int kClientWidth = 8055;
 constexpr int kClientHeight = 8295;
 
-QString Quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
-QString Sep()
-{
-    return QString(FileSystem::Separator());
-}
-
 QString DescriptionForBox(QString text)
 {
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -69,6 +59,19 @@ QString DescriptionFromBox(QString text)
     return text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
 }
 
+// Places are measured from the top of the client area, which the toolbar heads.
+void PlaceInClient(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(Twips(left), Twips(top) - Twips(kToolbarHeight), Twips(width), Twips(height));
+}
+
+// A start that failed says why, in the launcher's words, which name what could not be started.
+void ShowIfFailed(const Launcher::Result& started)
+{
+    if (!started.success())
+        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+}
+
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
@@ -76,10 +79,18 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zelmor Torvane"));
     setWindowIcon(QIcon(QStringLiteral(":/torvane.png")));
-    createControls();
-    createToolbar();
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    // Made in this order, the tree comes before the panel's boxes in the tab order, and each
+    // part lies over those before it where they touch.
+    createPicture(client);
+    createTree(client);
+    createInfoPanel(client);
+    createStatusBar();
+    createActions();
+    createToolBars();
     createMenus();
-    connectControls();
 
     // The layout is fixed: nothing moves or resizes with the window.
     setFixedSize(Twips(kClientWidth), Twips(kClientHeight) + menuBar()->sizeHint().height());
@@ -87,31 +98,24 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
 frmMain::~frmMain() = default;
 
-void frmMain::createControls()
+void frmMain::createPicture(QWidget* client)
 {
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client);
-    // Places are measured from the top of the client area, which the toolbar heads.
-    const auto place = [](QWidget* w, int left, int top, int width, int height) {
-        w->setGeometry(Twips(left), Twips(top) - Twips(kToolbarHeight), Twips(width),
-                       Twips(height));
-    };
-
-    QFont tahomaBold = TwipsFont(QStringLiteral("Tahoma"), 8.25, true);
-
     fraImage = new QGroupBox(client);
     fraImage->setObjectName(QStringLiteral("fraImage"));
-    place(fraImage, 3600, 4440, 4455, 3495);
+    PlaceInClient(fraImage, 3600, 4440, 4455, 3495);
+    fraImage->setAutoFillBackground(true);
     imgSkin = new QLabel(fraImage);
     imgSkin->setObjectName(QStringLiteral("imgSkin"));
     PlaceTwips(imgSkin, 120, 240, 4215, 3135);
     imgSkin->setScaledContents(true);
     imgSkin->installEventFilter(this);
+}
 
+void frmMain::createTree(QWidget* client)
+{
     tvwCars = new QTreeView(client);
     tvwCars->setObjectName(QStringLiteral("tvwCars"));
-    place(tvwCars, 120, 1200, 3375, 6735);
+    PlaceInClient(tvwCars, 120, 1200, 3375, 6735);
     mCarTree = new CarTreeModel(this);
     tvwCars->setModel(mCarTree);
     tvwCars->setHeaderHidden(true);
@@ -128,26 +132,41 @@ void frmMain::createControls()
     tvwCars->header()->setStretchLastSection(false);
     tvwCars->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
+    // A press selects, a key moves the selection, a program sets it: each shows the node.
+    connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        mSelectionChangedByPress = true;
+        NodeClick(SelectedNode());
+    });
+    connect(tvwCars, &QTreeView::clicked, this, [this](const QModelIndex& node) {
+        if (!mSelectionChangedByPress && node == SelectedNode())
+            NodeClick(node);
+    });
+    connect(tvwCars->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &frmMain::FitTreeToShownNodes);
+    connect(tvwCars, &QTreeView::expanded, this, &frmMain::FitTreeToShownNodes);
+}
+
+void frmMain::createInfoPanel(QWidget* client)
+{
     fraInfo = new QGroupBox(client);
     fraInfo->setObjectName(QStringLiteral("fraInfo"));
-    place(fraInfo, 3600, 1080, 4455, 3375);
+    PlaceInClient(fraInfo, 3600, 1080, 4455, 3375);
     fraInfo->setFont(TwipsFont(QStringLiteral("Tahoma"), 9.75, true));
-    // Both frames cover the title picture while a car is shown.
+    // It covers the title picture while a car is shown.
     fraInfo->setAutoFillBackground(true);
-    fraImage->setAutoFillBackground(true);
 
-    const auto button = [&](const char* name, const QString& text, int left) {
+    const QFont tahomaBold = TwipsFont(QStringLiteral("Tahoma"), 8.25, true);
+    const auto button = [&](const char* name, const QString& text, int left, int width) {
         auto* b = new QPushButton(text, fraInfo);
         b->setObjectName(QLatin1String(name));
         b->setFont(tahomaBold);
         b->setEnabled(false);
         b->setAutoDefault(false);
-        PlaceTwips(b, left, 360, QLatin1String(name) == QLatin1String("cmdReadMe") ? 1935 : 1215,
-                   375);
+        PlaceTwips(b, left, 360, width, 375);
         return b;
     };
-    cmdReadMe = button("cmdReadMe", QStringLiteral("View ReadMe File"), 1080);
-    cmdUpdateCarInfo = button("cmdUpdateCarInfo", QStringLiteral("Update"), 3120);
+    cmdReadMe = button("cmdReadMe", QStringLiteral("View ReadMe File"), 1080, 1935);
+    cmdUpdateCarInfo = button("cmdUpdateCarInfo", QStringLiteral("Update"), 3120, 1215);
 
     // The text boxes use the window's font, not the frame's; every attribute is set so that
     // none is inherited from the frame.
@@ -192,12 +211,22 @@ void frmMain::createControls()
 
     Image1 = new QLabel(client);
     Image1->setObjectName(QStringLiteral("Image1"));
-    place(Image1, 3720, 1200, 4215, 2775);
+    PlaceInClient(Image1, 3720, 1200, 4215, 2775);
     Image1->setScaledContents(true);
     Image1->setPixmap(QPixmap(QStringLiteral(":/title.jpg")));
     // The title picture lies beneath the information frame, in the same place.
     Image1->lower();
 
+    connect(cmdUpdateCarInfo, &QPushButton::clicked, this, &frmMain::UpdateCarInfo);
+    connect(cmdReadMe, &QPushButton::clicked, this, &frmMain::ReadMeCommand);
+    const auto dirty = [this] { cmdUpdateCarInfo->setEnabled(true); };
+    for (QLineEdit* edit : {txtCarName, txtCarAuthor, txtCarBasedOn})
+        connect(edit, &QLineEdit::textChanged, this, dirty);
+    connect(txtDescription, &QPlainTextEdit::textChanged, this, dirty);
+}
+
+void frmMain::createStatusBar()
+{
     auto* sbrStatus = new QStatusBar(this);
     sbrStatus->setObjectName(QStringLiteral("sbrStatus"));
     sbrStatus->setSizeGripEnabled(false);
@@ -210,7 +239,77 @@ void frmMain::createControls()
     setStatusBar(sbrStatus);
 }
 
-void frmMain::createToolbar()
+void frmMain::createActions()
+{
+    // A toolbar command's key is its object name and its data; every command has a shortcut,
+    // named in its tooltip.
+    const auto command = [this](const char* key, const char* caption, const char* image,
+                                const char* tooltip, const char* description,
+                                QKeyCombination shortcut, auto handler) {
+        auto* action =
+            new QAction(QIcon(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(image))),
+                        QLatin1String(caption), this);
+        action->setObjectName(QLatin1String(key));
+        action->setData(QLatin1String(key));
+        action->setShortcut(shortcut);
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(
+            QLatin1String(tooltip), QKeySequence(shortcut).toString(QKeySequence::NativeText)));
+        action->setStatusTip(QLatin1String(description));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    actRefresh = command("Refresh", "Refresh", "refresh", "Refresh the car list", "", Qt::Key_F5,
+                         &frmMain::RefreshCarList);
+    actMakeCar =
+        command("Add", "Make Car", "add", "Create a new car based on a current one",
+                "Create a new car", Qt::CTRL | Qt::Key_N, [this] { StartCreateCar(QString()); });
+    actDeleteCar = command("Delete", "Delete Car", "delete", "Delete a car from your computer",
+                           "Remove a car from Drovak", Qt::Key_Delete,
+                           [this] { DeleteSelectedCar(SelectedCarNodeKey()); });
+    // Delete Car's key works in the tree alone (see eventFilter): the text boxes need theirs.
+    actDeleteCar->setShortcut(QKeySequence());
+    actPaintSkin =
+        command("paint", "Paint Skin", "paint", "Paint the selected car with your image editor",
+                "Paint the selected car", Qt::CTRL | Qt::Key_P, &frmMain::SkinCommand);
+    actEditParams =
+        command("editparams", "Edit Params", "editparams", "Edit the PARAMETERS.TXT for this car",
+                "Edit the parameters.txt", Qt::CTRL | Qt::Key_E, &frmMain::EditParameters);
+    actOpenFolder = command("Open", "Open Folder", "open", "Open this car's folder",
+                            "Open this car's folder", Qt::CTRL | Qt::Key_O, [this] {
+                                if (mSelectedCar)
+                                    OpenCarDir(mSelectedCar->DirectoryName());
+                            });
+    actRunGame = command("run", "Run Drovak", "run", "Play Drovak", "Run the game!",
+                         Qt::CTRL | Qt::Key_R, &frmMain::RunGame);
+    mCarActions = {actDeleteCar, actPaintSkin, actEditParams, actOpenFolder};
+
+    const auto item = [this](const char* name, const QString& caption, auto handler) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    mnuFileNew =
+        item("mnuFileNew", QStringLiteral("&New Car..."), [this] { StartCreateCar(QString()); });
+    mnuFileExit = item("mnuFileExit", QStringLiteral("E&xit"), &QWidget::close);
+    mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuToolsOptions =
+        item("mnuToolsOptions", QStringLiteral("&Options"), [] { frmOptions::ShowShared(); });
+    mnuHelpWebMerrowin = item("mnuHelpWebMerrowin", QStringLiteral("Merrowin's Drovak Page"),
+                              [] { modInternet::OpenWebPage(modInternet::kMerrowinDrovakPage); });
+    mnuHelpWebZelmor = item("mnuHelpWebZelmor", QStringLiteral("Zelmor"),
+                            [] { modInternet::OpenWebPage(modInternet::kZelmorPage); });
+    mnuHelpWebWR = item("mnuHelpWebWR", QStringLiteral("Drovak Web Ring"),
+                        [] { modInternet::OpenWebPage(modInternet::kDrovakWebRing); });
+    mnuHelpAbout = item("mnuHelpAbout", QStringLiteral("&About Zelmor Torvane..."),
+                        [] { frmAbout::ShowShared(); });
+    mnuPopUpTemplate = item("mnuPopUpTemplate", QStringLiteral("Use as &Template"),
+                            [this] { StartCreateCar(SelectedCarNodeKey()); });
+    mnuPopUpDelete = item("mnuPopUpDelete", QStringLiteral("&Delete"),
+                          [this] { DeleteSelectedCar(SelectedCarNodeKey()); });
+}
+
+void frmMain::createToolBars()
 {
     Toolbar1 = new QToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -223,60 +322,23 @@ void frmMain::createToolbar()
     Toolbar1->setFont(TwipsFont(QStringLiteral("MS Sans Serif"), 8.25, false));
     addToolBar(Qt::TopToolBarArea, Toolbar1);
 
-    struct ToolbarEntry
-    {
-        const char* kind; // "button", "space" or "separator"
-        const char* caption;
-        const char* key;
-        const char* description;
-        const char* tooltip;
-        const char* image;
-        QKeyCombination shortcut;
+    const auto add = [this](QAction* action) {
+        Toolbar1->addAction(action);
+        if (auto* tool = qobject_cast<QToolButton*>(Toolbar1->widgetForAction(action)))
+            tool->setMinimumSize(Twips(990), Twips(1020)); // wider if a caption needs it
     };
-    static const ToolbarEntry buttons[] = {
-        {"button", "Refresh", "Refresh", "", "Refresh the car list", "refresh", Qt::Key_F5},
-        {"space", "", "", "", "", "", {}},
-        {"button", "Make Car", "Add", "Create a new car", "Create a new car based on a current one",
-         "add", Qt::CTRL | Qt::Key_N},
-        {"button", "Delete Car", "Delete", "Remove a car from Drovak",
-         "Delete a car from your computer", "delete", Qt::Key_Delete},
-        {"separator", "", "", "", "", "", {}},
-        {"button", "Paint Skin", "paint", "Paint the selected car",
-         "Paint the selected car with your image editor", "paint", Qt::CTRL | Qt::Key_P},
-        {"button", "Edit Params", "editparams", "Edit the parameters.txt",
-         "Edit the PARAMETERS.TXT for this car", "editparams", Qt::CTRL | Qt::Key_E},
-        {"button", "Open Folder", "Open", "Open this car's folder", "Open this car's folder",
-         "open", Qt::CTRL | Qt::Key_O},
-        {"separator", "", "", "", "", "", {}},
-        {"button", "Run Drovak", "run", "Run the game!", "Play Drovak", "run",
-         Qt::CTRL | Qt::Key_R},
-    };
-    for (const ToolbarEntry& entry : buttons) {
-        const QLatin1String kind(entry.kind);
-        if (kind == QLatin1String("separator")) {
-            Toolbar1->addSeparator();
-        } else if (kind == QLatin1String("space")) {
-            auto* space = new QWidget(Toolbar1);
-            space->setFixedWidth(Twips(240));
-            Toolbar1->addWidget(space);
-        } else {
-            QAction* action = Toolbar1->addAction(
-                QIcon(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(entry.image))),
-                QLatin1String(entry.caption));
-            action->setObjectName(QLatin1String(entry.key));
-            action->setData(QLatin1String(entry.key));
-            // Every command has a key, named in its tooltip. Delete Car's works in the tree
-            // alone: the text boxes need theirs.
-            const QKeySequence key(entry.shortcut);
-            if (entry.shortcut.key() != Qt::Key_Delete)
-                action->setShortcut(key);
-            action->setToolTip(QStringLiteral("%1 (%2)").arg(
-                QLatin1String(entry.tooltip), key.toString(QKeySequence::NativeText)));
-            action->setStatusTip(QLatin1String(entry.description));
-            if (auto* tool = qobject_cast<QToolButton*>(Toolbar1->widgetForAction(action)))
-                tool->setMinimumSize(Twips(990), Twips(1020)); // wider if a caption needs it
-        }
-    }
+    add(actRefresh);
+    auto* space = new QWidget(Toolbar1);
+    space->setFixedWidth(Twips(240));
+    Toolbar1->addWidget(space);
+    add(actMakeCar);
+    add(actDeleteCar);
+    Toolbar1->addSeparator();
+    add(actPaintSkin);
+    add(actEditParams);
+    add(actOpenFolder);
+    Toolbar1->addSeparator();
+    add(actRunGame);
 }
 
 void frmMain::createMenus()
@@ -287,75 +349,19 @@ void frmMain::createMenus()
         m->menuAction()->setObjectName(QLatin1String(name));
         return m;
     };
-    const auto item = [](QMenu* parent, const char* name, const QString& caption) {
-        QAction* a = parent->addAction(caption);
-        a->setObjectName(QLatin1String(name));
-        return a;
-    };
-
     QMenu* mnuFile = menu(nullptr, "mnuFile", QStringLiteral("&File"));
-    item(mnuFile, "mnuFileNew", QStringLiteral("&New Car..."));
-    item(mnuFile, "mnuFileExit", QStringLiteral("E&xit"))
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuFile->addActions({mnuFileNew, mnuFileExit});
     QMenu* mnuTools = menu(nullptr, "mnuTools", QStringLiteral("&Tools"));
-    item(mnuTools, "mnuToolsOptions", QStringLiteral("&Options"));
+    mnuTools->addAction(mnuToolsOptions);
     QMenu* mnuHelp = menu(nullptr, "mnuHelp", QStringLiteral("&Help"));
     QMenu* mnuHelpWeb = menu(mnuHelp, "mnuHelpWeb", QStringLiteral("&Web Links"));
-    item(mnuHelpWeb, "mnuHelpWebMerrowin", QStringLiteral("Merrowin's Drovak Page"));
-    item(mnuHelpWeb, "mnuHelpWebZelmor", QStringLiteral("Zelmor"));
-    item(mnuHelpWeb, "mnuHelpWebWR", QStringLiteral("Drovak Web Ring"));
-    item(mnuHelp, "mnuHelpAbout", QStringLiteral("&About Zelmor Torvane..."));
+    mnuHelpWeb->addActions({mnuHelpWebMerrowin, mnuHelpWebZelmor, mnuHelpWebWR});
+    mnuHelp->addAction(mnuHelpAbout);
 
     // Never in the menu bar: only the tree opens it.
     mnuPopUp = new QMenu(QStringLiteral("Context Menu"), this);
     mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
-    item(mnuPopUp, "mnuPopUpTemplate", QStringLiteral("Use as &Template"));
-    item(mnuPopUp, "mnuPopUpDelete", QStringLiteral("&Delete"));
-}
-
-void frmMain::connectControls()
-{
-    const auto on = [this](const char* name, auto handler) {
-        QAction* action = findChild<QAction*>(QLatin1String(name));
-        Q_ASSERT(action);
-        connect(action, &QAction::triggered, this, handler);
-    };
-    on("mnuFileNew", [this] { StartCreateCar(QString()); });
-    on("mnuFileExit", [this] { close(); });
-    on("mnuToolsOptions", [] { frmOptions::ShowShared(); });
-    on("mnuHelpAbout", [] { frmAbout::ShowShared(); });
-    on("mnuHelpWebMerrowin", [] { modInternet::OpenWebPage(modInternet::kMerrowinDrovakPage); });
-    on("mnuHelpWebZelmor", [] { modInternet::OpenWebPage(modInternet::kZelmorPage); });
-    on("mnuHelpWebWR", [] { modInternet::OpenWebPage(modInternet::kDrovakWebRing); });
-    on("mnuPopUpTemplate", [this] { StartCreateCar(SelectedCarNodeKey()); });
-    on("mnuPopUpDelete", [this] { DeleteSelectedCar(SelectedCarNodeKey()); });
-
-    connect(Toolbar1, &QToolBar::actionTriggered, this, &frmMain::ToolbarButtonClick);
-    // A press selects, a key moves the selection, a program sets it: each shows the node.
-    connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        mSelectionChangedByPress = true;
-        NodeClick(SelectedNode());
-    });
-    connect(tvwCars, &QTreeView::clicked, this, [this](const QModelIndex& node) {
-        if (!mSelectionChangedByPress && node == SelectedNode())
-            NodeClick(node);
-    });
-    connect(tvwCars->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            &frmMain::FitTreeToShownNodes);
-    connect(tvwCars, &QTreeView::expanded, this, &frmMain::FitTreeToShownNodes);
-    connect(cmdUpdateCarInfo, &QPushButton::clicked, this, &frmMain::UpdateCarInfo);
-    connect(cmdReadMe, &QPushButton::clicked, this, &frmMain::ReadMeCommand);
-
-    const auto dirty = [this] { cmdUpdateCarInfo->setEnabled(true); };
-    for (QLineEdit* edit : {txtCarName, txtCarAuthor, txtCarBasedOn})
-        connect(edit, &QLineEdit::textChanged, this, dirty);
-    connect(txtDescription, &QPlainTextEdit::textChanged, this, dirty);
-}
-
-QAction* frmMain::ToolbarButton(int n) const
-{
-    const QList<QAction*> entries = Toolbar1->actions();
-    return n >= 1 && n <= entries.size() ? entries.at(n - 1) : nullptr;
+    mnuPopUp->addActions({mnuPopUpTemplate, mnuPopUpDelete});
 }
 
 void frmMain::showEvent(QShowEvent* event)
@@ -398,8 +404,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         if (key == QKeyCombination(Qt::Key_Delete)) {
-            if (ToolbarButton(4)->isEnabled())
-                ToolbarButton(4)->trigger();
+            if (actDeleteCar->isEnabled())
+                actDeleteCar->trigger();
             return true;
         }
     }
@@ -464,8 +470,8 @@ void frmMain::RefreshCarList()
         tvwCars->setCurrentIndex(shown);
         tvwCars->scrollTo(shown);
     } else {
-        for (int n : {4, 6, 7, 8})
-            ToolbarButton(n)->setEnabled(false);
+        for (QAction* action : mCarActions)
+            action->setEnabled(false);
     }
 }
 
@@ -604,8 +610,9 @@ void frmMain::UpdateCarInfo()
 
 void frmMain::SetCarButtonsEnabled(bool enabled)
 {
-    for (int n : {3, 4, 6, 7, 8})
-        ToolbarButton(n)->setEnabled(enabled);
+    actMakeCar->setEnabled(enabled);
+    for (QAction* action : mCarActions)
+        action->setEnabled(enabled);
 }
 
 void frmMain::HideCarFrames()
@@ -614,57 +621,12 @@ void frmMain::HideCarFrames()
     fraImage->hide();
 }
 
-void frmMain::ToolbarButtonClick(QAction* button)
-{
-    const QString key = button->data().toString();
-    if (key == QLatin1String("Refresh"))
-        RefreshCarList();
-    else if (key == QLatin1String("Add"))
-        StartCreateCar(QString());
-    else if (key == QLatin1String("Delete"))
-        DeleteSelectedCar(SelectedCarNodeKey());
-    else if (key == QLatin1String("paint"))
-        SkinCommand();
-    else if (key == QLatin1String("editparams"))
-        EditParameters();
-    else if (key == QLatin1String("Open") && mSelectedCar)
-        OpenCarDir(mSelectedCar->DirectoryName());
-    else if (key == QLatin1String("run"))
-        RunGame();
-}
-
 void frmMain::StartCreateCar(const QString& templateDir)
 {
     auto* wizard = new frmCreateCarWizard;
     wizard->show();
     wizard->setTemplateText(templateDir);
     RefreshCarList();
-}
-
-QString frmMain::ParametersCommandLine(const QString& textEditor, const QString& carDir,
-                                       const QString& folder)
-{
-    return textEditor + QLatin1Char(' ') +
-           Quoted(carDir + Sep() + folder + Sep() + QStringLiteral("parameters.txt"));
-}
-
-QString frmMain::ReadMeCommandLine(const QString& textEditor, const QString& carDir,
-                                   const QString& folder)
-{
-    return textEditor + QLatin1Char(' ') +
-           Quoted(carDir + Sep() + folder + Sep() + QStringLiteral("readme.txt"));
-}
-
-QString frmMain::SkinCommandLine(const QString& imageEditor, const QString& carDir,
-                                 const QString& folder)
-{
-    return imageEditor + QLatin1Char(' ') +
-           Quoted(carDir + Sep() + folder + Sep() + QStringLiteral("car.bmp"));
-}
-
-QString frmMain::FolderCommandLine(const QString& carDir, const QString& folder)
-{
-    return QStringLiteral("Explorer ") + Quoted(carDir + Sep() + folder);
 }
 
 void frmMain::StartTextEditor(const QString& file)
@@ -677,9 +639,7 @@ void frmMain::StartTextEditor(const QString& file)
             MsgBox::Icon::None, kNoEditorTitle);
         return;
     }
-    const Launcher::Result started = Launcher::StartProgram(editor, {file});
-    if (!started.success())
-        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+    ShowIfFailed(Launcher::StartProgram(editor, {file}));
 }
 
 void frmMain::EditParameters()
@@ -713,25 +673,18 @@ void frmMain::SkinCommand()
         return;
     }
     const QString folder = FileNames::Join(modMain::CarsFolder(), mSelectedKey);
-    const Launcher::Result started =
-        Launcher::StartProgram(editor, {FileNames::Resolve(folder, QStringLiteral("car.bmp"))});
-    if (!started.success())
-        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+    ShowIfFailed(
+        Launcher::StartProgram(editor, {FileNames::Resolve(folder, QStringLiteral("car.bmp"))}));
 }
 
 void frmMain::OpenCarDir(const QString& directoryName)
 {
-    const Launcher::Result opened =
-        Launcher::OpenFolder(FileNames::Join(modMain::CarsFolder(), directoryName));
-    if (!opened.success())
-        MsgBox::Show(opened.message, MsgBox::Icon::Exclamation);
+    ShowIfFailed(Launcher::OpenFolder(FileNames::Join(modMain::CarsFolder(), directoryName)));
 }
 
 void frmMain::RunGame()
 {
-    const Launcher::Result started = modGame::RunGame(gSettings().DrovakDir());
-    if (!started.success())
-        MsgBox::Show(started.message, MsgBox::Icon::Exclamation);
+    ShowIfFailed(modGame::RunGame(gSettings().DrovakDir()));
 }
 
 void frmMain::DeleteSelectedCar(const QString& carKey)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 
 #include <memory>
@@ -35,22 +36,8 @@ public:
     void EditParameters();
     void DeleteSelectedCar(const QString& carKey);
 
-    // The toolbar's entry number n, counted from 1 as the button list counts them, blank
-    // space and separators included.
-    QAction* ToolbarButton(int n) const;
-
     const std::shared_ptr<cCar>& SelectedCar() const { return mSelectedCar; }
     const QString& SelectedKey() const { return mSelectedKey; }
-
-    // The command lines that the editors and the file manager are started with, as the game's
-    // platform writes them: the program, a blank, and the quoted file or folder.
-    static QString ParametersCommandLine(const QString& textEditor, const QString& carDir,
-                                         const QString& folder);
-    static QString ReadMeCommandLine(const QString& textEditor, const QString& carDir,
-                                     const QString& folder);
-    static QString SkinCommandLine(const QString& imageEditor, const QString& carDir,
-                                   const QString& folder);
-    static QString FolderCommandLine(const QString& carDir, const QString& folder);
 
 protected:
     bool event(QEvent* event) override;
@@ -59,10 +46,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void createControls();
-    void createToolbar();
+    // The window's parts, each made with its own handlers connected.
+    void createPicture(QWidget* client);
+    void createTree(QWidget* client);
+    void createInfoPanel(QWidget* client);
+    void createStatusBar();
+    void createActions();
+    void createToolBars();
     void createMenus();
-    void connectControls();
 
     void Form_Load();
     // Whenever the tree's selected node changes, however it changed, or the selected node is
@@ -71,7 +62,6 @@ private:
     void TreeMouseUp(Qt::MouseButton button, const QPoint& position);
     void ShowCarInfo();
     void UpdateCarInfo();
-    void ToolbarButtonClick(QAction* button);
     void SkinCommand();
     void ReadMeCommand();
     void RunGame();
@@ -107,6 +97,27 @@ private:
     QLineEdit* txtCarBasedOn = nullptr;
     QPlainTextEdit* txtDescription = nullptr;
     QMenu* mnuPopUp = nullptr;
+
+    QAction* actRefresh = nullptr;
+    QAction* actMakeCar = nullptr;
+    QAction* actDeleteCar = nullptr;
+    QAction* actPaintSkin = nullptr;
+    QAction* actEditParams = nullptr;
+    QAction* actOpenFolder = nullptr;
+    QAction* actRunGame = nullptr;
+    // The commands on the shown car. Make Car needs none, so a refresh that loses the car
+    // leaves it enabled.
+    QList<QAction*> mCarActions;
+
+    QAction* mnuFileNew = nullptr;
+    QAction* mnuFileExit = nullptr;
+    QAction* mnuToolsOptions = nullptr;
+    QAction* mnuHelpWebMerrowin = nullptr;
+    QAction* mnuHelpWebZelmor = nullptr;
+    QAction* mnuHelpWebWR = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+    QAction* mnuPopUpTemplate = nullptr;
+    QAction* mnuPopUpDelete = nullptr;
 
     std::shared_ptr<cCar> mSelectedCar;
     QString mSelectedKey;
