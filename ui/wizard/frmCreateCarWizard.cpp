@@ -2,9 +2,9 @@
 
 #include "app/cSettings.h"
 #include "app/modMain.h"
-#include "app/modQuarnIniAPI.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
+#include "cars/modMakeCar.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
@@ -21,8 +21,6 @@
 #include <QPushButton>
 
 namespace {
-
-const QString kCarData = QStringLiteral("Zelmor Car Data");
 
 // Opening the list counts as a change of the template field, so it has to be seen.
 class TemplateComboBox : public QComboBox
@@ -319,55 +317,19 @@ void frmCreateCarWizard::finishClicked()
     if (const QString fault = CarNameFault(txtCarName->text()); !fault.isEmpty())
         return refuse(fault);
 
-    MakeCarPath(templateDir, folderText);
+    makeCar(templateDir, folderText);
 }
 
-void frmCreateCarWizard::MakeCarPath(const QString& templateDir, const QString& targetDir)
+void frmCreateCarWizard::makeCar(const QString& templateDir, const QString& targetDir)
 {
-    const QString carsFolder = modMain::CarsFolder();
     const QString carName = txtCarName->text();
-    const QString newFolder = FileNames::Join(carsFolder, targetDir);
-    bool folderMade = false;
-    try {
-        modMain::CreateFolder(newFolder);
-        folderMade = true;
-        modMain::CopyFiles(FileNames::Join(carsFolder, templateDir), newFolder);
-
-        // The copy may have brought CarInfo.INI or Parameters.TXT: those are the files to change.
-        const FileNames::FolderListing copied(newFolder);
-        const QString info = copied.path(QStringLiteral("carinfo.ini"));
-        const QString entries[][2] = {{QStringLiteral("Name"), carName},
-                                      {QStringLiteral("Author"), modMain::gSettings().Author()},
-                                      {QStringLiteral("OriginalSkin"), templateDir}};
-        for (const auto& entry : entries) {
-            QString message;
-            if (!modQuarnIniAPI::WriteProfileString(kCarData, entry[0], entry[1], info, &message))
-                throw modMain::FileError(message);
-        }
-
-        // The folder references are the game's own text and keep their backslashes everywhere.
-        // A folder name's byte copied from Windows stands in that text as its character.
-        const QString params = copied.path(QStringLiteral("parameters.txt"));
-        QString text = modMain::ReadWholeFile(params);
-        const QString inText = Cp1252::ToUnicode(Cp1252::FromUnicode(templateDir));
-        modMain::ReplaceAll(text, QLatin1Char('\\') + inText + QLatin1Char('\\'),
-                            QLatin1Char('\\') + targetDir + QLatin1Char('\\'));
-
-        // Each rewrite has shown its own failure; going on would claim a success.
-        const QString folderPath = newFolder + FileSystem::Separator();
-        if (!modMain::WriteWholeFile(params, text) ||
-            !modMain::SetParamsName(folderPath, carName) || !modMain::SetParamsObtain(folderPath)) {
-            MsgBox::Show(QStringLiteral("The new car was not finished.\r\n") +
-                             LeftBehind(targetDir),
-                         MsgBox::Icon::Critical, QStringLiteral("Doh!"));
-            return;
-        }
-    } catch (const modMain::FileError& error) {
-        MsgBox::Show(
-            QStringLiteral("An error occurred while attempting to create the directory.\r\n") +
-                error.description() +
-                (folderMade ? QStringLiteral("\r\n") + LeftBehind(targetDir) : QString()),
-            MsgBox::Icon::Critical, QStringLiteral("Doh!"));
+    const modMakeCar::Made made =
+        modMakeCar::MakeCarPath(templateDir, targetDir, carName, modMain::gSettings().Author());
+    if (!made.result.ok) {
+        const QString leftBehind =
+            made.folderMade ? QStringLiteral("\r\n") + LeftBehind(targetDir) : QString();
+        MsgBox::Show(made.result.message + leftBehind, MsgBox::Icon::Critical,
+                     QStringLiteral("Doh!"));
         return;
     }
 

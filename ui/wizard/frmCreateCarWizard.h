@@ -31,7 +31,7 @@ private:
     // The template field's folder name: the listed car's own name when an item of the list is
     // shown unchanged, else the text as typed.
     QString templateName() const;
-    void MakeCarPath(const QString& templateDir, const QString& targetDir);
+    void makeCar(const QString& templateDir, const QString& targetDir);
 
     QComboBox* cboCarNames = nullptr;
     QLineEdit* txtCarName = nullptr;
