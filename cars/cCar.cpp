@@ -21,6 +21,21 @@ const QString kEntries[] = {QStringLiteral("Name"), QStringLiteral("Author"),
 
 } // namespace
 
+QString cCar::Text(Classification classification)
+{
+    switch (classification) {
+    case Classification::Original:
+        return QStringLiteral("Original");
+    case Classification::Custom:
+        return QStringLiteral("Custom");
+    case Classification::Omit:
+        return QStringLiteral("Omit");
+    case Classification::None:
+        break;
+    }
+    return {};
+}
+
 QString cCar::FolderPath() const
 {
     return FileNames::Join(modMain::CarsFolder(), mDirectoryName);
@@ -101,14 +116,14 @@ void cCar::Apply(const CarContext& context, const cCarFolder& folder)
 
     const QString kind = context.tables.value(QStringLiteral("Classify"), mDirectoryName);
     if (kind == QLatin1String("original")) {
-        mClassification = QStringLiteral("Original");
+        mClassification = Classification::Original;
         mCarName = context.tables.value(QStringLiteral("Names"), mDirectoryName);
         mAuthor = QStringLiteral("Merrowin");
         mDescription = QStringLiteral("Original Drovak Car");
     } else if (kind == QLatin1String("omit")) {
-        mClassification = QStringLiteral("Omit");
+        mClassification = Classification::Omit;
     } else {
-        mClassification = QStringLiteral("Custom");
+        mClassification = Classification::Custom;
     }
 }
 
