@@ -5,7 +5,6 @@
 #include "cars/CarInfoFile.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
-#include "platform/FileSystem.h"
 
 namespace modMakeCar {
 
@@ -45,9 +44,8 @@ Made MakeCarPath(const QString& templateDir, const QString& targetDir, const QSt
                             QLatin1Char('\\') + targetDir + QLatin1Char('\\'));
 
         // Each rewrite has shown its own failure; going on would claim a success.
-        const QString folderPath = newFolder + FileSystem::Separator();
-        if (!modMain::WriteWholeFile(params, text) ||
-            !modMain::SetParamsName(folderPath, carName) || !modMain::SetParamsObtain(folderPath))
+        if (!modMain::WriteWholeFile(params, text) || !modMain::SetParamsName(newFolder, carName) ||
+            !modMain::SetParamsObtain(newFolder))
             made.result = Result::Failure(QStringLiteral("The new car was not finished."));
         else
             made.result = Result::Success();
