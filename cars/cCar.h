@@ -58,13 +58,11 @@ public:
     const QString& Description() const { return mDescription; }
     void setDescription(const QString& value) { mDescription = value; }
     bool HasPhoto() const { return mHasPhoto; }
-    void setHasPhoto(bool value) { mHasPhoto = value; }
     const QString& BasedTemplate() const { return mBasedTemplate; }
     void setBasedTemplate(const QString& value) { mBasedTemplate = value; }
     const QString& Author() const { return mAuthor; }
     void setAuthor(const QString& value) { mAuthor = value; }
     bool HasReadMe() const { return mHasReadMe; }
-    void setHasReadMe(bool value) { mHasReadMe = value; }
     const QString& CarName() const { return mCarName; }
     void setCarName(const QString& value) { mCarName = value; }
 
