@@ -7,8 +7,6 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
-#include <algorithm>
-
 namespace {
 
 const QString kDirectories = QStringLiteral("Directories");
@@ -22,11 +20,6 @@ const QString kUserInfo = QStringLiteral("UserInfo");
 // Windows-1252, as every value was written before paths kept their bytes, except a path whose
 // bytes name an entry.
 enum class Form { Path, Text };
-
-bool IsAscii(QByteArrayView bytes)
-{
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
-}
 
 QString FromFile(const std::optional<QByteArray>& bytes, Form form)
 {
@@ -62,7 +55,7 @@ QByteArray ForFile(const QString& value, Form form)
         return Quoted(FileSystem::Encode(value));
     // A Windows-1252 text that would read back as UTF-8 is written as UTF-8 too.
     const QByteArray cp1252 = Cp1252::FromUnicode(value);
-    if (Cp1252::CanEncode(value) && (IsAscii(cp1252) || !FileSystem::IsUtf8(cp1252)))
+    if (Cp1252::CanEncode(value) && (Cp1252::IsAscii(cp1252) || !FileSystem::IsUtf8(cp1252)))
         return Quoted(cp1252);
     return Quoted(value.toUtf8());
 }

@@ -5,6 +5,7 @@
 #include "app/modMain.h"
 #include "app/modQuarnIniAPI.h"
 #include "cars/CarContext.h"
+#include "cars/CarInfoFile.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
@@ -12,14 +13,28 @@
 
 namespace {
 
-const QString kCarData = QStringLiteral("Zelmor Car Data");
-const QString kCarInfo = QStringLiteral("carinfo.ini");
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kBar = QStringLiteral("|");
-const QString kEntries[] = {QStringLiteral("Name"), QStringLiteral("Author"),
-                            QStringLiteral("OriginalSkin"), QStringLiteral("Description")};
+// In the order of cCarFolder::entries.
+const QString kEntries[] = {CarInfoFile::kName, CarInfoFile::kAuthor, CarInfoFile::kOriginalSkin,
+                            CarInfoFile::kDescription};
 
 } // namespace
+
+QString cCar::Text(Classification classification)
+{
+    switch (classification) {
+    case Classification::Original:
+        return QStringLiteral("Original");
+    case Classification::Custom:
+        return QStringLiteral("Custom");
+    case Classification::Omit:
+        return QStringLiteral("Omit");
+    case Classification::None:
+        break;
+    }
+    return {};
+}
 
 QString cCar::FolderPath() const
 {
@@ -33,16 +48,16 @@ void cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& direc
     const FileNames::FolderListing folder(car);
     // A listed folder without the file needs no attempt to open it; one that cannot be
     // listed may still let the file be read by its path.
-    const QString infoName = folder.find(kCarInfo);
+    const QString infoName = folder.find(CarInfoFile::kFileName);
     if (!infoName.isEmpty() || !folder.isReadable()) {
         const auto info = modQuarnIniAPI::Profile::Parse(
             (folder.isReadable() ? car.ReadPlainFile(infoName)
-                                 : FileSystem::ReadPlainFile(folder.path(kCarInfo)))
+                                 : FileSystem::ReadPlainFile(folder.path(CarInfoFile::kFileName)))
                 .value_or(QByteArray()));
         QByteArrayView values[std::size(kEntries)];
         qsizetype size = 0;
         for (size_t i = 0; i < std::size(kEntries); ++i)
-            size += (values[i] = info.view(kCarData, kEntries[i])).size() + 1;
+            size += (values[i] = info.view(CarInfoFile::kSection, kEntries[i])).size() + 1;
         entries.reserve(size);
         for (const QByteArrayView value : values)
             entries.append(value).append('\n');
@@ -101,14 +116,14 @@ void cCar::Apply(const CarContext& context, const cCarFolder& folder)
 
     const QString kind = context.tables.value(QStringLiteral("Classify"), mDirectoryName);
     if (kind == QLatin1String("original")) {
-        mClassification = QStringLiteral("Original");
+        mClassification = Classification::Original;
         mCarName = context.tables.value(QStringLiteral("Names"), mDirectoryName);
         mAuthor = QStringLiteral("Merrowin");
         mDescription = QStringLiteral("Original Drovak Car");
     } else if (kind == QLatin1String("omit")) {
-        mClassification = QStringLiteral("Omit");
+        mClassification = Classification::Omit;
     } else {
-        mClassification = QStringLiteral("Custom");
+        mClassification = Classification::Custom;
     }
 }
 
@@ -128,20 +143,21 @@ void cCar::SaveSettings()
     modMain::ReplaceAll(stored, QStringLiteral("\n"), kBar);
     modMain::ReplaceAll(stored, QStringLiteral("\r"), kBar);
 
-    const QString file = FileNames::Resolve(FolderPath(), kCarInfo);
+    const QString file = FileNames::Resolve(FolderPath(), CarInfoFile::kFileName);
     const struct
     {
         QString key;
         const QString& value;
     } entries[] = {
-        {QStringLiteral("Name"), mCarName},
-        {QStringLiteral("Author"), mAuthor},
-        {QStringLiteral("OriginalSkin"), mBasedTemplate},
-        {QStringLiteral("Description"), stored},
+        {CarInfoFile::kName, mCarName},
+        {CarInfoFile::kAuthor, mAuthor},
+        {CarInfoFile::kOriginalSkin, mBasedTemplate},
+        {CarInfoFile::kDescription, stored},
     };
     for (const auto& entry : entries) {
         QString reason;
-        if (!modQuarnIniAPI::WriteProfileString(kCarData, entry.key, entry.value, file, &reason))
+        if (!modQuarnIniAPI::WriteProfileString(CarInfoFile::kSection, entry.key, entry.value, file,
+                                                &reason))
             modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
                                          QStringLiteral("cCar:SaveSettings Method"), reason);
     }

@@ -31,6 +31,11 @@ struct cCarFolder
 class cCar
 {
 public:
+    // None until a load has classified the car.
+    enum class Classification { None, Original, Custom, Omit };
+    // "Original", "Custom" or "Omit" as the program shows it; empty for None.
+    static QString Text(Classification classification);
+
     // Deletes the car's folder with everything in it and tells the user the outcome. Links
     // are never followed: a car folder that is a link loses only the link.
     void Delete();
@@ -45,20 +50,19 @@ public:
     // cars folder.
     void LoadSettings(const CarContext& context, const cCarFolder& folder);
 
-    const QString& Classification() const { return mClassification; }
+    Classification Classified() const { return mClassification; }
+    QString ClassificationText() const { return Text(mClassification); }
     const QString& DirectoryName() const { return mDirectoryName; }
     void setDirectoryName(const QString& value) { mDirectoryName = value; }
     // Line breaks are CR LF pairs; carinfo.ini stores each as "|".
     const QString& Description() const { return mDescription; }
     void setDescription(const QString& value) { mDescription = value; }
     bool HasPhoto() const { return mHasPhoto; }
-    void setHasPhoto(bool value) { mHasPhoto = value; }
     const QString& BasedTemplate() const { return mBasedTemplate; }
     void setBasedTemplate(const QString& value) { mBasedTemplate = value; }
     const QString& Author() const { return mAuthor; }
     void setAuthor(const QString& value) { mAuthor = value; }
     bool HasReadMe() const { return mHasReadMe; }
-    void setHasReadMe(bool value) { mHasReadMe = value; }
     const QString& CarName() const { return mCarName; }
     void setCarName(const QString& value) { mCarName = value; }
 
@@ -75,6 +79,6 @@ private:
     bool mHasPhoto = false;
     QString mDescription;
     QString mDirectoryName;
-    QString mClassification;
+    Classification mClassification = Classification::None;
     bool mHasReadMe = false;
 };

@@ -153,9 +153,9 @@ ScannedCars ScanCars(const QString& carDir)
     modMain::gCars().Reserve(folders.size());
     const auto file = [&scanned](std::shared_ptr<cCar> car) {
         QList<std::shared_ptr<cCar>>* branch = nullptr;
-        if (car->Classification() == QLatin1String("Original"))
+        if (car->Classified() == cCar::Classification::Original)
             branch = &scanned.standard;
-        else if (car->Classification() == QLatin1String("Custom"))
+        else if (car->Classified() == cCar::Classification::Custom)
             branch = &scanned.custom;
         if (branch && modMain::gCars().Add(car, car->DirectoryName()))
             branch->append(std::move(car));

@@ -13,8 +13,8 @@ namespace modCarList {
 
 struct ScannedCars
 {
-    QList<std::shared_ptr<cCar>> standard; // classified "Original", in folder order
-    QList<std::shared_ptr<cCar>> custom;   // classified "Custom", in folder order
+    QList<std::shared_ptr<cCar>> standard; // classified Original, in folder order
+    QList<std::shared_ptr<cCar>> custom;   // classified Custom, in folder order
 };
 
 // Replaces gCars() with the cars of carDir. Omitted folders are left out, and so is a folder

@@ -2,9 +2,9 @@
 
 #include "app/modMain.h"
 #include "app/modQuarnIniAPI.h"
+#include "cars/CarInfoFile.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
-#include "platform/FileSystem.h"
 
 namespace modMakeCar {
 
@@ -21,17 +21,17 @@ Made MakeCarPath(const QString& templateDir, const QString& targetDir, const QSt
 
         // The copy may have brought CarInfo.INI or Parameters.TXT: those are the files to change.
         const FileNames::FolderListing copied(newFolder);
-        const QString info = copied.path(QStringLiteral("carinfo.ini"));
-        const QString entries[][2] = {{QStringLiteral("Name"), carName},
-                                      {QStringLiteral("Author"), author},
-                                      {QStringLiteral("OriginalSkin"), templateDir}};
+        const QString info = copied.path(CarInfoFile::kFileName);
+        const QString entries[][2] = {{CarInfoFile::kName, carName},
+                                      {CarInfoFile::kAuthor, author},
+                                      {CarInfoFile::kOriginalSkin, templateDir}};
         // One write per entry, not one replace for all three: an entry that cannot be written (a
         // template folder named with a line break, a disk that fills up) leaves the entries
         // before it in the unfinished car.
         for (const auto& entry : entries) {
             QString message;
-            if (!modQuarnIniAPI::WriteProfileString(QStringLiteral("Zelmor Car Data"), entry[0],
-                                                    entry[1], info, &message))
+            if (!modQuarnIniAPI::WriteProfileString(CarInfoFile::kSection, entry[0], entry[1], info,
+                                                    &message))
                 throw modMain::FileError(message);
         }
 
@@ -44,9 +44,8 @@ Made MakeCarPath(const QString& templateDir, const QString& targetDir, const QSt
                             QLatin1Char('\\') + targetDir + QLatin1Char('\\'));
 
         // Each rewrite has shown its own failure; going on would claim a success.
-        const QString folderPath = newFolder + FileSystem::Separator();
-        if (!modMain::WriteWholeFile(params, text) ||
-            !modMain::SetParamsName(folderPath, carName) || !modMain::SetParamsObtain(folderPath))
+        if (!modMain::WriteWholeFile(params, text) || !modMain::SetParamsName(newFolder, carName) ||
+            !modMain::SetParamsObtain(newFolder))
             made.result = Result::Failure(QStringLiteral("The new car was not finished."));
         else
             made.result = Result::Success();

@@ -1,8 +1,8 @@
 #include "platform/FileNames.h"
 
-#include <QDir>
+#include "platform/Cp1252.h"
 
-#include <algorithm>
+#include <QDir>
 
 namespace FileNames {
 
@@ -32,15 +32,6 @@ FolderListing::FolderListing(const FileSystem::Folder& opened)
 {
 }
 
-namespace {
-
-bool IsAscii(const QString& name)
-{
-    return std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; });
-}
-
-} // namespace
-
 const Entry* FolderListing::findEntry(const QString& name) const
 {
     const Entry* match = nullptr;
@@ -55,7 +46,7 @@ const Entry* FolderListing::findEntry(const QString& name) const
     }
     // A byte copied from Windows and the same character in UTF-8 are one name to the game.
     // Only a name beyond ASCII can be shown like another.
-    if (match || IsAscii(name))
+    if (match || Cp1252::IsAscii(name))
         return match;
     const QString shown = FileSystem::Shown(name);
     for (const Entry& entry : mEntries) {

@@ -1,5 +1,7 @@
 #include "platform/FileSystemInternal.h"
 
+#include "platform/FileNames.h"
+
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -139,8 +141,7 @@ Folder::Folder(const QString& path) : mPath(path), mFd(OpenFolder(AT_FDCWD, path
 
 Folder::Folder(const Folder& parent, const QString& name)
 {
-    mPath.reserve(parent.mPath.size() + 1 + name.size());
-    mPath.append(parent.mPath).append(QLatin1Char('/')).append(name);
+    mPath = FileNames::Join(parent.mPath, name);
     if (parent.mFd < 0)
         mError = parent.mError;
     else

@@ -19,8 +19,6 @@ inline constexpr std::uint32_t kTypeDWord = 4;  // REG_DWORD, four bytes, least 
 
 // Query, set, create subkey, enumerate, notify and create-link rights plus read control.
 inline constexpr std::uint32_t kAllAccess = 0x2003Fu;
-// Query, enumerate and notify rights plus read control.
-inline constexpr std::uint32_t kReadAccess = 0x20019u;
 
 struct Value
 {

@@ -182,7 +182,7 @@ private slots:
         for (const QString& file : files)
             mWorld->write("game/cars/" + folder + "/" + file, kInfo);
         const auto car = Car(folder);
-        QTEST((QStringList{car->Classification(), car->CarName(), car->Author(),
+        QTEST((QStringList{car->ClassificationText(), car->CarName(), car->Author(),
                            car->BasedTemplate(), car->Description()}),
               "record");
         QTEST(car->HasPhoto(), "hasPhoto");
@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(mBoxes->boxes()[1].text, QStringLiteral("cCar: Unable to save settings."));
         QCOMPARE(mBoxes->boxes()[1].icon, MsgBox::Icon::Critical);
         QCOMPARE(car->CarName(), QStringLiteral("Kept"));
-        QCOMPARE(car->Classification(), QString());
+        QCOMPARE(car->ClassificationText(), QString());
         QCOMPARE(mWorld->read("game/cars/myrc/carinfo.ini"),
                  QByteArray("[Zelmor Car Data]\r\nName=Mine\r\n"));
     }
@@ -309,16 +309,16 @@ private slots:
         QHash<QString, QList<std::shared_ptr<cCar>>> branches;
         for (const cDir& folder : folders) {
             const auto car = Car(folder.FolderName);
-            if (QStringList{"Original", "Custom"}.contains(car->Classification()) &&
+            if (QStringList{"Original", "Custom"}.contains(car->ClassificationText()) &&
                 listed.Add(car, folder.FolderName))
-                branches[car->Classification()] << car;
+                branches[car->ClassificationText()] << car;
         }
         QCOMPARE(listed.isEmpty(), !gameFolder);
         const auto fields = [](const auto& records) {
             QStringList all;
             for (const auto& c : records)
                 all << QStringList{c->DirectoryName(),
-                                   c->Classification(),
+                                   c->ClassificationText(),
                                    c->CarName(),
                                    c->Author(),
                                    c->BasedTemplate(),

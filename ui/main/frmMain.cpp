@@ -528,7 +528,7 @@ void frmMain::NodeClick(const QModelIndex& node)
 
     fraInfo->setTitle(QStringLiteral("About ") + FileSystem::Shown(key));
     ShowCarInfo();
-    const bool readOnly = car->Classification() == QLatin1String("Original");
+    const bool readOnly = car->Classified() == cCar::Classification::Original;
     for (QLineEdit* edit : {txtCarName, txtCarAuthor, txtCarBasedOn})
         edit->setReadOnly(readOnly);
     txtDescription->setReadOnly(readOnly);
@@ -692,7 +692,7 @@ void frmMain::DeleteSelectedCar(const QString& carKey)
     // Only the car the user can see selected is ever asked about, and only that car deleted.
     if (carKey.isEmpty() || !mSelectedCar || mSelectedCar->DirectoryName() != carKey)
         return;
-    if (mSelectedCar->Classification() == QLatin1String("Original")) {
+    if (mSelectedCar->Classified() == cCar::Classification::Original) {
         MsgBox::Show(QStringLiteral("This is an actual game car and cannot be deleted."),
                      MsgBox::Icon::Information, QStringLiteral("Cannot Delete"));
         return;

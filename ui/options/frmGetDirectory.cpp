@@ -25,9 +25,10 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 const QString kGameProgram = QStringLiteral("drovak.exe");
 
+// A root already ends with its separator.
 QString JoinPath(const QString& folder, const QString& name)
 {
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : FileNames::Join(folder, name);
 }
 
 bool IsUnder(const QString& folder, const QString& root)
@@ -251,8 +252,8 @@ void frmGetDirectory::showFolder(const QString& folder)
             children.append(entry.name);
     }
     std::sort(children.begin(), children.end(), [](const QString& a, const QString& b) {
-        const int folded = QString::compare(FileSystem::Shown(a), FileSystem::Shown(b),
-                                            Qt::CaseInsensitive);
+        const int folded =
+            QString::compare(FileSystem::Shown(a), FileSystem::Shown(b), Qt::CaseInsensitive);
         return folded != 0 ? folded < 0 : FileSystem::Encode(a) < FileSystem::Encode(b);
     });
     for (const QString& name : children)
