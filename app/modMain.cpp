@@ -109,9 +109,9 @@ QByteArray ReadBytes(const QString& path)
 void WriteBytes(const QString& path, const QByteArray& bytes,
                 FileSystem::Replace replace = FileSystem::Replace::Guarded)
 {
-    QString reason;
-    if (!FileSystem::ReplaceFile(path, bytes, &reason, replace))
-        throw FileError(Failure(QStringLiteral("write"), path, reason));
+    const Result written = FileSystem::ReplaceFile(path, bytes, replace);
+    if (!written.success())
+        throw FileError(Failure(QStringLiteral("write"), path, written.message));
 }
 
 bool Report(const FileError& error)
@@ -155,11 +155,11 @@ bool RewriteParams(const QString& carFolder, QByteArrayView keyword, const QByte
     try {
         // The copy keeps the file's permissions, as a copy on the game's platform keeps its
         // attributes; a read-only backup refuses it.
-        QString reason;
-        if (!FileSystem::CopyFile(current, backup, &reason))
-            throw FileError(
-                QStringLiteral("Cannot copy %1 to %2:\n%3.")
-                    .arg(FileSystem::ForMessage(current), FileSystem::ForMessage(backup), reason));
+        const Result copied = FileSystem::CopyFile(current, backup);
+        if (!copied.success())
+            throw FileError(QStringLiteral("Cannot copy %1 to %2:\n%3.")
+                                .arg(FileSystem::ForMessage(current),
+                                     FileSystem::ForMessage(backup), copied.message));
         original = ReadBytes(current);
         if (ReadBytes(backup) != original)
             throw FileError(Failure(QStringLiteral("keep a whole copy of"), current,
@@ -221,9 +221,9 @@ void CreateFolder(const QString& path)
     const QString action = QStringLiteral("create the folder");
     if (FileNames::EntryExists(path))
         throw FileError(Failure(action, path, QStringLiteral("it already exists")));
-    QString reason;
-    if (!FileSystem::CreateFolder(path, &reason))
-        throw FileError(Failure(action, path, reason));
+    const Result created = FileSystem::CreateFolder(path);
+    if (!created.success())
+        throw FileError(Failure(action, path, created.message));
 }
 
 void CopyFiles(const QString& sourceFolder, const QString& targetFolder)
@@ -243,10 +243,11 @@ void CopyFiles(const QString& sourceFolder, const QString& targetFolder)
     for (const FileSystem::Entry& file : files) {
         const QString source = FileNames::Join(sourceFolder, file.name);
         const QString target = FileNames::Join(targetFolder, file.name);
-        if (!FileSystem::CopyFile(source, target, &reason))
-            throw FileError(
-                QStringLiteral("Cannot copy %1 to %2:\n%3.")
-                    .arg(FileSystem::ForMessage(source), FileSystem::ForMessage(target), reason));
+        const Result copied = FileSystem::CopyFile(source, target);
+        if (!copied.success())
+            throw FileError(QStringLiteral("Cannot copy %1 to %2:\n%3.")
+                                .arg(FileSystem::ForMessage(source), FileSystem::ForMessage(target),
+                                     copied.message));
     }
 }
 

@@ -311,9 +311,9 @@ bool WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file
     if (status.exists && updated == bytes)
         return true;
 
-    QString reason;
-    if (!FileSystem::ReplaceFile(file, updated, &reason))
-        return Fail(errorMessage, file, reason);
+    const Result replaced = FileSystem::ReplaceFile(file, updated);
+    if (!replaced.success())
+        return Fail(errorMessage, file, replaced.message);
     return true;
 }
 

@@ -151,7 +151,7 @@ void cCar::Delete()
 {
     // Links are removed, not followed; a mount point inside is left alone and the delete
     // fails; an empty folder name can never stand for the cars folder itself.
-    if (FileSystem::RemoveTree(modMain::CarsFolder(), mDirectoryName, nullptr))
+    if (FileSystem::RemoveTree(modMain::CarsFolder(), mDirectoryName).success())
         MsgBox::Show(FileSystem::Shown(mDirectoryName) + QStringLiteral(" has been deleted."),
                      MsgBox::Icon::None, QStringLiteral("Car Deleted"));
     else
