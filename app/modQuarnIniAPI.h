@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -61,12 +63,12 @@ std::optional<QByteArray> ReadProfileBytes(const QString& section, const QString
 
 // Replaces the entry where it stands, or adds it (and its section) as needed; every other
 // byte of the file stays as it was, and the file is replaced whole or not at all. A link of
-// the file's name is replaced by a plain file. False when the file could not be written, or
-// a text holds a line break; errorMessage, when given, then names the file and the reason.
-bool WriteProfileString(const QString& section, const QString& key, const QString& value,
-                        const QString& file, QString* errorMessage = nullptr);
-bool WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
-                       const QString& file, QString* errorMessage = nullptr);
+// the file's name is replaced by a plain file. A failure when the file could not be written, or
+// a text holds a line break; its message names the file and the reason.
+Result WriteProfileString(const QString& section, const QString& key, const QString& value,
+                          const QString& file);
+Result WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
+                         const QString& file);
 
 struct ProfileEntry
 {
@@ -76,7 +78,6 @@ struct ProfileEntry
 };
 // Several entries written as WriteProfileBytes writes one, in one replace of the file, under
 // a lock on its folder: two instances saving at once leave the file with one's entries whole.
-bool WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file,
-                         QString* errorMessage = nullptr);
+Result WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file);
 
 } // namespace modQuarnIniAPI

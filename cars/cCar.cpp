@@ -140,10 +140,12 @@ void cCar::SaveSettings()
         {QStringLiteral("Description"), stored},
     };
     for (const auto& entry : entries) {
-        QString reason;
-        if (!modQuarnIniAPI::WriteProfileString(kCarData, entry.key, entry.value, file, &reason))
+        const Result written =
+            modQuarnIniAPI::WriteProfileString(kCarData, entry.key, entry.value, file);
+        if (!written.success())
             modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
-                                         QStringLiteral("cCar:SaveSettings Method"), reason);
+                                         QStringLiteral("cCar:SaveSettings Method"),
+                                         written.message);
     }
 }
 

@@ -29,10 +29,10 @@ Made MakeCarPath(const QString& templateDir, const QString& targetDir, const QSt
         // template folder named with a line break, a disk that fills up) leaves the entries
         // before it in the unfinished car.
         for (const auto& entry : entries) {
-            QString message;
-            if (!modQuarnIniAPI::WriteProfileString(QStringLiteral("Zelmor Car Data"), entry[0],
-                                                    entry[1], info, &message))
-                throw modMain::FileError(message);
+            const Result written = modQuarnIniAPI::WriteProfileString(
+                QStringLiteral("Zelmor Car Data"), entry[0], entry[1], info);
+            if (!written.success())
+                throw modMain::FileError(written.message);
         }
 
         // The folder references are the game's own text and keep their backslashes everywhere.

@@ -117,7 +117,7 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, value);
-        QCOMPARE(WriteProfileString(section, key, value, path), !after.isNull());
+        QCOMPARE(WriteProfileString(section, key, value, path).success(), !after.isNull());
         QCOMPARE(ReadFile(path), after.isNull() && !before.startsWith('<') ? before : after);
         QCOMPARE(QFileInfo(path + QStringLiteral("/inside")).isDir(), before == "<folder>");
     }
@@ -364,6 +364,7 @@ private slots:
                 const bool saved = Raised([&settings] { settings.SaveSettings(); }).isEmpty();
                 ::_exit(saved && WriteProfileString("Seen", instances[i][1], QString::number(round),
                                                     settings.INIPath())
+                                     .success()
                             ? 0
                             : 1);
             }
