@@ -91,13 +91,14 @@ void cSettings::SaveSettings()
 {
     // One replace of the file: another instance saving at the same moment never mixes its
     // settings with these.
-    QString reason;
-    if (!modQuarnIniAPI::WriteProfileEntries(
-            {{kDirectories, QStringLiteral("EXEPath"), ForFile(mDrovakDir, Form::Path)},
-             {kApplications, QStringLiteral("ImageEditor"), ForFile(mImageEditorPath, Form::Path)},
-             {kApplications, QStringLiteral("TextEditor"), ForFile(mTextEditorPath, Form::Path)},
-             {kUserInfo, QStringLiteral("Name"), ForFile(mAuthor, Form::Text)}},
-            mINIPath, &reason))
+    const Result saved = modQuarnIniAPI::WriteProfileEntries(
+        {{kDirectories, QStringLiteral("EXEPath"), ForFile(mDrovakDir, Form::Path)},
+         {kApplications, QStringLiteral("ImageEditor"), ForFile(mImageEditorPath, Form::Path)},
+         {kApplications, QStringLiteral("TextEditor"), ForFile(mTextEditorPath, Form::Path)},
+         {kUserInfo, QStringLiteral("Name"), ForFile(mAuthor, Form::Text)}},
+        mINIPath);
+    if (!saved.success())
         modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
-                                     QStringLiteral("cSettings:SaveSettings Method"), reason);
+                                     QStringLiteral("cSettings:SaveSettings Method"),
+                                     saved.message);
 }

@@ -32,7 +32,7 @@ QString WinePrefix(const QString& gameDir)
 
 Launcher::Result RunGame(const QString& gameDir)
 {
-    if (!FileSystem::SetCurrentFolder(gameDir, nullptr))
+    if (!FileSystem::SetCurrentFolder(gameDir).success())
         return {false, QStringLiteral("Could not open the Drovak folder %1.")
                            .arg(FileSystem::ForMessage(gameDir))};
     const QString game = FileNames::Resolve(gameDir, QStringLiteral("drovak.exe"));

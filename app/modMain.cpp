@@ -85,11 +85,6 @@ QString ReplaceAll(QString& text, const QString& find, const QString& replacemen
     return text;
 }
 
-FileError::FileError(QString description)
-    : mDescription(std::move(description)), mWhat(mDescription.toLocal8Bit())
-{
-}
-
 namespace {
 
 QString Failure(const QString& action, const QString& path, const QString& reason)
@@ -97,26 +92,45 @@ QString Failure(const QString& action, const QString& path, const QString& reaso
     return QStringLiteral("Cannot %1 %2:\n%3.").arg(action, FileSystem::ForMessage(path), reason);
 }
 
-QByteArray ReadBytes(const QString& path)
+// A copy that names both files when it fails.
+Result Copy(const QString& source, const QString& target)
+{
+    const Result copied = FileSystem::CopyFile(source, target);
+    if (copied.success())
+        return copied;
+    return Result::Failure(
+        QStringLiteral("Cannot copy %1 to %2:\n%3.")
+            .arg(FileSystem::ForMessage(source), FileSystem::ForMessage(target), copied.message));
+}
+
+const QString kLeftAsItWas = QStringLiteral("\nThe file was left as it was.");
+
+struct BytesRead
+{
+    Result result;
+    QByteArray bytes;
+};
+
+BytesRead ReadBytes(const QString& path)
 {
     QString reason;
     std::optional<QByteArray> bytes = FileSystem::ReadPlainFile(path, &reason);
     if (!bytes)
-        throw FileError(Failure(QStringLiteral("read"), path, reason));
-    return std::move(*bytes);
+        return {Result::Failure(Failure(QStringLiteral("read"), path, reason)), {}};
+    return {Result::Success(), std::move(*bytes)};
 }
 
-void WriteBytes(const QString& path, const QByteArray& bytes,
-                FileSystem::Replace replace = FileSystem::Replace::Guarded)
+Result WriteBytes(const QString& path, const QByteArray& bytes, FileSystem::Replace replace)
 {
-    QString reason;
-    if (!FileSystem::ReplaceFile(path, bytes, &reason, replace))
-        throw FileError(Failure(QStringLiteral("write"), path, reason));
+    const Result written = FileSystem::ReplaceFile(path, bytes, replace);
+    if (!written.success())
+        return Result::Failure(Failure(QStringLiteral("write"), path, written.message));
+    return written;
 }
 
-bool Report(const FileError& error)
+bool Report(const QString& message)
 {
-    MsgBox::Show(error.description(), MsgBox::Icon::None, MsgBox::kProgramTitle);
+    MsgBox::Show(message, MsgBox::Icon::None, MsgBox::kProgramTitle);
     return false;
 }
 
@@ -151,58 +165,57 @@ bool RewriteParams(const QString& carFolder, QByteArrayView keyword, const QByte
         folder.chop(1);
     const QString current = FileNames::Resolve(folder, QStringLiteral("parameters.txt"));
     const QString backup = FileNames::Resolve(folder, QStringLiteral("parameters.bak"));
-    QByteArray original;
-    try {
-        // The copy keeps the file's permissions, as a copy on the game's platform keeps its
-        // attributes; a read-only backup refuses it.
-        QString reason;
-        if (!FileSystem::CopyFile(current, backup, &reason))
-            throw FileError(
-                QStringLiteral("Cannot copy %1 to %2:\n%3.")
-                    .arg(FileSystem::ForMessage(current), FileSystem::ForMessage(backup), reason));
-        original = ReadBytes(current);
-        if (ReadBytes(backup) != original)
-            throw FileError(Failure(QStringLiteral("keep a whole copy of"), current,
-                                    QStringLiteral("the copy differs from the file")));
-    } catch (const FileError& error) {
-        return Report(error);
-    }
+    // The copy keeps the file's permissions, as a copy on the game's platform keeps its
+    // attributes; a read-only backup refuses it.
+    const Result copied = Copy(current, backup);
+    if (!copied.success())
+        return Report(copied.message);
+    const BytesRead original = ReadBytes(current);
+    if (!original.result.success())
+        return Report(original.result.message);
+    const BytesRead copy = ReadBytes(backup);
+    if (!copy.result.success())
+        return Report(copy.result.message);
+    if (copy.bytes != original.bytes)
+        return Report(Failure(QStringLiteral("keep a whole copy of"), current,
+                              QStringLiteral("the copy differs from the file")));
     // The new file takes the old one's place in one step, so that a full disk leaves the file
     // as it was. The delete that this stands for was forced: a read-only file is replaced too.
-    try {
-        WriteBytes(current, RewriteLines(original, keyword, replacement),
-                   FileSystem::Replace::Forced);
-    } catch (const FileError& error) {
-        return Report(
-            FileError(error.description() + QStringLiteral("\nThe file was left as it was.")));
-    }
+    const Result written = WriteBytes(current, RewriteLines(original.bytes, keyword, replacement),
+                                      FileSystem::Replace::Forced);
+    if (!written.success())
+        return Report(written.message + kLeftAsItWas);
     return true;
 }
 
 } // namespace
 
-QString ReadWholeFile(const QString& path)
+TextRead ReadWholeFile(const QString& path)
 {
-    QByteArray bytes = ReadBytes(path);
+    BytesRead read = ReadBytes(path);
+    if (!read.result.success())
+        return {read.result, {}};
+    QByteArray& bytes = read.bytes;
     if (bytes.isEmpty())
-        throw FileError(Failure(QStringLiteral("read"), path, QStringLiteral("the file is empty")));
+        return {Result::Failure(
+                    Failure(QStringLiteral("read"), path, QStringLiteral("the file is empty"))),
+                {}};
     if (bytes.endsWith('\n') || bytes.endsWith('\r'))
         bytes.chop(1);
-    return Cp1252::ToUnicode(bytes);
+    return {Result::Success(), Cp1252::ToUnicode(bytes)};
 }
 
 bool WriteWholeFile(const QString& path, const QString& text)
 {
     // The file stands for one deleted, forced, and made anew: a missing one is a failure.
-    try {
-        if (!FileSystem::StatusOf(path).exists)
-            throw FileError(Failure(QStringLiteral("replace"), path,
-                                    QStringLiteral("the file does not exist")));
-        WriteBytes(path, Cp1252::FromUnicode(text) + "\r\n", FileSystem::Replace::Forced);
-    } catch (const FileError& error) {
+    if (!FileSystem::StatusOf(path).exists)
         return Report(
-            FileError(error.description() + QStringLiteral("\nThe file was left as it was.")));
-    }
+            Failure(QStringLiteral("replace"), path, QStringLiteral("the file does not exist")) +
+            kLeftAsItWas);
+    const Result written =
+        WriteBytes(path, Cp1252::FromUnicode(text) + "\r\n", FileSystem::Replace::Forced);
+    if (!written.success())
+        return Report(written.message + kLeftAsItWas);
     return true;
 }
 
@@ -216,38 +229,38 @@ bool SetParamsObtain(const QString& carFolder)
     return RewriteParams(carFolder, "Obtain", "Obtain\t0");
 }
 
-void CreateFolder(const QString& path)
+Result CreateFolder(const QString& path)
 {
     const QString action = QStringLiteral("create the folder");
     if (FileNames::EntryExists(path))
-        throw FileError(Failure(action, path, QStringLiteral("it already exists")));
-    QString reason;
-    if (!FileSystem::CreateFolder(path, &reason))
-        throw FileError(Failure(action, path, reason));
+        return Result::Failure(Failure(action, path, QStringLiteral("it already exists")));
+    const Result created = FileSystem::CreateFolder(path);
+    if (!created.success())
+        return Result::Failure(Failure(action, path, created.message));
+    return created;
 }
 
-void CopyFiles(const QString& sourceFolder, const QString& targetFolder)
+Result CopyFiles(const QString& sourceFolder, const QString& targetFolder)
 {
     QString reason;
     std::optional<QList<FileSystem::Entry>> entries = FileSystem::List(sourceFolder, &reason);
     if (!entries)
-        throw FileError(Failure(QStringLiteral("copy the files of"), sourceFolder, reason));
+        return Result::Failure(Failure(QStringLiteral("copy the files of"), sourceFolder, reason));
     QList<FileSystem::Entry> files;
     for (const FileSystem::Entry& entry : *entries) {
         if (entry.isFile)
             files.append(entry);
     }
     if (files.isEmpty())
-        throw FileError(Failure(QStringLiteral("copy the files of"), sourceFolder,
-                                QStringLiteral("it holds no file")));
+        return Result::Failure(Failure(QStringLiteral("copy the files of"), sourceFolder,
+                                       QStringLiteral("it holds no file")));
     for (const FileSystem::Entry& file : files) {
         const QString source = FileNames::Join(sourceFolder, file.name);
         const QString target = FileNames::Join(targetFolder, file.name);
-        if (!FileSystem::CopyFile(source, target, &reason))
-            throw FileError(
-                QStringLiteral("Cannot copy %1 to %2:\n%3.")
-                    .arg(FileSystem::ForMessage(source), FileSystem::ForMessage(target), reason));
+        if (const Result copied = Copy(source, target); !copied.success())
+            return copied;
     }
+    return Result::Success();
 }
 
 Run Main(const StartupWindows& windows)

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "cars/cDir.h"
+#include "platform/Result.h"
 
 #include <QString>
 
-#include <exception>
 #include <functional>
 #include <memory>
 
@@ -35,26 +35,22 @@ extern std::unique_ptr<cDirList> gCarDirs;
 // again; text is updated too. An empty find leaves the text as it is.
 QString ReplaceAll(QString& text, const QString& find, const QString& replacement);
 
-// A file operation that failed. The description names the file and gives the system's reason,
-// in words for the user.
-class FileError : public std::exception
-{
-public:
-    explicit FileError(QString description);
-    const QString& description() const { return mDescription; }
-    const char* what() const noexcept override { return mWhat.constData(); }
+// The file operations below that fail give a message that names the file and the system's
+// reason, in words for the user.
 
-private:
-    QString mDescription;
-    QByteArray mWhat;
+// A file's text, or why it could not be read.
+struct TextRead
+{
+    Result result;
+    QString text; // empty on failure
 };
 
 // The file's bytes as Windows-1252 text, without the last character when that ends a line
 // (the LF of a final CR LF, or a final LF or CR); a file that ends otherwise is returned whole.
-// Raises FileError for a missing, unreadable or empty file.
-QString ReadWholeFile(const QString& path);
+// A missing, unreadable or empty file is a failure.
+TextRead ReadWholeFile(const QString& path);
 
-// The rewrites below show their own failure (the description alone, titled "Torvane") and
+// The rewrites below show their own failure (the message alone, titled "Torvane") and
 // return false. Each replaces its file whole or not at all: a failure leaves it as it was.
 
 // Replaces the file, even a read-only one, by the text followed by CR LF. A missing file is a
@@ -68,13 +64,13 @@ QString ReadWholeFile(const QString& path);
 [[nodiscard]] bool SetParamsName(const QString& carFolder, const QString& carName);
 [[nodiscard]] bool SetParamsObtain(const QString& carFolder);
 
-// Creates one folder level. Raises FileError when anything of that name exists or the parent
-// folder is missing.
-void CreateFolder(const QString& path);
+// Creates one folder level. A failure when anything of that name exists or the parent folder is
+// missing.
+Result CreateFolder(const QString& path);
 // Copies every plain file directly inside sourceFolder (not its sub-folders, nor a link's
-// target, only its contents) into targetFolder, replacing files of the same name. Raises FileError
+// target, only its contents) into targetFolder, replacing files of the same name. A failure
 // when there is no file to copy or a copy fails; the files copied before stay.
-void CopyFiles(const QString& sourceFolder, const QString& targetFolder);
+Result CopyFiles(const QString& sourceFolder, const QString& targetFolder);
 
 // What the entry routine needs from the windows, so that it runs without them in tests.
 struct StartupWindows

@@ -135,12 +135,10 @@ QByteArrayView WithoutLeadingBlanks(QByteArrayView s)
     return s;
 }
 
-bool Fail(QString* errorMessage, const QString& file, const QString& reason)
+Result Fail(const QString& file, const QString& reason)
 {
-    if (errorMessage)
-        *errorMessage =
-            QStringLiteral("Cannot write %1:\n%2.").arg(FileSystem::ForMessage(file), reason);
-    return false;
+    return Result::Failure(
+        QStringLiteral("Cannot write %1:\n%2.").arg(FileSystem::ForMessage(file), reason));
 }
 
 } // namespace
@@ -224,22 +222,16 @@ QString ReadProfileString(const QString& section, const QString& key, const QStr
     return Profile::Load(file).value(section, key, defaultValue);
 }
 
-std::optional<QByteArray> ReadProfileBytes(const QString& section, const QString& key,
-                                           const QString& file)
+Result WriteProfileString(const QString& section, const QString& key, const QString& value,
+                          const QString& file)
 {
-    return Profile::Load(file).bytes(section, key);
+    return WriteProfileBytes(section, key, Cp1252::FromUnicode(value), file);
 }
 
-bool WriteProfileString(const QString& section, const QString& key, const QString& value,
-                        const QString& file, QString* errorMessage)
+Result WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
+                         const QString& file)
 {
-    return WriteProfileBytes(section, key, Cp1252::FromUnicode(value), file, errorMessage);
-}
-
-bool WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
-                       const QString& file, QString* errorMessage)
-{
-    return WriteProfileEntries({{section, key, value}}, file, errorMessage);
+    return WriteProfileEntries({{section, key, value}}, file);
 }
 
 namespace {
@@ -279,20 +271,18 @@ QByteArray WithEntry(const QByteArray& bytes, const ProfileEntry& entry)
 
 } // namespace
 
-bool WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file,
-                         QString* errorMessage)
+Result WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file)
 {
     for (const ProfileEntry& entry : entries) {
         if (HoldsLineBreak(entry.section) || HoldsLineBreak(entry.key) ||
             entry.value.contains('\r') || entry.value.contains('\n'))
-            return Fail(errorMessage, file, QStringLiteral("an entry cannot hold a line break"));
+            return Fail(file, QStringLiteral("an entry cannot hold a line break"));
     }
 
     // Read, changed and replaced as one, while another instance saving the same file waits.
     const FileSystem::FolderLock lock(file);
     if (lock.gaveUp())
-        return Fail(errorMessage, file,
-                    QStringLiteral("another program kept its folder locked for seconds"));
+        return Fail(file, QStringLiteral("another program kept its folder locked for seconds"));
 
     // A link of that name is read through but replaced by a plain file: what it points at,
     // perhaps outside the folder, is never written.
@@ -302,19 +292,19 @@ bool WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file
         QString reason;
         std::optional<QByteArray> current = FileSystem::ReadPlainFile(file, &reason);
         if (!current)
-            return Fail(errorMessage, file, reason);
+            return Fail(file, reason);
         bytes = std::move(*current);
     }
     QByteArray updated = bytes;
     for (const ProfileEntry& entry : entries)
         updated = WithEntry(updated, entry);
     if (status.exists && updated == bytes)
-        return true;
+        return Result::Success();
 
-    QString reason;
-    if (!FileSystem::ReplaceFile(file, updated, &reason))
-        return Fail(errorMessage, file, reason);
-    return true;
+    const Result replaced = FileSystem::ReplaceFile(file, updated);
+    if (!replaced.success())
+        return Fail(file, replaced.message);
+    return replaced;
 }
 
 } // namespace modQuarnIniAPI

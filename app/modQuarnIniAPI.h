@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -55,18 +57,14 @@ QString ReadProfileString(const QString& section, const QString& key,
                           const QString& defaultValue = QString(),
                           const QString& file = QStringLiteral("win.ini"));
 
-// The entry's own bytes, for a file that is not all Windows-1252 text (the settings file).
-std::optional<QByteArray> ReadProfileBytes(const QString& section, const QString& key,
-                                           const QString& file);
-
 // Replaces the entry where it stands, or adds it (and its section) as needed; every other
 // byte of the file stays as it was, and the file is replaced whole or not at all. A link of
-// the file's name is replaced by a plain file. False when the file could not be written, or
-// a text holds a line break; errorMessage, when given, then names the file and the reason.
-bool WriteProfileString(const QString& section, const QString& key, const QString& value,
-                        const QString& file, QString* errorMessage = nullptr);
-bool WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
-                       const QString& file, QString* errorMessage = nullptr);
+// the file's name is replaced by a plain file. A failure when the file could not be written, or
+// a text holds a line break; its message names the file and the reason.
+Result WriteProfileString(const QString& section, const QString& key, const QString& value,
+                          const QString& file);
+Result WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
+                         const QString& file);
 
 struct ProfileEntry
 {
@@ -76,7 +74,6 @@ struct ProfileEntry
 };
 // Several entries written as WriteProfileBytes writes one, in one replace of the file, under
 // a lock on its folder: two instances saving at once leave the file with one's entries whole.
-bool WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file,
-                         QString* errorMessage = nullptr);
+Result WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& file);
 
 } // namespace modQuarnIniAPI

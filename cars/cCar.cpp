@@ -155,11 +155,12 @@ void cCar::SaveSettings()
         {CarInfoFile::kDescription, stored},
     };
     for (const auto& entry : entries) {
-        QString reason;
-        if (!modQuarnIniAPI::WriteProfileString(CarInfoFile::kSection, entry.key, entry.value, file,
-                                                &reason))
+        const Result written =
+            modQuarnIniAPI::WriteProfileString(CarInfoFile::kSection, entry.key, entry.value, file);
+        if (!written.success())
             modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
-                                         QStringLiteral("cCar:SaveSettings Method"), reason);
+                                         QStringLiteral("cCar:SaveSettings Method"),
+                                         written.message);
     }
 }
 
@@ -167,10 +168,15 @@ void cCar::Delete()
 {
     // Links are removed, not followed; a mount point inside is left alone and the delete
     // fails; an empty folder name can never stand for the cars folder itself.
-    if (FileSystem::RemoveTree(modMain::CarsFolder(), mDirectoryName, nullptr))
+    const Result removed = FileSystem::RemoveTree(modMain::CarsFolder(), mDirectoryName);
+    if (removed.success()) {
         MsgBox::Show(FileSystem::Shown(mDirectoryName) + QStringLiteral(" has been deleted."),
                      MsgBox::Icon::None, QStringLiteral("Car Deleted"));
-    else
-        MsgBox::Show(QStringLiteral("There was a error while attempting to delete the directory."),
-                     MsgBox::Icon::Exclamation, QStringLiteral("Error"));
+        return;
+    }
+    // The system's reason tells the player what to mend (a file in use, a mount inside).
+    QString text = QStringLiteral("There was a error while attempting to delete the directory.");
+    if (!removed.message.isEmpty())
+        text += QLatin1Char('\n') + removed.message;
+    MsgBox::Show(text, MsgBox::Icon::Exclamation, QStringLiteral("Error"));
 }

@@ -26,6 +26,16 @@ bool Fail(QString* reason, const QString& text)
     return false;
 }
 
+Result Failed(int error)
+{
+    return Result::Failure(Reason(error));
+}
+
+Result Failed(const QString& text)
+{
+    return Result::Failure(text);
+}
+
 QString NotPlainReason(mode_t mode)
 {
     return S_ISDIR(mode) ? QStringLiteral("it is a folder")

@@ -88,40 +88,41 @@ bool RemoveContents(int folder, QString* reason)
 
 } // namespace
 
-bool RemoveTree(const QString& folder, const QString& name, QString* reason)
+Result RemoveTree(const QString& folder, const QString& name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
         name.contains(QLatin1Char('/')) || name.contains(QDir::separator()))
-        return Fail(reason,
-                    QStringLiteral("\"%1\" does not name one entry of a folder").arg(Shown(name)));
+        return Failed(
+            QStringLiteral("\"%1\" does not name one entry of a folder").arg(Shown(name)));
     Fd parent(::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (parent.get() < 0)
-        return Fail(reason, errno);
+        return Failed(errno);
     const QByteArray entry = Encode(name);
     struct stat st;
     if (::fstatat(parent.get(), entry.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return Fail(reason, errno);
+        return Failed(errno);
     if (S_ISLNK(st.st_mode)) {
         if (::unlinkat(parent.get(), entry.constData(), 0) != 0)
-            return Fail(reason, errno);
-        return true;
+            return Failed(errno);
+        return Result::Success();
     }
     if (!S_ISDIR(st.st_mode))
-        return Fail(reason, ENOTDIR);
+        return Failed(ENOTDIR);
     struct stat parentStatus;
     if (::fstat(parent.get(), &parentStatus) != 0)
-        return Fail(reason, errno);
+        return Failed(errno);
     if (IsMountRoot(parent.get(), entry.constData(), parentStatus.st_dev))
-        return Fail(reason, QStringLiteral("it is a mount point of another file system"));
+        return Failed(QStringLiteral("it is a mount point of another file system"));
     Fd inner(
         ::openat(parent.get(), entry.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (inner.get() < 0)
-        return Fail(reason, errno);
-    if (!RemoveContents(inner.get(), reason))
-        return false;
+        return Failed(errno);
+    QString reason;
+    if (!RemoveContents(inner.get(), &reason))
+        return Failed(reason);
     if (::unlinkat(parent.get(), entry.constData(), AT_REMOVEDIR) != 0)
-        return Fail(reason, errno);
-    return true;
+        return Failed(errno);
+    return Result::Success();
 }
 
 } // namespace FileSystem

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -12,6 +14,8 @@
 // that is not part of valid UTF-8 travels in a QString as U+DC80 + byte and goes back to the
 // system as that byte, so every name the system holds can be reached and no two merge.
 // Every function here is safe to call from several threads at once.
+// A failed Result's message is the system's reason alone: the caller knows what it was doing
+// and names the file in its own words.
 namespace FileSystem {
 
 QByteArray Encode(QStringView path);
@@ -80,12 +84,13 @@ enum class Replace {
 };
 // Replaces the file whole or not at all: the bytes go to a new file beside it, every write,
 // the flush to disk and the rename over the old name are checked, then the folder is flushed.
-// On failure the old file is left as it was, the new one removed, and reason says why. A link
-// of that name is replaced by a plain file: what it points at is never written.
-bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason,
-                 Replace replace = Replace::Guarded, int permissions = -1);
+// On failure the old file is left as it was, the new one removed, and the message is the
+// system's reason. A link of that name is replaced by a plain file: what it points at is never
+// written.
+Result ReplaceFile(const QString& path, QByteArrayView bytes, Replace replace = Replace::Guarded,
+                   int permissions = -1);
 // A plain file's bytes and permissions into target, replaced whole as above.
-bool CopyFile(const QString& source, const QString& target, QString* reason);
+Result CopyFile(const QString& source, const QString& target);
 
 // An advisory lock on the folder that holds path, kept while the object lives, so that two
 // instances of the program that read, change and replace a file there take turns. Where the
@@ -107,15 +112,15 @@ private:
     bool mGaveUp = false;
 };
 
-bool CreateFolder(const QString& path, QString* reason);
+Result CreateFolder(const QString& path);
 
 // Removes the folder `name` of folder with everything in it: a link (there or inside) is
 // removed, never what it points at; a file of that name is refused; and a mount point inside is
 // left alone and makes the removal fail. A name that is empty, "." or "..", or holds a separator is
 // refused, so only one entry of folder can go.
-bool RemoveTree(const QString& folder, const QString& name, QString* reason);
+Result RemoveTree(const QString& folder, const QString& name);
 
-bool SetCurrentFolder(const QString& path, QString* reason);
+Result SetCurrentFolder(const QString& path);
 
 // The path with every link followed and no "." or ".." left, as the system names it; empty
 // when nothing is there.
@@ -142,8 +147,7 @@ QString FindProgram(const QString& name);
 // Starts program with its arguments as a list, never through a shell, in workingFolder (when
 // given) with the current environment plus additions ("NAME=value"), and does not wait for it.
 // A program without a separator is looked up on the search path.
-bool StartDetached(const QString& program, const QStringList& arguments,
-                   const QString& workingFolder, const QStringList& environmentAdditions,
-                   QString* reason);
+Result StartDetached(const QString& program, const QStringList& arguments,
+                     const QString& workingFolder, const QStringList& environmentAdditions);
 
 } // namespace FileSystem

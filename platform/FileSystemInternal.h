@@ -13,6 +13,8 @@ namespace FileSystem {
 
 bool Fail(QString* reason, int error);
 bool Fail(QString* reason, const QString& text);
+Result Failed(int error);
+Result Failed(const QString& text);
 
 QString NotPlainReason(mode_t mode);
 

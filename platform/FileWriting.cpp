@@ -64,15 +64,14 @@ bool KeepsNoPermissions(int error)
 
 } // namespace
 
-bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Replace replace,
-                 int permissions)
+Result ReplaceFile(const QString& path, QByteArrayView bytes, Replace replace, int permissions)
 {
     const Split split = SplitPath(Encode(path));
     if (split.name.isEmpty() || split.name == "." || split.name == "..")
-        return Fail(reason, QStringLiteral("it is a folder"));
+        return Failed(QStringLiteral("it is a folder"));
     Fd folder(::open(split.folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() < 0)
-        return Fail(reason, errno);
+        return Failed(errno);
 
     struct stat old;
     bool hadOld = ::fstatat(folder.get(), split.name.constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
@@ -81,10 +80,10 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Rep
     if (spelled != split.name)
         hadOld = ::fstatat(folder.get(), name, &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (hadOld && !S_ISREG(old.st_mode) && !S_ISLNK(old.st_mode))
-        return Fail(reason, NotPlainReason(old.st_mode));
+        return Failed(NotPlainReason(old.st_mode));
     const bool keepOld = hadOld && S_ISREG(old.st_mode) && replace == Replace::Guarded;
     if (keepOld && ::faccessat(folder.get(), name, W_OK, AT_EACCESS) != 0)
-        return Fail(reason, errno);
+        return Failed(errno);
     if (permissions < 0 && keepOld)
         permissions = int(old.st_mode & 07777);
 
@@ -99,7 +98,7 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Rep
         created = ::openat(folder.get(), temporary.constData(),
                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (created < 0 && (errno != EEXIST || attempt == 100))
-            return Fail(reason, errno);
+            return Failed(errno);
     }
     Fd out(created);
 
@@ -107,7 +106,7 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Rep
     const auto abandon = [&](int e) {
         ::close(out.release());
         ::unlinkat(folder.get(), temporary.constData(), 0);
-        return Fail(reason, e);
+        return Failed(e);
     };
     if (!WriteAll(out.get(), bytes, &error))
         return abandon(error);
@@ -124,32 +123,35 @@ bool ReplaceFile(const QString& path, QByteArrayView bytes, QString* reason, Rep
     if (::close(out.release()) != 0) {
         error = errno;
         ::unlinkat(folder.get(), temporary.constData(), 0);
-        return Fail(reason, error);
+        return Failed(error);
     }
     if (::renameat(folder.get(), temporary.constData(), folder.get(), name) != 0) {
         error = errno;
         ::unlinkat(folder.get(), temporary.constData(), 0);
-        return Fail(reason, error);
+        return Failed(error);
     }
     // The new name is only lasting once the folder is on disk too. Some file systems cannot
     // flush a folder (FAT through FUSE answers EINVAL); the file is in place all the same.
     if (::fsync(folder.get()) != 0 && errno != EINVAL && errno != EROFS && errno != ENOSYS)
-        return Fail(reason, errno);
-    return true;
+        return Failed(errno);
+    return Result::Success();
 }
 
-bool CopyFile(const QString& source, const QString& target, QString* reason)
+Result CopyFile(const QString& source, const QString& target)
 {
     Fd in(::open(Encode(source).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (in.get() < 0)
-        return Fail(reason, errno);
+        return Failed(errno);
     struct stat st;
     if (::fstat(in.get(), &st) != 0)
-        return Fail(reason, errno);
+        return Failed(errno);
     if (!S_ISREG(st.st_mode))
-        return Fail(reason, NotPlainReason(st.st_mode));
-    const std::optional<QByteArray> bytes = ReadAll(in.get(), st.st_size, reason);
-    return bytes && ReplaceFile(target, *bytes, reason, Replace::Guarded, int(st.st_mode & 07777));
+        return Failed(NotPlainReason(st.st_mode));
+    QString reason;
+    const std::optional<QByteArray> bytes = ReadAll(in.get(), st.st_size, &reason);
+    if (!bytes)
+        return Failed(reason);
+    return ReplaceFile(target, *bytes, Replace::Guarded, int(st.st_mode & 07777));
 }
 
 FolderLock::FolderLock(const QString& path)
@@ -170,11 +172,11 @@ FolderLock::~FolderLock()
         ::close(mFd);
 }
 
-bool CreateFolder(const QString& path, QString* reason)
+Result CreateFolder(const QString& path)
 {
     if (::mkdir(Encode(path).constData(), 0777) != 0)
-        return Fail(reason, errno);
-    return true;
+        return Failed(errno);
+    return Result::Success();
 }
 
 } // namespace FileSystem

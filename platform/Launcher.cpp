@@ -39,11 +39,12 @@ Result StartDetached(const QString& program, const QStringList& arguments,
         return {false, QStringLiteral("No program was given to start.")};
     // The system's own start: the names reach the program as the bytes they are, and a
     // failure says why, which Qt's detached start does not.
-    QString reason;
-    if (FileSystem::StartDetached(program, arguments, workingFolder, environment, &reason))
-        return {true, {}};
+    const Result started =
+        FileSystem::StartDetached(program, arguments, workingFolder, environment);
+    if (started.success())
+        return started;
     return {false, QStringLiteral("Could not start %1:\n%2.")
-                       .arg(FileSystem::ForMessage(program), reason)};
+                       .arg(FileSystem::ForMessage(program), started.message)};
 }
 
 Result StartProgram(const QString& program, const QStringList& arguments,

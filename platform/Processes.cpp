@@ -46,12 +46,11 @@ QString FindProgram(const QString& name)
     return Decode(SearchPath(Encode(name)));
 }
 
-bool StartDetached(const QString& program, const QStringList& arguments,
-                   const QString& workingFolder, const QStringList& environmentAdditions,
-                   QString* reason)
+Result StartDetached(const QString& program, const QStringList& arguments,
+                     const QString& workingFolder, const QStringList& environmentAdditions)
 {
     if (program.isEmpty())
-        return Fail(reason, ENOENT);
+        return Failed(ENOENT);
 
     // Everything the child needs is made here: after fork only plain system calls are safe.
     const QByteArray path = ProgramPath(Encode(program));
@@ -87,13 +86,13 @@ bool StartDetached(const QString& program, const QStringList& arguments,
     // closes.
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
-        return Fail(reason, errno);
+        return Failed(errno);
     const pid_t child = ::fork();
     if (child < 0) {
         const int error = errno;
         ::close(report[0]);
         ::close(report[1]);
-        return Fail(reason, error);
+        return Failed(error);
     }
     if (child == 0) {
         ::close(report[0]);
@@ -126,8 +125,8 @@ bool StartDetached(const QString& program, const QStringList& arguments,
     }
     ::close(report[0]);
     if (got == ssize_t(sizeof error))
-        return Fail(reason, error);
-    return true;
+        return Failed(error);
+    return Result::Success();
 }
 
 } // namespace FileSystem

@@ -59,13 +59,13 @@ QString DecodedAndFreed(char* path)
 
 } // namespace
 
-bool SetCurrentFolder(const QString& path, QString* reason)
+Result SetCurrentFolder(const QString& path)
 {
     if (path.isEmpty())
-        return Fail(reason, ENOENT);
+        return Failed(ENOENT);
     if (::chdir(Encode(path).constData()) != 0)
-        return Fail(reason, errno);
-    return true;
+        return Failed(errno);
+    return Result::Success();
 }
 
 QString RealPath(const QString& path)

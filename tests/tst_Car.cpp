@@ -255,9 +255,10 @@ private slots:
 
         mBoxes->expect();
         Car(folder, false)->Delete();
-        QCOMPARE(mBoxes->only().text, deleted ? folder + " has been deleted."
-                                              : "There was a error while attempting to delete "
-                                                "the directory.");
+        QCOMPARE(mBoxes->only().text.section('\n', 0, 0),
+                 deleted ? folder + " has been deleted."
+                         : "There was a error while attempting to delete "
+                           "the directory.");
         QCOMPARE(mBoxes->only().title, deleted ? "Car Deleted" : QStringLiteral("Error"));
         QCOMPARE(mBoxes->only().icon, deleted ? MsgBox::Icon::None : MsgBox::Icon::Exclamation);
         QCOMPARE(QFileInfo::exists(mWorld->carDir("myrc")), !deleted);
@@ -581,8 +582,10 @@ private slots:
             QSKIP("bind mounts are not allowed here");
         mBoxes->expect();
         Car("myrc", false)->Delete();
-        QCOMPARE(mBoxes->only().text,
-                 QStringLiteral("There was a error while attempting to delete the directory."));
+        QCOMPARE(
+            mBoxes->only().text,
+            QStringLiteral("There was a error while attempting to delete the directory.\nshared "
+                           "is a mount point of another file system, which is left alone"));
         QCOMPARE(mWorld->read("shared/keep.txt"), QByteArray("mine"));
         QCOMPARE(mWorld->read("game/cars/myrc/shared/keep.txt"), QByteArray("mine"));
         QVERIFY(!QFile::exists(car + "/car.bmp"));
@@ -600,8 +603,7 @@ private slots:
         QVERIFY(!fifos->HasReadMe());
         QCOMPARE(fifos->CarName(), QString());
         QVERIFY(!FileSystem::ReadPlainFile(car + "/car.bmp"));
-        QVERIFY_THROWS_EXCEPTION(modMain::FileError,
-                                 modMain::ReadWholeFile(car + "/parameters.txt"));
+        QVERIFY(!modMain::ReadWholeFile(car + "/parameters.txt").result.success());
     }
 };
 

@@ -117,7 +117,7 @@ private slots:
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, value);
-        QCOMPARE(WriteProfileString(section, key, value, path), !after.isNull());
+        QCOMPARE(WriteProfileString(section, key, value, path).success(), !after.isNull());
         QCOMPARE(ReadFile(path), after.isNull() && !before.startsWith('<') ? before : after);
         QCOMPARE(QFileInfo(path + QStringLiteral("/inside")).isDir(), before == "<folder>");
     }
@@ -236,10 +236,10 @@ private slots:
         TestWorld world;
         const QString path = world.write("parameters.txt", file);
         if (text.isNull()) {
-            QVERIFY_THROWS_EXCEPTION(modMain::FileError, modMain::ReadWholeFile(path));
+            QVERIFY(!modMain::ReadWholeFile(path).result.success());
             return;
         }
-        QCOMPARE(modMain::ReadWholeFile(path), text);
+        QCOMPARE(modMain::ReadWholeFile(path).text, text);
         QVERIFY(modMain::WriteWholeFile(path, text));
         QTEST(ReadFile(path), "rewritten");
     }
@@ -364,6 +364,7 @@ private slots:
                 const bool saved = Raised([&settings] { settings.SaveSettings(); }).isEmpty();
                 ::_exit(saved && WriteProfileString("Seen", instances[i][1], QString::number(round),
                                                     settings.INIPath())
+                                     .success()
                             ? 0
                             : 1);
             }

@@ -24,7 +24,7 @@ TestWorld::~TestWorld()
     // QTemporaryDir cannot reach a name that is not UTF-8.
     for (const FileSystem::Entry& entry :
          FileSystem::List(root()).value_or(QList<FileSystem::Entry>{}))
-        FileSystem::RemoveTree(root(), entry.name, nullptr);
+        FileSystem::RemoveTree(root(), entry.name);
     modMain::SetAppPath(QString());
     modMain::gSettings() = cSettings();
     modMain::ReleaseCars();
@@ -41,9 +41,9 @@ QString TestWorld::write(const QString& relativePath, const QByteArray& bytes, i
     // The system's own calls, so that a name need not be UTF-8.
     const QString path = root() + QLatin1Char('/') + relativePath;
     for (qsizetype slash = root().size(); (slash = path.indexOf(QLatin1Char('/'), slash + 1)) > 0;)
-        FileSystem::CreateFolder(path.left(slash), nullptr);
+        FileSystem::CreateFolder(path.left(slash));
     if (!path.endsWith(QLatin1Char('/')))
-        FileSystem::ReplaceFile(path, bytes, nullptr, FileSystem::Replace::Forced, permissions);
+        FileSystem::ReplaceFile(path, bytes, FileSystem::Replace::Forced, permissions);
     return path;
 }
 
