@@ -25,11 +25,8 @@ QString AppPath()
     if (!gAppPathOverride.isEmpty())
         return gAppPathOverride;
     // The system's own name for the folder: Qt's would lose a byte that is not UTF-8.
-    static const QString folder = [] {
-        const QString own = FileSystem::ProgramFolder();
-        return own.isEmpty() ? QCoreApplication::applicationDirPath() : own;
-    }();
-    return folder;
+    const QString own = FileSystem::ProgramFolder();
+    return own.isEmpty() ? QCoreApplication::applicationDirPath() : own;
 }
 
 void SetAppPath(const QString& folder)

@@ -22,8 +22,9 @@ install_missing() {
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev qt6-qpa-plugins fonts-dejavu-core)
 # What the tests need besides: the check of the desktop entry, the FAT and exFAT disks
 # mounted through FUSE, and a virtual display on which the installed program's windows are
-# found by title.
-TEST_PACKAGES=(desktop-file-utils exfat-fuse exfatprogs fusefat dosfstools xvfb xdotool)
+# found by title; and the check of the code's layout.
+TEST_PACKAGES=(desktop-file-utils exfat-fuse exfatprogs fusefat dosfstools xvfb xdotool
+    clang-format)
 
 # build [--target NAME]: everything, or the targets named.
 # CONFIGURE: more options for cmake, such as the developer build's.
