@@ -1,22 +1,17 @@
 #pragma once
 
-#include <QList>
 #include <QMainWindow>
 
 #include <memory>
 
 class cCar;
-class QAction;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QMenu;
-class QPlainTextEdit;
-class QPushButton;
 class QModelIndex;
-class QToolBar;
 class QTreeView;
+class CarInfoPanel;
+class CarPicture;
 class CarTreeModel;
+class MainActions;
 
 // The program's working window: the car tree, the selected car's information and picture,
 // and the commands on cars. Its load (the first scan) runs when it is first shown.
@@ -51,73 +46,33 @@ private:
     void createTree(QWidget* client);
     void createInfoPanel(QWidget* client);
     void createStatusBar();
-    void createActions();
-    void createToolBars();
-    void createMenus();
+    // The commands, the toolbar and the menus, with the commands on cars connected.
+    void createCommands();
 
     void Form_Load();
     // Whenever the tree's selected node changes, however it changed, or the selected node is
     // clicked again: the panel, the selected car and the car commands follow it.
     void NodeClick(const QModelIndex& node);
     void TreeMouseUp(Qt::MouseButton button, const QPoint& position);
-    void ShowCarInfo();
-    void UpdateCarInfo();
     void SkinCommand();
-    void ReadMeCommand();
-    void RunGame();
     void SetCarButtonsEnabled(bool enabled);
     void HideCarFrames();
     // Widens the tree's column to the longest node text in view, so that it scrolls sideways.
     void FitTreeToShownNodes();
     // The pop-up menu of the selected car, at position, or at its node when given none.
     void ShowPopUp(const QPoint& position = {});
-    void ShowPicture(const QString& path);
-    // Starts a text editor on file; an empty or missing editor gets the "No Editor Specified"
-    // message, any other failed start a message naming what could not be started.
-    void StartTextEditor(const QString& file);
-    // The selected car's file of that name, in the text editor.
-    void EditCarFile(const QString& name);
     // The tree's selected node, or an invalid index when none is.
     QModelIndex SelectedNode() const;
     // The key of the tree's selected node when it is a car; empty otherwise.
     QString SelectedCarNodeKey() const;
 
-    QToolBar* Toolbar1 = nullptr;
     QTreeView* tvwCars = nullptr;
     CarTreeModel* mCarTree = nullptr;
-    QGroupBox* fraInfo = nullptr;
-    QGroupBox* fraImage = nullptr;
-    QLabel* imgSkin = nullptr;
+    CarInfoPanel* fraInfo = nullptr;
+    CarPicture* fraImage = nullptr;
     QLabel* Image1 = nullptr;
     QLabel* mStatusText = nullptr;
-    QPushButton* cmdReadMe = nullptr;
-    QPushButton* cmdUpdateCarInfo = nullptr;
-    QLineEdit* txtCarName = nullptr;
-    QLineEdit* txtCarAuthor = nullptr;
-    QLineEdit* txtCarBasedOn = nullptr;
-    QPlainTextEdit* txtDescription = nullptr;
-    QMenu* mnuPopUp = nullptr;
-
-    QAction* actRefresh = nullptr;
-    QAction* actMakeCar = nullptr;
-    QAction* actDeleteCar = nullptr;
-    QAction* actPaintSkin = nullptr;
-    QAction* actEditParams = nullptr;
-    QAction* actOpenFolder = nullptr;
-    QAction* actRunGame = nullptr;
-    // The commands on the shown car. Make Car needs none, so a refresh that loses the car
-    // leaves it enabled.
-    QList<QAction*> mCarActions;
-
-    QAction* mnuFileNew = nullptr;
-    QAction* mnuFileExit = nullptr;
-    QAction* mnuToolsOptions = nullptr;
-    QAction* mnuHelpWebMerrowin = nullptr;
-    QAction* mnuHelpWebZelmor = nullptr;
-    QAction* mnuHelpWebWR = nullptr;
-    QAction* mnuHelpAbout = nullptr;
-    QAction* mnuPopUpTemplate = nullptr;
-    QAction* mnuPopUpDelete = nullptr;
+    std::unique_ptr<MainActions> mActions;
 
     std::shared_ptr<cCar> mSelectedCar;
     QString mSelectedKey;

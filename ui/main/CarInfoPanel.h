@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QGroupBox>
+
+#include <memory>
+
+class cCar;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The shown car's information: its name, author, template and description, which the player
+// may edit and save unless it is one of the game's own cars, and the button to its read-me.
+class CarInfoPanel : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    // The text boxes take the font of parent's window, which parent must already be in.
+    explicit CarInfoPanel(QWidget* parent);
+
+    // Fills the panel from car, which Update then saves to, with nothing yet to save.
+    void ShowCar(const std::shared_ptr<cCar>& car);
+
+signals:
+    void readMeRequested();
+
+private:
+    void ShowCarInfo();
+    void UpdateCarInfo();
+
+    QPushButton* cmdReadMe = nullptr;
+    QPushButton* cmdUpdateCarInfo = nullptr;
+    QLineEdit* txtCarName = nullptr;
+    QLineEdit* txtCarAuthor = nullptr;
+    QLineEdit* txtCarBasedOn = nullptr;
+    QPlainTextEdit* txtDescription = nullptr;
+
+    std::shared_ptr<cCar> mCar;
+};
