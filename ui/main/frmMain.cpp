@@ -6,11 +6,11 @@
 #include "cars/modCarList.h"
 #include "platform/FileSystem.h"
 #include "ui/Twips.h"
-#include "ui/main/CarCommands.h"
 #include "ui/main/CarInfoPanel.h"
 #include "ui/main/CarPicture.h"
 #include "ui/main/CarTreeModel.h"
 #include "ui/main/MainActions.h"
+#include "ui/main/modCarCommands.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QAction>
@@ -113,7 +113,7 @@ void frmMain::createInfoPanel(QWidget* client)
     PlaceInClient(fraInfo, 3600, 1080, 4455, 3375);
     connect(fraInfo, &CarInfoPanel::readMeRequested, this, [this] {
         if (mSelectedCar)
-            CarCommands::EditCarFile(*mSelectedCar, QStringLiteral("readme.txt"));
+            modCarCommands::EditCarFile(*mSelectedCar, QStringLiteral("readme.txt"));
     });
 
     Image1 = new QLabel(client);
@@ -154,7 +154,7 @@ void frmMain::createCommands()
         if (mSelectedCar)
             OpenCarDir(mSelectedCar->DirectoryName());
     });
-    connect(a.actRunGame, &QAction::triggered, this, [] { CarCommands::RunGame(); });
+    connect(a.actRunGame, &QAction::triggered, this, [] { modCarCommands::RunGame(); });
     connect(a.mnuFileNew, &QAction::triggered, this, makeCar);
     connect(a.mnuPopUpTemplate, &QAction::triggered, this,
             [this] { StartCreateCar(SelectedCarNodeKey()); });
@@ -362,18 +362,18 @@ void frmMain::StartCreateCar(const QString& templateDir)
 void frmMain::EditParameters()
 {
     if (mSelectedCar)
-        CarCommands::EditCarFile(*mSelectedCar, QStringLiteral("parameters.txt"));
+        modCarCommands::EditCarFile(*mSelectedCar, QStringLiteral("parameters.txt"));
 }
 
 void frmMain::SkinCommand()
 {
     if (!mSelectedKey.isEmpty())
-        CarCommands::PaintSkin(mSelectedKey);
+        modCarCommands::PaintSkin(mSelectedKey);
 }
 
 void frmMain::OpenCarDir(const QString& directoryName)
 {
-    CarCommands::OpenCarFolder(directoryName);
+    modCarCommands::OpenCarFolder(directoryName);
 }
 
 void frmMain::DeleteSelectedCar(const QString& carKey)
@@ -381,7 +381,7 @@ void frmMain::DeleteSelectedCar(const QString& carKey)
     // Only the car the user can see selected is ever asked about, and only that car deleted.
     if (carKey.isEmpty() || !mSelectedCar || mSelectedCar->DirectoryName() != carKey)
         return;
-    if (!CarCommands::ConfirmDelete(*mSelectedCar))
+    if (!modCarCommands::ConfirmDelete(*mSelectedCar))
         return;
     mSelectedCar->Delete();
     RefreshCarList();

@@ -7,7 +7,7 @@ class cCar;
 // What the commands on a car start outside the program (the text and image editors, the file
 // manager, the game) and the questions asked before a car is deleted. A start that fails tells
 // the player why in a message box.
-namespace CarCommands {
+namespace modCarCommands {
 
 // The car's file of that name, in the text editor.
 void EditCarFile(const cCar& car, const QString& name);
@@ -18,4 +18,4 @@ void RunGame();
 // Whether the player wants car deleted, with all of its files; a game's own car never is.
 bool ConfirmDelete(const cCar& car);
 
-} // namespace CarCommands
+} // namespace modCarCommands

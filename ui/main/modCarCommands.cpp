@@ -1,4 +1,4 @@
-#include "ui/main/CarCommands.h"
+#include "ui/main/modCarCommands.h"
 
 #include "app/cSettings.h"
 #include "app/modGame.h"
@@ -39,7 +39,7 @@ void StartTextEditor(const QString& file)
 
 } // namespace
 
-namespace CarCommands {
+namespace modCarCommands {
 
 void EditCarFile(const cCar& car, const QString& name)
 {
@@ -87,4 +87,4 @@ bool ConfirmDelete(const cCar& car)
     return answer == MsgBox::Answer::Yes;
 }
 
-} // namespace CarCommands
+} // namespace modCarCommands
