@@ -104,28 +104,16 @@ struct AsOrdinaryUser
     ~AsOrdinaryUser() { setfsuid(0), setfsgid(0); }
 };
 
-// The wizard makes the car `folder` named carName from templateFolder.
-void MakeCar(const QString& templateFolder, const QString& carName, const QString& folder)
+// What a record shows: classification, name, author, template, description, photo and readme.
+QString Record(const cCar& car)
 {
-    const auto wizard = new frmCreateCarWizard;
-    wizard->setTemplateText(templateFolder);
-    wizard->findChild<QLineEdit*>("txtCarName")->setText(carName);
-    wizard->findChild<QLineEdit*>("txtDirName")->setText(folder);
-    QTest::mouseClick(wizard->findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
-    delete wizard;
+    return car.ClassificationText() + '/' + car.CarName() + '/' + car.Author() + '/' +
+           car.BasedTemplate() + '/' + car.Description() + '/' + QString::number(car.HasPhoto()) +
+           '/' + QString::number(car.HasReadMe());
 }
 
 using Save = std::function<void()>;
 using Write = std::function<void(const QString& car)>;
-
-// What the player is told while a save runs: the report of the error it raises, or its box.
-QString Told(const Save& save)
-{
-    MsgBoxRecorder boxes;
-    boxes.expect();
-    const QString raised = Raised(save);
-    return raised + boxes.boxes().value(0).text;
-}
 
 } // namespace
 
@@ -152,25 +140,24 @@ private slots:
     void load_data()
     {
         QTest::addColumn<QString>("folder");
-        QTest::addColumn<QStringList>("files"); // each holding kInfo; a trailing "/" makes a folder
-        // Classification, name, author, template and description.
-        QTest::addColumn<QStringList>("record");
-        QTest::addColumn<bool>("hasPhoto");
-        QTest::addColumn<bool>("hasReadMe");
-        const QStringList blue{"Custom", "Blue", "Jérôme", "buggy", "one\r\ntwo\r\n\r\nfour"};
-        const QStringList custom{"Custom", "", "", "", ""},
-            standard{"Original", "RC Sprinter", "Merrowin", "buggy", "Original Drovak Car"};
+        // Each holds kInfo; a trailing "/" makes a folder, a trailing "|" a FIFO.
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("record");
+        const QString blue = "Custom/Blue/Jérôme/buggy/one\r\ntwo\r\n\r\nfour/";
+        const QString custom = "Custom/////0/0",
+                      standard = "/Merrowin/buggy/Original Drovak Car/0/0";
         // clang-format off
-        QTest::newRow("custom car") << "blue" << QStringList{"carinfo.ini"} << blue << false << false;
-        QTest::newRow("other letter case") << "blue" << QStringList{"CarInfo.INI", "BLUE.JPG", "ReadMe.TXT"} << blue << true << true;
-        QTest::newRow("other names do not count") << "blue" << QStringList{"car.jpg", "blue.jpeg", "readme.doc"} << custom << false << false;
-        QTest::newRow("folders do not count") << "blue" << QStringList{"blue.jpg/", "readme.txt/"} << custom << false << false;
-        QTest::newRow("standard car overrules its own file") << "rc" << QStringList{"carinfo.ini"} << standard << false << false;
-        QTest::newRow("standard car without a name entry") << "coupe" << QStringList{"carinfo.ini"} << QStringList{"Original", "", "Merrowin", "buggy", "Original Drovak Car"} << false << false;
-        QTest::newRow("folder in other letter case") << "RC" << QStringList{} << QStringList{"Original", "RC Sprinter", "Merrowin", "", "Original Drovak Car"} << false << false;
-        QTest::newRow("omitted folder") << "misc" << QStringList{} << QStringList{"Omit", "", "", "", ""} << false << false;
-        QTest::newRow("\"Omit\" is not omit") << "big" << QStringList{} << custom << false << false;
-        QTest::newRow("\"ORIGINAL\" is not original") << "loud" << QStringList{} << custom << false << false;
+        QTest::newRow("custom car") << "blue" << QStringList{"carinfo.ini"} << blue + "0/0";
+        QTest::newRow("other letter case") << "blue" << QStringList{"CarInfo.INI", "BLUE.JPG", "ReadMe.TXT"} << blue + "1/1";
+        QTest::newRow("other names do not count") << "blue" << QStringList{"car.jpg", "blue.jpeg", "readme.doc"} << custom;
+        QTest::newRow("folders do not count") << "blue" << QStringList{"blue.jpg/", "readme.txt/"} << custom;
+        QTest::newRow("FIFOs do not count") << "blue" << QStringList{"carinfo.ini|", "blue.jpg|", "readme.txt|"} << custom;
+        QTest::newRow("standard car overrules its own file") << "rc" << QStringList{"carinfo.ini"} << "Original/RC Sprinter" + standard;
+        QTest::newRow("standard car without a name entry") << "coupe" << QStringList{"carinfo.ini"} << "Original/" + standard;
+        QTest::newRow("folder in other letter case") << "RC" << QStringList{} << "Original/RC Sprinter/Merrowin//Original Drovak Car/0/0";
+        QTest::newRow("omitted folder") << "misc" << QStringList{} << "Omit/////0/0";
+        QTest::newRow("\"Omit\" is not omit") << "big" << QStringList{} << custom;
+        QTest::newRow("\"ORIGINAL\" is not original") << "loud" << QStringList{} << custom;
         // clang-format on
     }
     // The photo and readme flags are only ever set by loading, never cleared.
@@ -178,51 +165,51 @@ private slots:
     {
         QFETCH(QString, folder);
         QFETCH(QStringList, files);
-        mWorld->makeCar(folder);
+        QFETCH(QString, record);
+        const QString car = mWorld->makeCar(folder);
         for (const QString& file : files)
             mWorld->write("game/cars/" + folder + "/" + file, kInfo);
-        const auto car = Car(folder);
-        QTEST((QStringList{car->ClassificationText(), car->CarName(), car->Author(),
-                           car->BasedTemplate(), car->Description()}),
-              "record");
-        QTEST(car->HasPhoto(), "hasPhoto");
-        QTEST(car->HasReadMe(), "hasReadMe");
-        QVERIFY(QDir(mWorld->carDir(folder)).removeRecursively());
+        const auto loaded = Car(folder);
+        QCOMPARE(Record(*loaded), record);
+        QVERIFY(QDir(car).removeRecursively());
         mWorld->makeCar(folder);
-        car->LoadSettings();
-        QTEST(car->HasPhoto(), "hasPhoto");
-        QTEST(car->HasReadMe(), "hasReadMe");
+        loaded->LoadSettings();
+        QCOMPARE(Record(*loaded).right(3), record.right(3));
     }
 
-    void missingGameFolder()
+    void save_data()
     {
-        mWorld->makeCar("myrc", "[Zelmor Car Data]\r\nName=Mine\r\n");
-        modMain::gSettings().setDrovakDir(mWorld->root() + "/gone");
-        mBoxes->expect();
-        mBoxes->expect();
-        const auto car = Car("myrc", false);
-        car->setCarName("Kept");
-        car->LoadSettings();
-        car->SaveSettings();
-        QCOMPARE(mBoxes->boxes()[0].text, QStringLiteral("cCar: Unable to load settings."));
-        QCOMPARE(mBoxes->boxes()[1].text, QStringLiteral("cCar: Unable to save settings."));
-        QCOMPARE(mBoxes->boxes()[1].icon, MsgBox::Icon::Critical);
-        QCOMPARE(car->CarName(), QStringLiteral("Kept"));
-        QCOMPARE(car->ClassificationText(), QString());
-        QCOMPARE(mWorld->read("game/cars/myrc/carinfo.ini"),
-                 QByteArray("[Zelmor Car Data]\r\nName=Mine\r\n"));
+        QTest::addColumn<bool>("gameFolder");
+        QTest::newRow("saved") << true;
+        QTest::newRow("no game folder: the record and the file are kept") << false;
     }
-
     // The record keeps its line breaks, of any kind; only the file holds the bars.
     void save()
     {
-        mWorld->makeCar("myrc", "[Zelmor Car Data]\r\nDescription=old\r\nExtra=kept\r\n");
+        QFETCH(bool, gameFolder);
+        const QByteArray before = "[Zelmor Car Data]\r\nDescription=old\r\nExtra=kept\r\n";
+        mWorld->makeCar("myrc", before);
+        if (!gameFolder) {
+            modMain::gSettings().setDrovakDir(mWorld->root() + "/gone");
+            mBoxes->expect();
+            mBoxes->expect();
+        }
         const auto car = Car("myrc", false);
         car->setCarName(QStringLiteral("Nuit Câline"));
         car->setBasedTemplate("rc");
         car->setDescription("one\r\ntwo\nthree|four\rfive");
+        if (!gameFolder)
+            car->LoadSettings();
         car->SaveSettings();
         QCOMPARE(car->Description(), QStringLiteral("one\r\ntwo\nthree|four\rfive"));
+        if (!gameFolder) {
+            QCOMPARE(mBoxes->boxes()[0].text, QStringLiteral("cCar: Unable to load settings."));
+            QCOMPARE(mBoxes->boxes()[1].text, QStringLiteral("cCar: Unable to save settings."));
+            QCOMPARE(mBoxes->boxes()[1].icon, MsgBox::Icon::Critical);
+            QCOMPARE(car->ClassificationText(), QString());
+            QCOMPARE(mWorld->read("game/cars/myrc/carinfo.ini"), before);
+            return;
+        }
         QCOMPARE(mWorld->read("game/cars/myrc/carinfo.ini"),
                  QByteArray("[Zelmor Car Data]\r\nDescription=one|two|three|four|five\r\n"
                             "Extra=kept\r\nName=Nuit C\xe2line\r\nAuthor=\r\nOriginalSkin=rc\r\n"));
@@ -233,18 +220,23 @@ private slots:
     {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<bool>("deleted");
-        QTest::newRow("folder with a read-only sub-folder and links inside") << "myrc" << true;
-        QTest::newRow("folder already gone") << "gone" << false;
-        QTest::newRow("a file, not a folder") << "file" << false;
+        QTest::addColumn<bool>("mount"); // the outside folder mounted inside the car folder
+        // clang-format off
+        QTest::newRow("folder with a read-only sub-folder and links inside") << "myrc" << true << false;
+        QTest::newRow("a mount point inside is left alone") << "myrc" << false << true;
+        QTest::newRow("folder already gone") << "gone" << false << false;
+        QTest::newRow("a file, not a folder") << "file" << false << false;
         // None of these names one car folder; each would reach the cars folder or beyond.
-        QTest::newRow("empty name") << "" << false;
-        QTest::newRow("..") << ".." << false;
-        QTest::newRow("a name with a separator") << "myrc/sub" << false;
+        QTest::newRow("empty name") << "" << false << false;
+        QTest::newRow("..") << ".." << false << false;
+        QTest::newRow("a name with a separator") << "myrc/sub" << false << false;
+        // clang-format on
     }
     void deleteFolder()
     {
         QFETCH(QString, folder);
         QFETCH(bool, deleted);
+        QFETCH(bool, mount);
         const QString outside = mWorld->write("outside/keep.txt", "x");
         mWorld->makeCar("myrc");
         mWorld->write("game/cars/myrc/sub/deeper/.hidden", "x");
@@ -252,18 +244,28 @@ private slots:
         QVERIFY(QFile::link(mWorld->root() + "/outside", mWorld->carDir("myrc") + "/folderlink"));
         QVERIFY(QFile::link(outside, mWorld->carDir("myrc") + "/filelink"));
         mWorld->write("game/cars/file", "x");
+        const QByteArray source = QFile::encodeName(mWorld->root() + "/outside");
+        std::optional<Mount> bind;
+        if (mount && !bind.emplace(source.constData(), mWorld->write("game/cars/myrc/shared/", {}),
+                                   nullptr, MS_BIND, nullptr)
+                          .ok)
+            QSKIP("bind mounts are not allowed here");
 
         mBoxes->expect();
         Car(folder, false)->Delete();
         QCOMPARE(mBoxes->only().text.section('\n', 0, 0),
                  deleted ? folder + " has been deleted."
-                         : "There was a error while attempting to delete "
-                           "the directory.");
+                         : "There was a error while attempting to delete the directory.");
         QCOMPARE(mBoxes->only().title, deleted ? "Car Deleted" : QStringLiteral("Error"));
         QCOMPARE(mBoxes->only().icon, deleted ? MsgBox::Icon::None : MsgBox::Icon::Exclamation);
         QCOMPARE(QFileInfo::exists(mWorld->carDir("myrc")), !deleted);
-        QCOMPARE(QFileInfo::exists(mWorld->carDir("myrc/sub/deeper/.hidden")), !deleted);
+        QCOMPARE(QFileInfo::exists(mWorld->carDir("myrc/sub/deeper/.hidden")), folder != "myrc");
         QCOMPARE(ReadFile(outside), QByteArray("x"));
+        if (mount) {
+            QCOMPARE(mBoxes->only().text.section('\n', 1),
+                     "shared is a mount point of another file system, which is left alone");
+            QCOMPARE(mWorld->read("game/cars/myrc/shared/keep.txt"), QByteArray("x"));
+        }
     }
 
     void scan_data()
@@ -317,43 +319,14 @@ private slots:
         QCOMPARE(listed.isEmpty(), !gameFolder);
         const auto fields = [](const auto& records) {
             QStringList all;
-            for (const auto& c : records)
-                all << QStringList{c->DirectoryName(),
-                                   c->ClassificationText(),
-                                   c->CarName(),
-                                   c->Author(),
-                                   c->BasedTemplate(),
-                                   c->Description(),
-                                   QString::number(c->HasPhoto()),
-                                   QString::number(c->HasReadMe())}
-                           .join('/');
+            for (const auto& car : records)
+                all << car->DirectoryName() + '/' + Record(*car);
             return all;
         };
         const modCarList::ScannedCars scanned = modCarList::ScanCars(mWorld->carsDir());
         QCOMPARE(fields(modMain::gCars()), fields(listed));
         QCOMPARE(fields(scanned.standard), fields(branches["Original"]));
         QCOMPARE(fields(scanned.custom), fields(branches["Custom"]));
-    }
-
-    void codec_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("shown");
-        // clang-format off
-        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9 \xd0\x96 \xf0\x9f\x98\x80") << "café Ж 😀";
-        QTest::newRow("Windows-1252 bytes") << QByteArray("caf\xe9 \x80") << "café €";
-        QTest::newRow("overlong and surrogate forms") << QByteArray("\xc0\xaf\xed\xa0\x80") << QStringLiteral("À¯í\u00a0€");
-        QTest::newRow("cut sequence at the end") << QByteArray("a\xe2\x82") << "aâ‚";
-        QTest::newRow("overlong slash and FF") << QByteArray("a\xe0\x80\xaf\xff") << "aà€¯ÿ";
-        // clang-format on
-    }
-    void codec()
-    {
-        QFETCH(QByteArray, bytes);
-        const QString name = FileSystem::Decode(bytes);
-        QCOMPARE(FileSystem::Encode(name), bytes);
-        QTEST(FileSystem::Shown(name), "shown");
-        QCOMPARE(FileSystem::IsUtf8(bytes), name == FileSystem::Shown(name));
     }
 
     // Each save makes its file grow past what the disk takes, at its first write.
@@ -382,7 +355,11 @@ private slots:
         };
         // A car made from myrc: the copies are whole, the carinfo.ini copy stays as copied.
         const Save wizard = [this] {
-            MakeCar("myrc", QString(300, 'n'), "neuf");
+            frmCreateCarWizard made;
+            made.setTemplateText("myrc");
+            made.findChild<QLineEdit*>("txtCarName")->setText(QString(300, 'n'));
+            made.findChild<QLineEdit*>("txtDirName")->setText("neuf");
+            QTest::mouseClick(made.findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
             QCOMPARE(Snapshot(mWorld->carDir("neuf")), Snapshot(mWorld->carDir("myrc")));
         };
         const QString car = "game/cars/myrc", tooLarge = "File too large";
@@ -422,11 +399,14 @@ private slots:
             filler.close();
         }
         const QStringList before = Snapshot(mWorld->root() + '/' + folder);
-        QString message;
+        QString message; // the report of the error the save raises, or its box
         {
             // Room for a whole copy of every file, not for any of them grown.
             const FileSizeLimit limit(tmpfs ? RLIM_INFINITY : 200);
-            message = Told(save);
+            MsgBoxRecorder boxes;
+            boxes.expect();
+            message = Raised(save);
+            message += boxes.boxes().value(0).text;
         }
         for (const QString& part : told)
             QVERIFY2(message.contains(part), qPrintable(message));
@@ -569,41 +549,6 @@ private slots:
         car->Delete();
         QCOMPARE(mBoxes->only().text, QStringLiteral("café has been deleted."));
         QVERIFY(!FileSystem::StatusOf(cafe).exists);
-    }
-
-    void deleteLeavesMountsAlone()
-    {
-        const QString shared = mWorld->write("shared/keep.txt", "mine").section('/', 0, -2);
-        const QString car = mWorld->makeCar("myrc");
-        QVERIFY(QDir(car).mkdir("shared"));
-        const Mount bind(QFile::encodeName(shared).constData(), car + "/shared", nullptr, MS_BIND,
-                         nullptr);
-        if (!bind.ok)
-            QSKIP("bind mounts are not allowed here");
-        mBoxes->expect();
-        Car("myrc", false)->Delete();
-        QCOMPARE(
-            mBoxes->only().text,
-            QStringLiteral("There was a error while attempting to delete the directory.\nshared "
-                           "is a mount point of another file system, which is left alone"));
-        QCOMPARE(mWorld->read("shared/keep.txt"), QByteArray("mine"));
-        QCOMPARE(mWorld->read("game/cars/myrc/shared/keep.txt"), QByteArray("mine"));
-        QVERIFY(!QFile::exists(car + "/car.bmp"));
-    }
-
-    void fifosCountAsMissing()
-    {
-        const QString car = mWorld->makeCar("myrc");
-        QFile::remove(car + "/car.bmp");
-        for (const char* name :
-             {"carinfo.ini", "readme.txt", "myrc.jpg", "parameters.txt", "car.bmp"})
-            QCOMPARE(mkfifo(QFile::encodeName(car + '/' + name).constData(), 0644), 0);
-        const auto fifos = Car("myrc");
-        QVERIFY(!fifos->HasPhoto());
-        QVERIFY(!fifos->HasReadMe());
-        QCOMPARE(fifos->CarName(), QString());
-        QVERIFY(!FileSystem::ReadPlainFile(car + "/car.bmp"));
-        QVERIFY(!modMain::ReadWholeFile(car + "/parameters.txt").result.success());
     }
 };
 

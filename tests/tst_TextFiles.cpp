@@ -24,89 +24,73 @@ class tst_TextFiles : public QObject
     Q_OBJECT
 
 private slots:
-    void readProfile_data()
+    void profile_data()
     {
-        QTest::addColumn<QByteArray>("file"); // null: no file; "<folder>": a folder in its place
+        // null: no file; "<folder>": a folder in its place; "<no folder>": a missing folder
+        QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        const QString d = QStringLiteral("<default>");
+        QTest::addColumn<QString>("value");
+        // Read: the value in UTF-8. Write: the file after; null when refused, left as it was.
+        QTest::addColumn<QByteArray>("after");
+        const QString read = "<read>";
+        const QByteArray d("<default>"), one("[A]\r\nk=1\r\n"), none;
         QByteArray table("[Classify]\r\n");
         for (int i = 0; i < 40; ++i)
             table += "car" + QByteArray::number(i) + "=v" + QByteArray::number(i) + "\r\n";
         // clang-format off
-        QTest::newRow("CR lines") << QByteArray("[A]\rx=1\rk=v") << "A" << "k" << "v";
-        QTest::newRow("blanks trimmed") << QByteArray(" \t[ A ] \r\n\t k \t=  v w \x1a\r\n") << "A" << "k" << "v w";
-        QTest::newRow("value holds =") << QByteArray("[A]\r\nk=a=b\r\n") << "A" << "k" << "a=b";
-        QTest::newRow("no inline comments") << QByteArray("[A]\r\nk=v ; c\r\n") << "A" << "k" << "v ; c";
-        QTest::newRow("double quotes") << QByteArray("[A]\r\nk=\" v \"\r\n") << "A" << "k" << " v ";
-        QTest::newRow("single quotes") << QByteArray("[A]\r\nk='v'\r\n") << "A" << "k" << "v";
-        QTest::newRow("unmatched quotes kept") << QByteArray("[A]\r\nk='v\"\r\n") << "A" << "k" << "'v\"";
-        QTest::newRow("lone quote kept") << QByteArray("[A]\r\nk=\"\r\n") << "A" << "k" << "\"";
-        QTest::newRow("letter case ignored") << QByteArray("[Zelmor Car Data]\r\nNAME=Blue\r\n") << "zelmor car data" << "name" << "Blue";
-        QTest::newRow("first of two keys") << QByteArray("[A]\r\nk=1\r\nK=2\r\n") << "A" << "k" << "1";
-        QTest::newRow("first of two sections") << QByteArray("[A]\r\nk=1\r\n[a]\r\nk=2\r\n") << "A" << "k" << "1";
-        QTest::newRow("key only in a later twin section") << QByteArray("[A]\r\nx=1\r\n[A]\r\nk=2\r\n") << "A" << "k" << d;
-        QTest::newRow("empty value is not the default") << QByteArray("[A]\r\nk=\r\n") << "A" << "k" << "";
-        QTest::newRow("missing key") << QByteArray("[A]\r\nx=1\r\n") << "A" << "k" << d;
-        QTest::newRow("key of the next section") << QByteArray("[A]\r\n[B]\r\nk=1\r\n") << "A" << "k" << d;
-        QTest::newRow("entry before any section") << QByteArray("k=1\r\n[A]\r\n") << "A" << "k" << d;
-        QTest::newRow("line without = is no entry") << QByteArray("[A]\r\nk\r\n") << "A" << "k" << d;
-        QTest::newRow("section name up to the last bracket") << QByteArray("[A]B]\r\nk=1\r\n") << "A]B" << "k" << "1";
-        QTest::newRow("Windows-1252") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80\r\n") << "A" << "k" << QStringLiteral("Jérôme €");
-        QTest::newRow("long section, first of two keys") << table + "CAR5=twin\r\n" << "classify" << "Car5" << "v5";
-        QTest::newRow("long section, missing key") << table << "Classify" << "car40" << d;
-        QTest::newRow("long section, only capital Z") << table + "carz=zed\r\n" << "Classify" << "carZ" << "zed";
-        QTest::newRow("long value") << QByteArray("[A]\r\nk=" + QByteArray(70000, 'y') + "\r\n") << "A" << "k" << QString(70000, QLatin1Char('y'));
-        QTest::newRow("no file") << QByteArray() << "A" << "k" << d;
-        QTest::newRow("a folder in the file's place") << QByteArray("<folder>") << "A" << "k" << d;
-        // clang-format on
-    }
-    void readProfile()
-    {
-        QFETCH(QByteArray, file);
-        TestWorld world;
-        const QString path = world.root() + QStringLiteral("/p.ini");
-        if (!file.isNull())
-            world.write(file == "<folder>" ? "p.ini/" : "p.ini", file);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QTEST(ReadProfileString(section, key, QStringLiteral("<default>"), path), "expected");
-    }
-
-    void writeProfile_data()
-    {
-        QTest::addColumn<QByteArray>("before"); // null: no file; "<folder>", "<no folder>"
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QByteArray>("after"); // null: refused, the file left as it was
-        const QByteArray one("[A]\r\nk=1\r\n"), none;
-        // clang-format off
-        QTest::newRow("new file") << none << "A" << "k" << "v" << QByteArray("[A]\r\nk=v\r\n");
-        QTest::newRow("replaced where it stands, other bytes kept") << QByteArray("; head\n[a]\n  KEY = old ; x\nother=1\n") << "A" << "key" << "new" << QByteArray("; head\n[a]\nKEY=new\r\nother=1\n");
-        QTest::newRow("added after the section's last entry") << QByteArray("[A]\r\nk=1\r\n\r\n; about B\r\n[B]\r\nx=2\r\n") << "A" << "m" << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n\r\n; about B\r\n[B]\r\nx=2\r\n");
-        QTest::newRow("added to an empty section") << QByteArray("[A]\r\n[B]\r\n") << "a" << "m" << "3" << QByteArray("[A]\r\nm=3\r\n[B]\r\n");
-        QTest::newRow("section header without line end") << QByteArray("[A]") << "A" << "m" << "3" << QByteArray("[A]\r\nm=3\r\n");
-        QTest::newRow("last entry without line end") << QByteArray("[A]\r\nk=1") << "A" << "m" << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n");
-        QTest::newRow("new section after a last line without line end") << QByteArray("[A]\r\nk=1") << "B" << "x" << "v" << QByteArray("[A]\r\nk=1\r\n[B]\r\nx=v\r\n");
-        QTest::newRow("first of two sections") << one + one << "A" << "k" << "9" << QByteArray("[A]\r\nk=9\r\n") + one;
-        QTest::newRow("first of two keys") << QByteArray("[A]\r\nk=1\r\nk=2\r\n") << "A" << "k" << "9" << QByteArray("[A]\r\nk=9\r\nk=2\r\n");
-        QTest::newRow("leading blanks of the value dropped") << QByteArray("[A]\r\n") << "A" << "k" << " \t v " << QByteArray("[A]\r\nk=v \r\n");
-        QTest::newRow("empty value kept as an entry") << one << "A" << "k" << "" << QByteArray("[A]\r\nk=\r\n");
-        QTest::newRow("long value") << one << "A" << "k" << QString(100000, 'z') << "[A]\r\nk=" + QByteArray(100000, 'z') + "\r\n";
-        QTest::newRow("Windows-1252, ? for the rest") << none << "A" << "k" << QStringLiteral("Jérôme € Ā 😀") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80 ? ?\r\n");
-        QTest::newRow("equal value leaves the file untouched") << QByteArray("[A]\n  k =  v\n") << "a" << "K" << "v" << QByteArray("[A]\n  k =  v\n");
-        QTest::newRow("missing folder") << QByteArray("<no folder>") << "A" << "k" << "v" << none;
-        QTest::newRow("a folder in the file's place") << QByteArray("<folder>") << "A" << "k" << "v" << none;
+        QTest::newRow("read: CR lines") << QByteArray("[A]\rx=1\rk=v") << "A" << "k" << read << QByteArray("v");
+        QTest::newRow("read: blanks trimmed") << QByteArray(" \t[ A ] \r\n\t k \t=  v w \x1a\r\n") << "A" << "k" << read << QByteArray("v w");
+        QTest::newRow("read: value holds =") << QByteArray("[A]\r\nk=a=b\r\n") << "A" << "k" << read << QByteArray("a=b");
+        QTest::newRow("read: no inline comments") << QByteArray("[A]\r\nk=v ; c\r\n") << "A" << "k" << read << QByteArray("v ; c");
+        QTest::newRow("read: double quotes") << QByteArray("[A]\r\nk=\" v \"\r\n") << "A" << "k" << read << QByteArray(" v ");
+        QTest::newRow("read: single quotes") << QByteArray("[A]\r\nk='v'\r\n") << "A" << "k" << read << QByteArray("v");
+        QTest::newRow("read: unmatched quotes kept") << QByteArray("[A]\r\nk='v\"\r\n") << "A" << "k" << read << QByteArray("'v\"");
+        QTest::newRow("read: lone quote kept") << QByteArray("[A]\r\nk=\"\r\n") << "A" << "k" << read << QByteArray("\"");
+        QTest::newRow("read: letter case ignored") << QByteArray("[Zelmor Car Data]\r\nNAME=Blue\r\n") << "zelmor car data" << "name" << read << QByteArray("Blue");
+        QTest::newRow("read: first of two keys") << QByteArray("[A]\r\nk=1\r\nK=2\r\n") << "A" << "k" << read << QByteArray("1");
+        QTest::newRow("read: first of two sections") << QByteArray("[A]\r\nk=1\r\n[a]\r\nk=2\r\n") << "A" << "k" << read << QByteArray("1");
+        QTest::newRow("read: key only in a later twin section") << QByteArray("[A]\r\nx=1\r\n[A]\r\nk=2\r\n") << "A" << "k" << read << d;
+        QTest::newRow("read: empty value is not the default") << QByteArray("[A]\r\nk=\r\n") << "A" << "k" << read << QByteArray("");
+        QTest::newRow("read: missing key") << QByteArray("[A]\r\nx=1\r\n") << "A" << "k" << read << d;
+        QTest::newRow("read: key of the next section") << QByteArray("[A]\r\n[B]\r\nk=1\r\n") << "A" << "k" << read << d;
+        QTest::newRow("read: entry before any section") << QByteArray("k=1\r\n[A]\r\n") << "A" << "k" << read << d;
+        QTest::newRow("read: line without = is no entry") << QByteArray("[A]\r\nk\r\n") << "A" << "k" << read << d;
+        QTest::newRow("read: section name up to the last bracket") << QByteArray("[A]B]\r\nk=1\r\n") << "A]B" << "k" << read << QByteArray("1");
+        QTest::newRow("read: Windows-1252") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80\r\n") << "A" << "k" << read << QByteArray("Jérôme €");
+        QTest::newRow("read: long section, first of two keys") << table + "CAR5=twin\r\n" << "classify" << "Car5" << read << QByteArray("v5");
+        QTest::newRow("read: long section, missing key") << table << "Classify" << "car40" << read << d;
+        QTest::newRow("read: long section, only capital Z") << table + "carz=zed\r\n" << "Classify" << "carZ" << read << QByteArray("zed");
+        QTest::newRow("read: long value") << QByteArray("[A]\r\nk=" + QByteArray(70000, 'y') + "\r\n") << "A" << "k" << read << QByteArray(70000, 'y');
+        QTest::newRow("read: no file") << QByteArray() << "A" << "k" << read << d;
+        QTest::newRow("read: a folder in the file's place") << QByteArray("<folder>") << "A" << "k" << read << d;
+        QTest::newRow("write: new file") << none << "A" << "k" << "v" << QByteArray("[A]\r\nk=v\r\n");
+        QTest::newRow("write: replaced where it stands, other bytes kept") << QByteArray("; head\n[a]\n  KEY = old ; x\nother=1\n") << "A" << "key" << "new" << QByteArray("; head\n[a]\nKEY=new\r\nother=1\n");
+        QTest::newRow("write: added after the section's last entry") << QByteArray("[A]\r\nk=1\r\n\r\n; about B\r\n[B]\r\nx=2\r\n") << "A" << "m" << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n\r\n; about B\r\n[B]\r\nx=2\r\n");
+        QTest::newRow("write: added to an empty section") << QByteArray("[A]\r\n[B]\r\n") << "a" << "m" << "3" << QByteArray("[A]\r\nm=3\r\n[B]\r\n");
+        QTest::newRow("write: section header without line end") << QByteArray("[A]") << "A" << "m" << "3" << QByteArray("[A]\r\nm=3\r\n");
+        QTest::newRow("write: last entry without line end") << QByteArray("[A]\r\nk=1") << "A" << "m" << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n");
+        QTest::newRow("write: new section after a last line without line end") << QByteArray("[A]\r\nk=1") << "B" << "x" << "v" << QByteArray("[A]\r\nk=1\r\n[B]\r\nx=v\r\n");
+        QTest::newRow("write: first of two sections") << one + one << "A" << "k" << "9" << QByteArray("[A]\r\nk=9\r\n") + one;
+        QTest::newRow("write: first of two keys") << QByteArray("[A]\r\nk=1\r\nk=2\r\n") << "A" << "k" << "9" << QByteArray("[A]\r\nk=9\r\nk=2\r\n");
+        QTest::newRow("write: leading blanks of the value dropped") << QByteArray("[A]\r\n") << "A" << "k" << " \t v " << QByteArray("[A]\r\nk=v \r\n");
+        QTest::newRow("write: empty value kept as an entry") << one << "A" << "k" << "" << QByteArray("[A]\r\nk=\r\n");
+        QTest::newRow("write: long value") << one << "A" << "k" << QString(100000, 'z') << "[A]\r\nk=" + QByteArray(100000, 'z') + "\r\n";
+        QTest::newRow("write: Windows-1252, ? for the rest") << none << "A" << "k" << QStringLiteral("Jérôme € Ā 😀") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80 ? ?\r\n");
+        QTest::newRow("write: equal value leaves the file untouched") << QByteArray("[A]\n  k =  v\n") << "a" << "K" << "v" << QByteArray("[A]\n  k =  v\n");
+        QTest::newRow("write: missing folder") << QByteArray("<no folder>") << "A" << "k" << "v" << none;
+        QTest::newRow("write: a folder in the file's place") << QByteArray("<folder>") << "A" << "k" << "v" << none;
         // A line break would end the entry early and leave the rest as a line of its own.
-        QTest::newRow("line break in the value") << one << "A" << "k" << "one\r\ntwo=x" << none;
-        QTest::newRow("line break in the key") << one << "A" << "k\n" << "v" << none;
+        QTest::newRow("write: line break in the value") << one << "A" << "k" << "one\r\ntwo=x" << none;
+        QTest::newRow("write: line break in the key") << one << "A" << "k\n" << "v" << none;
         // clang-format on
     }
-    void writeProfile()
+    void profile()
     {
         QFETCH(QByteArray, before);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
         QFETCH(QByteArray, after);
         TestWorld world;
         QString path = world.root() + QStringLiteral("/p.ini");
@@ -114,9 +98,11 @@ private slots:
             path = world.root() + QStringLiteral("/none/p.ini");
         else if (!before.isNull())
             world.write(before == "<folder>" ? "p.ini/inside/" : "p.ini", before);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
+        if (value == "<read>") {
+            QCOMPARE(ReadProfileString(section, key, QStringLiteral("<default>"), path).toUtf8(),
+                     after);
+            return;
+        }
         QCOMPARE(WriteProfileString(section, key, value, path).success(), !after.isNull());
         QCOMPARE(ReadFile(path), after.isNull() && !before.startsWith('<') ? before : after);
         QCOMPARE(QFileInfo(path + QStringLiteral("/inside")).isDir(), before == "<folder>");
@@ -171,17 +157,35 @@ private slots:
                  qPrintable(QStringLiteral("%1 ns, then %2 ns").arg(small).arg(large)));
     }
 
-    // The profile tests cover the code page in text; here every byte and the 0x80 to 0x9F table.
-    void codePage()
+    // File names keep their bytes, shown as UTF-8 where they are, else as Windows-1252, whose
+    // every byte is one character each way.
+    void codePage_data()
     {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
         QByteArray all;
         for (int b = 0; b < 256; ++b)
             all.append(char(b));
-        const QString text = Cp1252::ToUnicode(all);
-        QCOMPARE(text.size(), 256);
+        // clang-format off
+        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9 \xd0\x96 \xf0\x9f\x98\x80") << "café Ж 😀";
+        QTest::newRow("Windows-1252 bytes") << QByteArray("caf\xe9 \x80\x96\x93\x94\x9f") << "café €–“”Ÿ";
+        QTest::newRow("overlong and surrogate forms") << QByteArray("\xc0\xaf\xed\xa0\x80") << QStringLiteral("À¯í\u00a0€");
+        QTest::newRow("cut sequence at the end") << QByteArray("a\xe2\x82") << "aâ‚";
+        QTest::newRow("overlong slash and FF") << QByteArray("a\xe0\x80\xaf\xff") << "aà€¯ÿ";
+        QTest::newRow("every byte") << all << Cp1252::ToUnicode(all);
+        // clang-format on
+    }
+    void codePage()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString name = FileSystem::Decode(bytes);
+        QCOMPARE(FileSystem::Encode(name), bytes);
+        QTEST(FileSystem::Shown(name), "shown");
+        QCOMPARE(FileSystem::IsUtf8(bytes), name == FileSystem::Shown(name));
+        const QString text = Cp1252::ToUnicode(bytes);
+        QCOMPARE(text.size(), bytes.size());
         QVERIFY(Cp1252::CanEncode(text));
-        QCOMPARE(Cp1252::FromUnicode(text), all);
-        QCOMPARE(Cp1252::ToUnicode("\x80\x96\x93\x94\x9f"), QStringLiteral("€–“”Ÿ"));
+        QCOMPARE(Cp1252::FromUnicode(text), bytes);
     }
 
     void resolve_data()
@@ -216,96 +220,55 @@ private slots:
         QCOMPARE(FileNames::IsPlainFile(FileNames::Resolve(folder, name)), plainFile);
     }
 
-    // The read drops one line-end character at the end and refuses an empty file; the write
-    // adds CR LF.
-    void wholeFile_data()
+    // A whole read drops one line-end character at the end and refuses an empty file; a whole
+    // write adds CR LF. A rewrite finds the files in any letter case and keeps the previous file
+    // as the backup; one that fails shows a box and returns false, so those expected to succeed
+    // need no message box recorder. The wizard's tests cover a final CR LF and leading spaces.
+    void parameters_data()
     {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("text"); // null: unreadable
-        QTest::addColumn<QByteArray>("rewritten");
-        // clang-format off
-        QTest::newRow("final lone CR") << QByteArray("a\rb\r") << "a\rb" << QByteArray("a\rb\r\n");
-        QTest::newRow("last character kept, Windows-1252") << QByteArray("J\xe9r\xf4me \x80") << QStringLiteral("Jérôme €") << QByteArray("J\xe9r\xf4me \x80\r\n");
-        QTest::newRow("empty file") << QByteArray("") << QString() << QByteArray();
-        // clang-format on
-    }
-    void wholeFile()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, text);
-        TestWorld world;
-        const QString path = world.write("parameters.txt", file);
-        if (text.isNull()) {
-            QVERIFY(!modMain::ReadWholeFile(path).result.success());
-            return;
-        }
-        QCOMPARE(modMain::ReadWholeFile(path).text, text);
-        QVERIFY(modMain::WriteWholeFile(path, text));
-        QTEST(ReadFile(path), "rewritten");
-    }
-
-    // With no car name, the obtain rewrite. A failing call shows a box and returns false, so
-    // the calls expected to succeed need no message box recorder. The wizard's tests cover a
-    // final CR LF and leading spaces.
-    void setParams_data()
-    {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("carName");
+        QTest::addColumn<QByteArray>("before"); // "<fifo>": a FIFO
+        QTest::addColumn<QString>("carName");   // null: whole read and write; empty: obtain
+        QTest::addColumn<QString>("text");      // of the whole read; null: unreadable
         QTest::addColumn<QByteArray>("after");
+        const QString whole, obtain = "", name = "New Car";
         const QByteArray named("Name\t\t\"New Car\"\r\n");
         // clang-format off
-        QTest::newRow("leading tab: not a name line") << QByteArray("\tName x\r\n") << "New Car" << QByteArray("\tName x\r\n");
-        QTest::newRow("name lines: after spaces, twice, and a word starting with Name") << QByteArray("  Name a ; x\r\nx\r\nNames 3\r\n") << "New Car" << named + "x\r\n" + named;
-        QTest::newRow("lower-case obtain") << QByteArray("obtain 2\r\n") << "" << QByteArray("obtain 2\r\n");
-        QTest::newRow("neither entry, final LF") << QByteArray("a\r\nb\n") << "New Car" << QByteArray("a\r\nb\r\n");
-        QTest::newRow("CR alone ends a line") << QByteArray("a\rName x\rb\r") << "New Car" << "a\r\n" + named + "b\r\n";
-        QTest::newRow("last line without line end") << QByteArray("x\r\n Obtain 1") << "" << QByteArray("x\r\nObtain\t0\r\n");
-        QTest::newRow("last line one character") << QByteArray("x\r\n0") << "New Car" << QByteArray("x\r\n0\r\n");
-        QTest::newRow("empty file") << QByteArray("") << "New Car" << QByteArray("");
+        QTest::newRow("whole: final lone CR") << QByteArray("a\rb\r") << whole << "a\rb" << QByteArray("a\rb\r\n");
+        QTest::newRow("whole: last character kept, Windows-1252") << QByteArray("J\xe9r\xf4me \x80") << whole << QStringLiteral("Jérôme €") << QByteArray("J\xe9r\xf4me \x80\r\n");
+        QTest::newRow("whole: empty file") << QByteArray("") << whole << QString() << QByteArray();
+        QTest::newRow("whole: a FIFO, never opened") << QByteArray("<fifo>") << whole << QString() << QByteArray();
+        QTest::newRow("leading tab: not a name line") << QByteArray("\tName x\r\n") << name << QString() << QByteArray("\tName x\r\n");
+        QTest::newRow("name lines: after spaces, twice, and a word starting with Name") << QByteArray("  Name a ; x\r\nx\r\nNames 3\r\n") << name << QString() << named + "x\r\n" + named;
+        QTest::newRow("lower-case obtain") << QByteArray("obtain 2\r\n") << obtain << QString() << QByteArray("obtain 2\r\n");
+        QTest::newRow("neither entry, final LF") << QByteArray("a\r\nb\n") << name << QString() << QByteArray("a\r\nb\r\n");
+        QTest::newRow("CR alone ends a line") << QByteArray("a\rName x\rb\r") << name << QString() << "a\r\n" + named + "b\r\n";
+        QTest::newRow("last line without line end") << QByteArray("x\r\n Obtain 1") << obtain << QString() << QByteArray("x\r\nObtain\t0\r\n");
+        QTest::newRow("last line one character") << QByteArray("x\r\n0") << name << QString() << QByteArray("x\r\n0\r\n");
+        QTest::newRow("empty file") << QByteArray("") << name << QString() << QByteArray("");
         // clang-format on
     }
-    // The files are found in any letter case; the previous file is kept as the backup.
-    void setParams()
+    void parameters()
     {
         QFETCH(QByteArray, before);
         QFETCH(QString, carName);
+        QFETCH(QString, text);
         TestWorld world;
-        world.write("car/Parameters.TXT", before);
+        const QString file = before == "<fifo>" ? "car/Parameters.TXT|" : "car/Parameters.TXT";
+        const QString path = world.write(file, before), folder = world.root() + "/car";
         world.write("car/PARAMETERS.BAK", "older");
-        const QString folder = world.root() + "/car";
-        QVERIFY(carName.isEmpty() ? modMain::SetParamsObtain(folder)
-                                  : modMain::SetParamsName(folder, carName));
+        if (carName.isNull()) {
+            QCOMPARE(modMain::ReadWholeFile(path).result.success(), !text.isNull());
+            QCOMPARE(modMain::ReadWholeFile(path).text, text);
+            QVERIFY(text.isNull() || modMain::WriteWholeFile(path, text));
+            QCOMPARE(FileSystem::ReadPlainFile(path).has_value(), before != "<fifo>");
+        } else {
+            QVERIFY(carName.isEmpty() ? modMain::SetParamsObtain(folder)
+                                      : modMain::SetParamsName(folder, carName));
+            QCOMPARE(world.read("car/PARAMETERS.BAK"), before);
+            QCOMPARE(QDir(folder).entryList(QDir::Files),
+                     QStringList({"PARAMETERS.BAK", "Parameters.TXT"}));
+        }
         QTEST(world.read("car/Parameters.TXT"), "after");
-        QCOMPARE(world.read("car/PARAMETERS.BAK"), before);
-        QCOMPARE(QDir(folder).entryList(QDir::Files),
-                 QStringList({"PARAMETERS.BAK", "Parameters.TXT"}));
-    }
-
-    void loadSettings_data()
-    {
-        QTest::addColumn<QByteArray>("ini");
-        // The game folder, the cars folder, the image and text editors and the author.
-        QTest::addColumn<QStringList>("settings");
-        // clang-format off
-        QTest::newRow("all entries") << QByteArray("[directories]\r\nexepath=/games/Drovak\r\n[Applications]\r\nImageEditor=/usr/bin/paint\r\nTextEditor=/usr/bin/edit\r\n[UserInfo]\r\nName=J\xe9r\xf4me\r\n") << QStringList{"/games/Drovak", "/games/Drovak/cars", "/usr/bin/paint", "/usr/bin/edit", "Jérôme"};
-        QTest::newRow("no Directories section") << QByteArray("[UserInfo]\r\nName=me\r\n") << QStringList{"", "/cars", "", "", "me"};
-        QTest::newRow("game folder at the root") << QByteArray("[Directories]\r\nEXEPath=/\r\n") << QStringList{"/", "//cars", "", "", ""};
-        // Every value was Windows-1252 before paths kept their bytes.
-        QTest::newRow("a path written in Windows-1252") << QByteArray("[Directories]\r\nEXEPath=<root>/Drovak\xe9\r\n") << QStringList{"<root>/Drovaké", "<root>/Drovaké/cars", "", "", ""};
-        // clang-format on
-    }
-    void loadSettings()
-    {
-        QFETCH(QByteArray, ini);
-        TestWorld world;
-        world.write("program/torvane.ini", ini.replace("<root>", FileSystem::Encode(world.root())));
-        world.write("Drovaké/", {});
-        cSettings loaded;
-        loaded.LoadSettings();
-        QFETCH(QStringList, settings);
-        QCOMPARE((QStringList{loaded.DrovakDir(), loaded.CarDir(), loaded.ImageEditorPath(),
-                              loaded.TextEditorPath(), loaded.Author()}),
-                 settings.replaceInStrings("<root>", world.root()));
     }
 
     // Names copied from Windows and names beyond its code page come back as they were.
@@ -389,14 +352,22 @@ private slots:
         // working folder
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<int>("run");
-        const int aborted = int(Run::Aborted), first = int(Run::FirstRun);
+        // The game folder, the cars folder, the image and text editors and the author.
+        QTest::addColumn<QStringList>("settings");
+        const int aborted = int(Run::Aborted), first = int(Run::FirstRun),
+                  normal = int(Run::Normal);
+        const QStringList none{"", "/cars", "", "", ""};
         // clang-format off
-        QTest::newRow("no settings file") << QByteArray() << aborted;
-        QTest::newRow("a folder named like the settings file") << QByteArray("<folder>") << aborted;
-        QTest::newRow("a settings file in the working folder only") << QByteArray("<elsewhere>") << aborted;
-        QTest::newRow("empty settings file") << QByteArray("") << first;
-        QTest::newRow("empty game folder") << QByteArray("[Directories]\r\nEXEPath=\r\n") << first;
-        QTest::newRow("game folder that does not exist") << QByteArray("[Directories]\r\nEXEPath=/no/such/folder\r\n") << int(Run::Normal);
+        QTest::newRow("no settings file") << QByteArray() << aborted << none;
+        QTest::newRow("a folder named like the settings file") << QByteArray("<folder>") << aborted << none;
+        QTest::newRow("a settings file in the working folder only") << QByteArray("<elsewhere>") << aborted << none;
+        QTest::newRow("empty settings file") << QByteArray("") << first << none;
+        QTest::newRow("empty game folder") << QByteArray("[Directories]\r\nEXEPath=\r\n") << first << none;
+        QTest::newRow("no Directories section") << QByteArray("[UserInfo]\r\nName=me\r\n") << first << QStringList{"", "/cars", "", "", "me"};
+        QTest::newRow("all entries, a game folder that does not exist") << QByteArray("[directories]\r\nexepath=/games/Drovak\r\n[Applications]\r\nImageEditor=/usr/bin/paint\r\nTextEditor=/usr/bin/edit\r\n[UserInfo]\r\nName=J\xe9r\xf4me\r\n") << normal << QStringList{"/games/Drovak", "/games/Drovak/cars", "/usr/bin/paint", "/usr/bin/edit", "Jérôme"};
+        QTest::newRow("game folder at the root") << QByteArray("[Directories]\r\nEXEPath=/\r\n") << normal << QStringList{"/", "//cars", "", "", ""};
+        // Every value was Windows-1252 before paths kept their bytes.
+        QTest::newRow("a path written in Windows-1252") << QByteArray("[Directories]\r\nEXEPath=<root>/Drovak\xe9\r\n") << normal << QStringList{"<root>/Drovaké", "<root>/Drovaké/cars", "", "", ""};
         // clang-format on
     }
     // An aborted start and a first run each tell why in one box; a normal start shows none.
@@ -404,7 +375,12 @@ private slots:
     {
         QFETCH(QByteArray, ini);
         QFETCH(int, run);
+        QFETCH(QStringList, settings);
         TestWorld world(ini.startsWith('<') ? QByteArray() : ini);
+        if (ini.contains("<root>"))
+            world.write("program/torvane.ini",
+                        ini.replace("<root>", FileSystem::Encode(world.root())));
+        world.write("Drovaké/", {});
         if (ini == "<folder>")
             QVERIFY(QDir().mkpath(world.iniPath()));
         const QString previous = QDir::currentPath();
@@ -435,6 +411,10 @@ private slots:
         QCOMPARE(options, run == int(Run::FirstRun) ? 1 : 0);
         QCOMPARE(main, run == int(Run::Normal) ? 1 : 0);
         QCOMPARE(modMain::gSettings().INIPath(), world.iniPath());
+        const cSettings& loaded = modMain::gSettings();
+        QCOMPARE((QStringList{loaded.DrovakDir(), loaded.CarDir(), loaded.ImageEditorPath(),
+                              loaded.TextEditorPath(), loaded.Author()}),
+                 settings.replaceInStrings("<root>", world.root()));
     }
 };
 

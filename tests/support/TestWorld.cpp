@@ -8,6 +8,8 @@
 
 #include <QDir>
 
+#include <sys/stat.h>
+
 TestWorld::TestWorld(const QByteArray& torvaneIni)
 {
     QDir(root()).mkpath(QStringLiteral("game/cars"));
@@ -42,6 +44,10 @@ QString TestWorld::write(const QString& relativePath, const QByteArray& bytes, i
     const QString path = root() + QLatin1Char('/') + relativePath;
     for (qsizetype slash = root().size(); (slash = path.indexOf(QLatin1Char('/'), slash + 1)) > 0;)
         FileSystem::CreateFolder(path.left(slash));
+    if (path.endsWith(QLatin1Char('|'))) {
+        ::mkfifo(FileSystem::Encode(path.chopped(1)).constData(), 0644);
+        return path.chopped(1);
+    }
     if (!path.endsWith(QLatin1Char('/')))
         FileSystem::ReplaceFile(path, bytes, FileSystem::Replace::Forced, permissions);
     return path;

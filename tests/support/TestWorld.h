@@ -43,7 +43,8 @@ public:
     void loadSettings();
 
     // Replaces a file under root() by one with these bytes (and permissions, or the default
-    // ones), creating folders on the way; a path ending in "/" makes just the folders.
+    // ones), creating folders on the way; a path ending in "/" makes just the folders, one
+    // ending in "|" a FIFO named without it.
     QString write(const QString& relativePath, const QByteArray& bytes, int permissions = -1);
     QByteArray read(const QString& relativePath) const
     {
