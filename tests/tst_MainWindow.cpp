@@ -29,44 +29,27 @@ QStringList CutCaptions(QWidget* window)
 {
     QStringList cut;
     const auto check = [&cut](const QWidget* w, const QString& text, QSize need, QSize room) {
-        if (!text.isEmpty() && (need.width() > room.width() || need.height() > room.height()))
+        if (!text.isEmpty() && need.boundedTo(room) != need)
             QDebug(&cut.emplace_back())
                 << w->objectName() << text << "needs" << need << "has" << room;
     };
-    for (const QLabel* l : window->findChildren<QLabel*>()) {
-        const QRect room = l->contentsRect();
-        check(l, l->text(),
-              l->wordWrap() ? QSize(room.width(), l->heightForWidth(room.width()))
-                            : l->fontMetrics().size(Qt::TextShowMnemonic, l->text()),
-              room.size());
-    }
+    // The part of a control in view: its parent may cut it off.
+    const auto shown = [](const QWidget* w) { return w->visibleRegion().boundingRect(); };
+    for (const QLabel* l : window->findChildren<QLabel*>())
+        check(l, l->text(), {l->minimumSizeHint().width(), l->heightForWidth(l->width())},
+              shown(l).size());
+    for (const QGroupBox* box : window->findChildren<QGroupBox*>())
+        check(box, box->title(), box->minimumSizeHint(), shown(box).size());
     for (const QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
-        const QSize text = b->fontMetrics().size(Qt::TextShowMnemonic, b->text());
-        const auto* tool = qobject_cast<const QToolButton*>(b);
         QStyleOptionButton option;
         option.initFrom(b);
-        option.text = b->text();
-        if (!b->isVisibleTo(window)) {
-        } else if (qobject_cast<const QPushButton*>(b)) {
-            check(b, b->text(), text,
-                  b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b).size());
-        } else if (tool && tool->toolButtonStyle() == Qt::ToolButtonTextUnderIcon) {
-            // The caption is drawn below the icon, inside the button's frame.
-            const int frame = b->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
-            check(b, b->text(), text,
-                  {b->width() - 2 * frame, b->height() - tool->iconSize().height() - 4});
-            check(b, b->text(), {b->geometry().right(), 0}, b->parentWidget()->size());
-        } else {
-            check(b, b->text(), b->sizeHint(), b->size());
-        }
-    }
-    for (const QGroupBox* box : window->findChildren<QGroupBox*>()) {
-        QStyleOptionGroupBox option;
-        option.initFrom(box);
-        option.text = box->title();
-        const QRect label = box->style()->subControlRect(QStyle::CC_GroupBox, &option,
-                                                         QStyle::SC_GroupBoxLabel, box);
-        check(box, box->title(), {label.right() + 1, label.height()}, box->size());
+        option.rect = shown(b);
+        // A toolbar button's caption is below its icon, inside its frame.
+        const int frame = b->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        check(b, b->text(), b->fontMetrics().size(Qt::TextShowMnemonic, b->text()),
+              qobject_cast<const QPushButton*>(b)
+                  ? b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b).size()
+                  : option.rect.size() - QSize(2 * frame, b->iconSize().height() + 4));
     }
     for (const QMenuBar* bar : window->findChildren<QMenuBar*>()) {
         for (QAction* menu : bar->actions())
