@@ -16,38 +16,6 @@
 
 namespace {
 
-// Answers every file-open box with the preset answer (a null string cancels the box) and keeps
-// the file each box started at.
-struct FileOpenRecorder : FileOpenBox::Presenter
-{
-    FileOpenRecorder() { FileOpenBox::SetPresenter(this); }
-    ~FileOpenRecorder() override { FileOpenBox::SetPresenter(nullptr); }
-    std::optional<QString> present(const QString& startFile) override
-    {
-        starts.append(startFile);
-        return answer.isNull() ? std::nullopt : std::optional(answer);
-    }
-    QString answer;
-    QStringList starts;
-};
-
-// The local machine's registry holding the string values a test puts in it, each under its key
-// name, a backslash and its value name; the bytes as stored, a terminating zero included.
-struct FakeRegistry : Registry::Backend
-{
-    FakeRegistry() { Registry::SetBackend(this); }
-    ~FakeRegistry() override { Registry::SetBackend(nullptr); }
-    std::optional<Registry::Value> read(Registry::Root root, const QString& key,
-                                        const QString& value, std::uint32_t) override
-    {
-        const QString path = key + QLatin1Char('\\') + value;
-        if (root != Registry::kLocalMachine || !strings.contains(path))
-            return std::nullopt;
-        return Registry::Value{Registry::kTypeString, strings.value(path)};
-    }
-    QHash<QString, QByteArray> strings;
-};
-
 // No text editor entry, and lines the options have no business changing.
 const QByteArray kIni = "[Directories]\r\nEXEPath=/old\r\n[Applications]\r\nImageEditor=/img\r\n"
                         "[UserInfo]\r\nName=Old\r\n[Names]\r\n; c\r\nrc=RC\r\n";
@@ -57,8 +25,9 @@ const QByteArray kSaved = "[Directories]\r\nEXEPath=/new\r\n[Applications]\r\nIm
 
 } // namespace
 
-// The options dialog, the game-folder chooser and the about box, driven as the user would.
-class tst_Dialogs : public QObject
+// The options dialog, the game-folder chooser and the about box, driven as the user would. The
+// test answers their file-open boxes and is their registry.
+class tst_Dialogs : public QObject, FileOpenBox::Presenter, Registry::Backend
 {
     Q_OBJECT
     cSettings& mSettings = modMain::gSettings();
@@ -66,6 +35,25 @@ class tst_Dialogs : public QObject
     QPointer<frmOptions> mOptions;
     QPointer<frmGetDirectory> mChooser;
     QPointer<frmAbout> mAbout;
+    QString mPicked;     // the answer to every file-open box; null cancels the box
+    QStringList mStarts; // the file each box started at
+    // The local machine's string values, each under its key name, a backslash and its value
+    // name; the bytes as stored, a terminating zero included. A null value is no value.
+    QHash<QString, QByteArray> mRegistry;
+
+    std::optional<QString> present(const QString& startFile) override
+    {
+        mStarts.append(startFile);
+        return mPicked.isNull() ? std::nullopt : std::optional(mPicked);
+    }
+    std::optional<Registry::Value> read(Registry::Root root, const QString& key,
+                                        const QString& value, std::uint32_t) override
+    {
+        const QByteArray data = mRegistry.value(key + '\\' + value);
+        if (root != Registry::kLocalMachine || data.isNull())
+            return std::nullopt;
+        return Registry::Value{Registry::kTypeString, data};
+    }
 
     QLineEdit* field(const char* name) const { return mOptions->findChild<QLineEdit*>(name); }
     QStringList fields() const
@@ -97,6 +85,10 @@ private slots:
         mWorld.emplace(kIni);
         mSettings.LoadSettings();
         mOptions = frmOptions::ShowShared();
+        FileOpenBox::SetPresenter(this);
+        Registry::SetBackend(this);
+        mStarts.clear();
+        mRegistry.clear();
     }
     void cleanup()
     {
@@ -122,18 +114,17 @@ private slots:
     {
         QFETCH(QString, editor);
         QFETCH(QString, picked);
-        FileOpenRecorder files;
-        files.answer = picked;
+        mPicked = picked;
         click(mOptions, "cmdChange" + editor + "EditPath");
         QTEST(fields(), "fields");
         QTEST((QStringList{mSettings.DrovakDir(), mSettings.ImageEditorPath(),
                            mSettings.TextEditorPath(), mSettings.Author()}),
               "fields");
         // The next box of either picker starts at the file last picked; a cancel keeps it.
-        files.answer = QString();
+        mPicked = QString();
         click(mOptions, "cmdChangeImgEditPath");
         click(mOptions, "cmdChangeTextEditPath");
-        QCOMPARE(files.starts, (QStringList{QString(), picked, picked}));
+        QCOMPARE(mStarts, (QStringList{QString(), picked, picked}));
         QTest::keyClick(field("txtAuthor"), Qt::Key_Return);
         QVERIFY(mOptions->isVisible());
         QTest::keyClick(field("txtAuthor"), Qt::Key_Escape);
@@ -249,10 +240,8 @@ private slots:
         MsgBox::Presenter* previous = MsgBox::SetPresenter(&presenter);
         QIcon icon;
         QTimer::singleShot(0, [&icon] {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                icon = box->windowIcon();
-                box->close();
-            }
+            icon = QApplication::activeModalWidget()->windowIcon();
+            QApplication::activeModalWidget()->close();
         });
         MsgBox::Show(QStringLiteral("Restart Torvane when you are finished."));
         MsgBox::SetPresenter(previous);
@@ -281,20 +270,17 @@ private slots:
         QFETCH(QString, result);
         MsgBoxRecorder boxes;
         LauncherRecorder launches;
-        FakeRegistry registry;
-        QTemporaryDir folder;
-        if (!first.isNull())
-            registry.strings.insert("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO\\PATH", first);
+        const QString folder = mWorld->root() + "/tools";
+        mWorld->write("tools/" + second, {});
+        mRegistry.insert("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO\\PATH", first);
         if (!second.isNull())
-            registry.strings.insert("SOFTWARE\\Microsoft\\Shared Tools Location\\MSINFO",
-                                    QFile::encodeName(folder.path()) + '\0');
-        if (second == "MSINFO32.EXE")
-            QVERIFY(QFile(folder.filePath(second)).open(QIODevice::WriteOnly));
+            mRegistry.insert("SOFTWARE\\Microsoft\\Shared Tools Location\\MSINFO",
+                             QFile::encodeName(folder) + '\0');
         mAbout = frmAbout::ShowShared();
         click(mAbout, "cmdSysInfo");
         const auto& calls = launches.calls();
         QCOMPARE(calls.isEmpty() ? boxes.only().text : calls.first().target,
-                 result.replace('~', folder.path()));
+                 result.replace('~', folder));
         // The maker's link opens their page, whatever the button did; Esc closes the box.
         const qsizetype started = calls.size();
         QTest::mouseClick(mAbout->findChild<QLabel*>("lblZelmor"), Qt::LeftButton);
