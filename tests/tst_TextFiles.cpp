@@ -77,10 +77,8 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         TestWorld world;
-        QString path = world.root() + QStringLiteral("/p.ini");
-        if (before == "<no folder>")
-            path = world.root() + QStringLiteral("/none/p.ini");
-        else if (!before.isNull())
+        const QString path = world.root() + (before == "<no folder>" ? "/none/p.ini" : "/p.ini");
+        if (!before.isNull())
             world.write(before == "<folder>" ? "p.ini/inside/" : "p.ini", before);
         if (value == "<read>") {
             QCOMPARE(ReadProfileString(section, key, QStringLiteral("<default>"), path).toUtf8(),
