@@ -31,7 +31,6 @@ public:
     }
 
     const QList<MsgBox::Box>& boxes() const { return mBoxes; }
-    void clear() { mBoxes.clear(); }
     // The one box shown; fails the test when there was not exactly one.
     MsgBox::Box only() const
     {
