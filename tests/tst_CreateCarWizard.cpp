@@ -215,10 +215,9 @@ private slots:
                                       QFile::permissions(d) | QFile::WriteOther | QFile::ExeOther);
         }
         const QStringList before = Entries(mWorld->carsDir());
-        const bool picked = templateText.startsWith('|');
-        const auto wizard = open(picked ? QString() : templateText, carName, dirName);
+        const auto wizard = open(templateText, carName, dirName);
         auto* templates = wizard->findChild<QComboBox*>();
-        if (picked)
+        if (templateText.startsWith('|'))
             templates->setCurrentIndex(templates->findText(templateText.mid(1)));
         if (templateText.isEmpty()) { // opening the list enables Finish
             QTest::keyClick(templates, Qt::Key_F4);
