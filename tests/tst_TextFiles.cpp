@@ -291,7 +291,6 @@ private slots:
             return QStringList{game, game + "/cars", "", game + "/edit", author};
         };
         // clang-format off
-        QTest::newRow("no settings file") << QByteArray() << aborted << none;
         QTest::newRow("a folder named like the settings file") << QByteArray("<folder>") << aborted << none;
         QTest::newRow("a settings file in the working folder only") << QByteArray("<elsewhere>") << aborted << none;
         QTest::newRow("empty settings file") << QByteArray("") << first << none;

@@ -50,10 +50,7 @@ public:
     // ones), creating folders on the way; a path ending in "/" makes just the folders, one
     // ending in "|" a FIFO named without it.
     QString write(const QString& relativePath, const QByteArray& bytes, int permissions = -1);
-    QByteArray read(const QString& relativePath) const
-    {
-        return ReadFile(mDir.filePath(relativePath));
-    }
+    QByteArray read(const QString& path) const { return ReadFile(mDir.filePath(path)); }
     // A car folder with the given carinfo.ini bytes (none when empty) and a car.bmp.
     QString makeCar(const QString& folder, const QByteArray& carinfo = {});
 
