@@ -2,7 +2,6 @@
 #include "TestWorld.h"
 #include "app/cSettings.h"
 #include "app/modMain.h"
-#include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
@@ -38,10 +37,8 @@ QStringList Entries(const QString& folder)
 // Whether the text is the pattern, where each * stands for any text.
 bool Matches(const QString& text, const QString& pattern)
 {
-    QStringList parts = pattern.split('*');
-    for (QString& part : parts)
-        part = QRegularExpression::escape(part);
-    return QRegularExpression("(?s)\\A" + parts.join(".*") + "\\z").match(text).hasMatch();
+    const QString any = QRegularExpression::escape(pattern).replace("\\*", ".*");
+    return QRegularExpression("(?s)\\A" + any + "\\z").match(text).hasMatch();
 }
 
 } // namespace
@@ -54,14 +51,13 @@ class tst_CreateCarWizard : public QObject
     std::optional<MsgBoxRecorder> mBoxes;
 
     // Opens a wizard as the main window does (show, then preset the template) and fills it in.
-    QPointer<frmCreateCarWizard> open(const QString& preset, const QString& carName = {},
-                                      const QString& dirName = {})
+    QPointer<frmCreateCarWizard> open(const QString& text, const QString& car, const QString& dir)
     {
         auto* wizard = new frmCreateCarWizard;
         wizard->show();
-        wizard->setTemplateText(preset);
-        wizard->findChild<QLineEdit*>("txtCarName")->insert(carName);
-        wizard->findChild<QLineEdit*>("txtDirName")->insert(dirName);
+        wizard->setTemplateText(text);
+        wizard->findChild<QLineEdit*>("txtCarName")->insert(car);
+        wizard->findChild<QLineEdit*>("txtDirName")->insert(dir);
         return wizard;
     }
 
