@@ -26,56 +26,35 @@ class tst_TextFiles : public QObject
 private slots:
     void profile_data()
     {
-        // null: no file; "<folder>": a folder in its place; "<no folder>": a missing folder
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        // Read: the value in UTF-8. Write: the file after; null when refused, left as it was.
-        QTest::addColumn<QByteArray>("after");
+        // before: null for no file, "<folder>" for a folder in its place, "<no folder>" for a
+        // missing folder. after: read, the value in UTF-8; write, the file after, or null when
+        // refused and left as it was.
+        Columns<QByteArray, QString, QString, QString, QByteArray>("before", "section", "key",
+                                                                   "value", "after");
         const QString read = "<read>";
         const QByteArray d("<default>"), one("[A]\r\nk=1\r\n"), none;
         QByteArray table("[Classify]\r\n");
         for (int i = 0; i < 40; ++i)
             table += "car" + QByteArray::number(i) + "=v" + QByteArray::number(i) + "\r\n";
         // clang-format off
-        QTest::newRow("read: CR lines") << QByteArray("[A]\rx=1\rk=v") << "A" << "k" << read << QByteArray("v");
-        QTest::newRow("read: blanks trimmed") << QByteArray(" \t[ A ] \r\n\t k \t=  v w \x1a\r\n") << "A" << "k" << read << QByteArray("v w");
-        QTest::newRow("read: value holds =") << QByteArray("[A]\r\nk=a=b\r\n") << "A" << "k" << read << QByteArray("a=b");
-        QTest::newRow("read: no inline comments") << QByteArray("[A]\r\nk=v ; c\r\n") << "A" << "k" << read << QByteArray("v ; c");
-        QTest::newRow("read: double quotes") << QByteArray("[A]\r\nk=\" v \"\r\n") << "A" << "k" << read << QByteArray(" v ");
-        QTest::newRow("read: single quotes") << QByteArray("[A]\r\nk='v'\r\n") << "A" << "k" << read << QByteArray("v");
-        QTest::newRow("read: unmatched quotes kept") << QByteArray("[A]\r\nk='v\"\r\n") << "A" << "k" << read << QByteArray("'v\"");
-        QTest::newRow("read: lone quote kept") << QByteArray("[A]\r\nk=\"\r\n") << "A" << "k" << read << QByteArray("\"");
-        QTest::newRow("read: letter case ignored") << QByteArray("[Zelmor Car Data]\r\nNAME=Blue\r\n") << "zelmor car data" << "name" << read << QByteArray("Blue");
-        QTest::newRow("read: first of two keys") << QByteArray("[A]\r\nk=1\r\nK=2\r\n") << "A" << "k" << read << QByteArray("1");
-        QTest::newRow("read: first of two sections") << QByteArray("[A]\r\nk=1\r\n[a]\r\nk=2\r\n") << "A" << "k" << read << QByteArray("1");
-        QTest::newRow("read: key only in a later twin section") << QByteArray("[A]\r\nx=1\r\n[A]\r\nk=2\r\n") << "A" << "k" << read << d;
-        QTest::newRow("read: empty value is not the default") << QByteArray("[A]\r\nk=\r\n") << "A" << "k" << read << QByteArray("");
-        QTest::newRow("read: missing key") << QByteArray("[A]\r\nx=1\r\n") << "A" << "k" << read << d;
-        QTest::newRow("read: key of the next section") << QByteArray("[A]\r\n[B]\r\nk=1\r\n") << "A" << "k" << read << d;
-        QTest::newRow("read: entry before any section") << QByteArray("k=1\r\n[A]\r\n") << "A" << "k" << read << d;
-        QTest::newRow("read: line without = is no entry") << QByteArray("[A]\r\nk\r\n") << "A" << "k" << read << d;
-        QTest::newRow("read: section name up to the last bracket") << QByteArray("[A]B]\r\nk=1\r\n") << "A]B" << "k" << read << QByteArray("1");
-        QTest::newRow("read: Windows-1252") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80\r\n") << "A" << "k" << read << QByteArray("Jérôme €");
-        QTest::newRow("read: long section, first of two keys") << table + "CAR5=twin\r\n" << "classify" << "Car5" << read << QByteArray("v5");
+        QTest::newRow("read: CR lines, entry before any section, lone quote kept") << QByteArray("k=1\r[A]\rx=1\rk=\"") << "A" << "k" << read << QByteArray("\"");
+        QTest::newRow("read: blanks trimmed, double quotes dropped, Windows-1252, long value") << " \t[ A ] \r\n\t k \t=  \" J\xe9r\xf4me \x80" + QByteArray(70000, 'y') + " \" \x1a\r\n" << "A" << "k" << read << " Jérôme €" + QByteArray(70000, 'y') + " ";
+        QTest::newRow("read: value holds =, no inline comments, unmatched quotes kept") << QByteArray("[A]\r\nk='a=b ; c\"\r\n") << "A" << "k" << read << QByteArray("'a=b ; c\"");
+        QTest::newRow("read: first of two keys, letter case ignored, single quotes") << QByteArray("[Zelmor Car Data]\r\nNAME='1'\r\nname=2\r\n") << "zelmor car data" << "name" << read << QByteArray("1");
+        QTest::newRow("read: empty value is not the default, section name up to the last bracket") << QByteArray("[A]B]\r\nk=\r\n") << "A]B" << "k" << read << QByteArray("");
+        QTest::newRow("read: key of the next section or a later twin, line without = is no entry") << QByteArray("[A]\r\nk\r\n[B]\r\nk=1\r\n[A]\r\nk=2\r\n") << "A" << "k" << read << d;
+        QTest::newRow("read: long section, first of two keys, capital Z") << table + "carz=zed\r\nCARZ=twin\r\n" << "classify" << "CarZ" << read << QByteArray("zed");
         QTest::newRow("read: long section, missing key") << table << "Classify" << "car40" << read << d;
-        QTest::newRow("read: long section, only capital Z") << table + "carz=zed\r\n" << "Classify" << "carZ" << read << QByteArray("zed");
-        QTest::newRow("read: long value") << QByteArray("[A]\r\nk=" + QByteArray(70000, 'y') + "\r\n") << "A" << "k" << read << QByteArray(70000, 'y');
         QTest::newRow("read: no file") << QByteArray() << "A" << "k" << read << d;
         QTest::newRow("read: a folder in the file's place") << QByteArray("<folder>") << "A" << "k" << read << d;
-        QTest::newRow("write: new file") << none << "A" << "k" << "v" << QByteArray("[A]\r\nk=v\r\n");
         QTest::newRow("write: replaced where it stands, other bytes kept") << QByteArray("; head\n[a]\n  KEY = old ; x\nother=1\n") << "A" << "key" << "new" << QByteArray("; head\n[a]\nKEY=new\r\nother=1\n");
         QTest::newRow("write: added after the section's last entry") << QByteArray("[A]\r\nk=1\r\n\r\n; about B\r\n[B]\r\nx=2\r\n") << "A" << "m" << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n\r\n; about B\r\n[B]\r\nx=2\r\n");
         QTest::newRow("write: added to an empty section") << QByteArray("[A]\r\n[B]\r\n") << "a" << "m" << "3" << QByteArray("[A]\r\nm=3\r\n[B]\r\n");
-        QTest::newRow("write: section header without line end") << QByteArray("[A]") << "A" << "m" << "3" << QByteArray("[A]\r\nm=3\r\n");
         QTest::newRow("write: last entry without line end") << QByteArray("[A]\r\nk=1") << "A" << "m" << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n");
         QTest::newRow("write: new section after a last line without line end") << QByteArray("[A]\r\nk=1") << "B" << "x" << "v" << QByteArray("[A]\r\nk=1\r\n[B]\r\nx=v\r\n");
-        QTest::newRow("write: first of two sections") << one + one << "A" << "k" << "9" << QByteArray("[A]\r\nk=9\r\n") + one;
-        QTest::newRow("write: first of two keys") << QByteArray("[A]\r\nk=1\r\nk=2\r\n") << "A" << "k" << "9" << QByteArray("[A]\r\nk=9\r\nk=2\r\n");
-        QTest::newRow("write: leading blanks of the value dropped") << QByteArray("[A]\r\n") << "A" << "k" << " \t v " << QByteArray("[A]\r\nk=v \r\n");
+        QTest::newRow("write: first of two keys and sections") << QByteArray("[A]\r\nk=1\r\nK=2\r\n[a]\r\nk=3\r\n") << "A" << "k" << "9" << QByteArray("[A]\r\nk=9\r\nK=2\r\n[a]\r\nk=3\r\n");
+        QTest::newRow("write: long value, leading blanks dropped") << one << "A" << "k" << " \t " + QString(100000, 'z') + " " << "[A]\r\nk=" + QByteArray(100000, 'z') + " \r\n";
         QTest::newRow("write: empty value kept as an entry") << one << "A" << "k" << "" << QByteArray("[A]\r\nk=\r\n");
-        QTest::newRow("write: long value") << one << "A" << "k" << QString(100000, 'z') << "[A]\r\nk=" + QByteArray(100000, 'z') + "\r\n";
         QTest::newRow("write: Windows-1252, ? for the rest") << none << "A" << "k" << QStringLiteral("Jérôme € Ā 😀") << QByteArray("[A]\r\nk=J\xe9r\xf4me \x80 ? ?\r\n");
         QTest::newRow("write: equal value leaves the file untouched") << QByteArray("[A]\n  k =  v\n") << "a" << "K" << "v" << QByteArray("[A]\n  k =  v\n");
         QTest::newRow("write: missing folder") << QByteArray("<no folder>") << "A" << "k" << "v" << none;
@@ -93,36 +72,28 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         TestWorld world;
-        QString path = world.root() + QStringLiteral("/p.ini");
-        if (before == "<no folder>")
-            path = world.root() + QStringLiteral("/none/p.ini");
-        else if (!before.isNull())
+        const QString path = world.root() + (before == "<no folder>" ? "/none/p.ini" : "/p.ini");
+        if (!before.isNull())
             world.write(before == "<folder>" ? "p.ini/inside/" : "p.ini", before);
-        if (value == "<read>") {
-            QCOMPARE(ReadProfileString(section, key, QStringLiteral("<default>"), path).toUtf8(),
-                     after);
-            return;
-        }
-        QCOMPARE(WriteProfileString(section, key, value, path).success(), !after.isNull());
-        QCOMPARE(ReadFile(path), after.isNull() && !before.startsWith('<') ? before : after);
+        if (value == "<read>")
+            QCOMPARE(ReadProfileString(section, key, "<default>", path).toUtf8(), after);
+        else
+            QCOMPARE(WriteProfileString(section, key, value, path).success(), !after.isNull());
+        // A read, and a refused write, leave the file as it was.
+        const QByteArray kept = before.startsWith('<') ? QByteArray() : before;
+        QCOMPARE(ReadFile(path), value == "<read>" || after.isNull() ? kept : after);
         QCOMPARE(QFileInfo(path + QStringLiteral("/inside")).isDir(), before == "<folder>");
     }
 
     void replaceAll_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("find");
-        QTest::addColumn<QString>("replacement");
-        QTest::addColumn<QString>("expected");
-        const QString big(40000, QLatin1Char('.'));
+        Columns<QString, QString, QString, QString>("text", "find", "replacement", "expected");
         // clang-format off
-        QTest::newRow("bars to line breaks") << "one|two|three" << "|" << "\r\n" << "one\r\ntwo\r\nthree";
-        QTest::newRow("adjacent occurrences") << "a||b" << "|" << "\r\n" << "a\r\n\r\nb";
-        QTest::newRow("no overlap") << "aaa" << "aa" << "b" << "ba";
-        QTest::newRow("replacement holds find") << "a-a" << "a" << "aa" << "aa-aa";
+        QTest::newRow("bars to line breaks, two adjacent") << "one||two|three" << "|" << "\r\n" << "one\r\n\r\ntwo\r\nthree";
+        QTest::newRow("no overlap, replacement holds find") << "aaa" << "aa" << "aaa" << "aaaa";
         QTest::newRow("letter case matters") << "\\RC\\x \\rc\\y \\RC\\z" << "\\rc\\" << "\\myrc\\" << "\\RC\\x \\myrc\\y \\RC\\z";
         QTest::newRow("empty find") << "abc" << "" << "x" << "abc";
-        QTest::newRow("beyond 32767 characters") << big + "|" + big + "|" << "|" << "\r\n" << big + "\r\n" + big + "\r\n";
+        QTest::newRow("beyond 32767 characters") << QString(40000, '|') << "|" << "\r\n" << QString("\r\n").repeated(40000);
         // clang-format on
     }
     void replaceAll()
@@ -164,8 +135,7 @@ private slots:
     // every byte is one character each way.
     void codePage_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("shown");
+        Columns<QByteArray, QString>("bytes", "shown");
         QByteArray all;
         for (int b = 0; b < 256; ++b)
             all.append(char(b));
@@ -193,12 +163,9 @@ private slots:
 
     void resolve_data()
     {
-        QTest::addColumn<QStringList>("files"); // a trailing "/" makes a folder
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected"); // the real name, or the name asked for
-        QTest::addColumn<bool>("plainFile");
+        // files: a trailing "/" makes a folder; expected: the real name, or the name asked for
+        Columns<QStringList, QString, QString, bool>("files", "name", "expected", "plainFile");
         // clang-format off
-        QTest::newRow("other letter case") << QStringList{"CAR.BMP"} << "car.bmp" << "CAR.BMP" << true;
         QTest::newRow("exact wins over other case") << QStringList{"README.TXT", "readme.txt"} << "readme.txt" << "readme.txt" << true;
         QTest::newRow("first in byte order") << QStringList{"ReadMe.txt", "README.txt", "readme.TXT"} << "readme.txt" << "README.txt" << true;
         QTest::newRow("nothing matches") << QStringList{"other.txt"} << "readme.txt" << "readme.txt" << false;
@@ -229,10 +196,9 @@ private slots:
     // need no message box recorder. The wizard's tests cover a final CR LF and leading spaces.
     void parameters_data()
     {
-        QTest::addColumn<QByteArray>("before"); // "<fifo>": a FIFO
-        QTest::addColumn<QString>("carName");   // null: whole read and write; empty: obtain
-        QTest::addColumn<QString>("text");      // of the whole read; null: unreadable
-        QTest::addColumn<QByteArray>("after");
+        // before: "<fifo>" for a FIFO; carName: null for the whole read and write, empty for
+        // obtain; text: of the whole read, null when unreadable
+        Columns<QByteArray, QString, QString, QByteArray>("before", "carName", "text", "after");
         const QString whole, obtain = "", name = "New Car";
         const QByteArray named("Name\t\t\"New Car\"\r\n");
         // clang-format off
@@ -240,13 +206,9 @@ private slots:
         QTest::newRow("whole: last character kept, Windows-1252") << QByteArray("J\xe9r\xf4me \x80") << whole << QStringLiteral("Jérôme €") << QByteArray("J\xe9r\xf4me \x80\r\n");
         QTest::newRow("whole: empty file") << QByteArray("") << whole << QString() << QByteArray();
         QTest::newRow("whole: a FIFO, never opened") << QByteArray("<fifo>") << whole << QString() << QByteArray();
-        QTest::newRow("leading tab: not a name line") << QByteArray("\tName x\r\n") << name << QString() << QByteArray("\tName x\r\n");
-        QTest::newRow("name lines: after spaces, twice, and a word starting with Name") << QByteArray("  Name a ; x\r\nx\r\nNames 3\r\n") << name << QString() << named + "x\r\n" + named;
-        QTest::newRow("lower-case obtain") << QByteArray("obtain 2\r\n") << obtain << QString() << QByteArray("obtain 2\r\n");
-        QTest::newRow("neither entry, final LF") << QByteArray("a\r\nb\n") << name << QString() << QByteArray("a\r\nb\r\n");
-        QTest::newRow("CR alone ends a line") << QByteArray("a\rName x\rb\r") << name << QString() << "a\r\n" + named + "b\r\n";
-        QTest::newRow("last line without line end") << QByteArray("x\r\n Obtain 1") << obtain << QString() << QByteArray("x\r\nObtain\t0\r\n");
-        QTest::newRow("last line one character") << QByteArray("x\r\n0") << name << QString() << QByteArray("x\r\n0\r\n");
+        QTest::newRow("name lines: after spaces, twice, a word starting with Name, not after a tab") << QByteArray("  Name a ; x\r\n\tName x\r\nNames 3\r\n") << name << QString() << named + "\tName x\r\n" + named;
+        QTest::newRow("CR alone and LF alone end a line, last line one character") << QByteArray("a\rName x\nb\r0") << name << QString() << "a\r\n" + named + "b\r\n0\r\n";
+        QTest::newRow("obtain: not in lower case, last line without line end") << QByteArray("obtain 2\r\n Obtain 1") << obtain << QString() << QByteArray("obtain 2\r\nObtain\t0\r\n");
         QTest::newRow("empty file") << QByteArray("") << name << QString() << QByteArray("");
         // clang-format on
     }
@@ -258,7 +220,7 @@ private slots:
         TestWorld world;
         const QString file = before == "<fifo>" ? "car/Parameters.TXT|" : "car/Parameters.TXT";
         const QString path = world.write(file, before), folder = world.root() + "/car";
-        world.write("car/PARAMETERS.BAK", "older");
+        const QString backup = world.write("car/PARAMETERS.BAK", "older");
         if (carName.isNull()) {
             QCOMPARE(modMain::ReadWholeFile(path).result.success(), !text.isNull());
             QCOMPARE(modMain::ReadWholeFile(path).text, text);
@@ -267,45 +229,11 @@ private slots:
         } else {
             QVERIFY(carName.isEmpty() ? modMain::SetParamsObtain(folder)
                                       : modMain::SetParamsName(folder, carName));
-            QCOMPARE(world.read("car/PARAMETERS.BAK"), before);
+            QCOMPARE(ReadFile(backup), before);
             QCOMPARE(QDir(folder).entryList(QDir::Files),
                      QStringList({"PARAMETERS.BAK", "Parameters.TXT"}));
         }
-        QTEST(world.read("car/Parameters.TXT"), "after");
-    }
-
-    // Names copied from Windows and names beyond its code page come back as they were.
-    void saveAndLoadSettings_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("author");
-        // clang-format off
-        QTest::newRow("beyond Windows-1252") << "/home/michał/Игры" << "Michał";
-        QTest::newRow("Windows-1252 bytes naming a folder") << FileSystem::Decode("<root>/caf\xe9") << "Zoé";
-        QTest::newRow("a name that reads as UTF-8") << "/g" << QStringLiteral("Ã©");
-        // The reader trims blanks and drops a pair of quotes.
-        QTest::newRow("blanks and quotes at the ends") << "\t/Game " << "\"Zoé\"";
-        // clang-format on
-    }
-    void saveAndLoadSettings()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, author);
-        TestWorld world;
-        world.loadSettings();
-        path.replace("<root>", world.root());
-        world.write(FileSystem::Decode("caf\xe9/edit"), {});
-        cSettings& settings = modMain::gSettings();
-        settings.setDrovakDir(path);
-        settings.setTextEditorPath(path + "/edit");
-        settings.setAuthor(author);
-        settings.SaveSettings();
-        cSettings restarted;
-        restarted.LoadSettings();
-        QCOMPARE(
-            (QStringList{restarted.DrovakDir(), restarted.TextEditorPath(), restarted.Author()}),
-            (QStringList{path, path + "/edit", author}));
-        QVERIFY(world.read("program/torvane.ini").contains("[Classify]\r\nrc=original\r\n"));
+        QTEST(ReadFile(path), "after");
     }
 
     // Two instances press OK in Options at the same moment, again and again: the file holds
@@ -316,23 +244,19 @@ private slots:
         world.loadSettings();
         const QStringList instances[] = {{"/one/game", "One"}, {"/second/game", "Two"}};
         for (int round = 0; round < 25; ++round) {
-            int start[2];
+            int start[2], go;
             QCOMPARE(pipe(start), 0);
             for (int i = 0; i < 2; ++i) {
                 if (fork() != 0)
                     continue;
-                char go;
                 ::close(start[1]);
                 (void)!::read(start[0], &go, 1);
                 cSettings& settings = modMain::gSettings();
                 settings.setDrovakDir(instances[i][0]);
                 settings.setAuthor(instances[i][1]);
+                const QString seen = QString::number(round), ini = settings.INIPath();
                 const bool saved = Raised([&settings] { settings.SaveSettings(); }).isEmpty();
-                ::_exit(saved && WriteProfileString("Seen", instances[i][1], QString::number(round),
-                                                    settings.INIPath())
-                                     .success()
-                            ? 0
-                            : 1);
+                ::_exit(saved && WriteProfileString("Seen", instances[i][1], seen, ini).ok ? 0 : 1);
             }
             ::close(start[0]);
             ::close(start[1]); // both start now
@@ -351,26 +275,32 @@ private slots:
 
     void startup_data()
     {
-        // null: no file; "<folder>": a folder in its place; "<elsewhere>": only one in the
-        // working folder
-        QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<int>("run");
-        // The game folder, the cars folder, the image and text editors and the author.
-        QTest::addColumn<QStringList>("settings");
+        // ini: null for no file, "<folder>" for a folder in its place, "<elsewhere>" for one only
+        // in the working folder, "<saved>" for the usual one, where Options saved the settings.
+        // settings: the game folder, the cars folder, the image and text editors and the author.
+        Columns<QByteArray, int, QStringList>("ini", "run", "settings");
         const int aborted = int(Run::Aborted), first = int(Run::FirstRun),
                   normal = int(Run::Normal);
         const QStringList none{"", "/cars", "", "", ""};
+        const QByteArray saved("<saved>");
+        const auto options = [](const QString& game, const QString& author) {
+            return QStringList{game, game + "/cars", "", game + "/edit", author};
+        };
         // clang-format off
-        QTest::newRow("no settings file") << QByteArray() << aborted << none;
         QTest::newRow("a folder named like the settings file") << QByteArray("<folder>") << aborted << none;
         QTest::newRow("a settings file in the working folder only") << QByteArray("<elsewhere>") << aborted << none;
         QTest::newRow("empty settings file") << QByteArray("") << first << none;
-        QTest::newRow("empty game folder") << QByteArray("[Directories]\r\nEXEPath=\r\n") << first << none;
-        QTest::newRow("no Directories section") << QByteArray("[UserInfo]\r\nName=me\r\n") << first << QStringList{"", "/cars", "", "", "me"};
+        QTest::newRow("empty game folder") << QByteArray("[Directories]\r\nEXEPath=\r\n[UserInfo]\r\nName=me\r\n") << first << QStringList{"", "/cars", "", "", "me"};
         QTest::newRow("all entries, a game folder that does not exist") << QByteArray("[directories]\r\nexepath=/games/Drovak\r\n[Applications]\r\nImageEditor=/usr/bin/paint\r\nTextEditor=/usr/bin/edit\r\n[UserInfo]\r\nName=J\xe9r\xf4me\r\n") << normal << QStringList{"/games/Drovak", "/games/Drovak/cars", "/usr/bin/paint", "/usr/bin/edit", "Jérôme"};
         QTest::newRow("game folder at the root") << QByteArray("[Directories]\r\nEXEPath=/\r\n") << normal << QStringList{"/", "//cars", "", "", ""};
         // Every value was Windows-1252 before paths kept their bytes.
         QTest::newRow("a path written in Windows-1252") << QByteArray("[Directories]\r\nEXEPath=<root>/Drovak\xe9\r\n") << normal << QStringList{"<root>/Drovaké", "<root>/Drovaké/cars", "", "", ""};
+        // Names copied from Windows and names beyond its code page come back as they were.
+        QTest::newRow("saved: beyond Windows-1252") << saved << normal << options("/home/michał/Игры", "Michał");
+        QTest::newRow("saved: Windows-1252 bytes naming a folder") << saved << normal << options(FileSystem::Decode("<root>/caf\xe9"), "Zoé");
+        // The reader trims blanks and drops a pair of quotes; a Windows-1252 name that reads as
+        // UTF-8 is written as UTF-8.
+        QTest::newRow("saved: blanks and quotes at the ends, a name that reads as UTF-8") << saved << normal << options("\t/Game ", QStringLiteral("\"Ã©\""));
         // clang-format on
     }
     // An aborted start and a first run each tell why in one box; a normal start shows none.
@@ -379,13 +309,24 @@ private slots:
         QFETCH(QByteArray, ini);
         QFETCH(int, run);
         QFETCH(QStringList, settings);
-        TestWorld world(ini.startsWith('<') ? QByteArray() : ini);
-        if (ini.contains("<root>"))
+        TestWorld world(ini == "<saved>" ? TestWorld::kDefaultIni : QByteArray());
+        settings.replaceInStrings("<root>", world.root());
+        if (!ini.isNull() && !ini.startsWith('<'))
             world.write("program/torvane.ini",
                         ini.replace("<root>", FileSystem::Encode(world.root())));
         world.write("Drovaké/", {});
+        world.write(FileSystem::Decode("caf\xe9/edit"), {});
+        if (ini == "<saved>") {
+            cSettings options;
+            options.LoadSettings();
+            options.setDrovakDir(settings[0]);
+            options.setTextEditorPath(settings[3]);
+            options.setAuthor(settings[4]);
+            options.SaveSettings();
+            QVERIFY(ReadFile(world.iniPath()).contains("[Classify]\r\nrc=original\r\n"));
+        }
         if (ini == "<folder>")
-            QVERIFY(QDir().mkpath(world.iniPath()));
+            world.write("program/torvane.ini/", {});
         const QString previous = QDir::currentPath();
         if (ini == "<elsewhere>")
             QDir::setCurrent(world.write("elsewhere/torvane.ini", "[Directories]\r\nEXEPath=/g")
@@ -411,13 +352,12 @@ private slots:
             QCOMPARE(box.icon, aborted ? MsgBox::Icon::Exclamation : MsgBox::Icon::Information);
             QCOMPARE(box.buttons, MsgBox::Buttons::Ok);
         }
-        QCOMPARE(options, run == int(Run::FirstRun) ? 1 : 0);
-        QCOMPARE(main, run == int(Run::Normal) ? 1 : 0);
-        QCOMPARE(modMain::gSettings().INIPath(), world.iniPath());
+        QCOMPARE(QList<int>({options, main}),
+                 QList<int>({run == int(Run::FirstRun), run == int(Run::Normal)}));
         const cSettings& loaded = modMain::gSettings();
-        QCOMPARE((QStringList{loaded.DrovakDir(), loaded.CarDir(), loaded.ImageEditorPath(),
-                              loaded.TextEditorPath(), loaded.Author()}),
-                 settings.replaceInStrings("<root>", world.root()));
+        QCOMPARE((QStringList{loaded.INIPath(), loaded.DrovakDir(), loaded.CarDir(),
+                              loaded.ImageEditorPath(), loaded.TextEditorPath(), loaded.Author()}),
+                 QStringList{world.iniPath()} + settings);
     }
 };
 

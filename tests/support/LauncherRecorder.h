@@ -21,22 +21,17 @@ public:
     Launcher::Result startProgram(const QString& program, const QStringList& arguments,
                                   const QString& workingFolder, const QStringList&) override
     {
-        return record({program, arguments, workingFolder});
+        mCalls.append({program, arguments, workingFolder});
+        return {mFailure.isEmpty(), mFailure};
     }
-    Launcher::Result openFolder(const QString& folder) override { return record({folder, {}, {}}); }
-    Launcher::Result openUrl(const QString& address) override { return record({address, {}, {}}); }
+    Launcher::Result openFolder(const QString& to) override { return startProgram(to, {}, {}, {}); }
+    Launcher::Result openUrl(const QString& to) override { return startProgram(to, {}, {}, {}); }
 
     // Every later call fails with this message (empty: every call succeeds again).
     void failWith(const QString& message) { mFailure = message; }
     const QList<Call>& calls() const { return mCalls; }
 
 private:
-    Launcher::Result record(Call call)
-    {
-        mCalls.append(std::move(call));
-        return {mFailure.isEmpty(), mFailure};
-    }
-
     Launcher::Backend* mPrevious;
     QList<Call> mCalls;
     QString mFailure;

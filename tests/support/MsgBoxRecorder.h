@@ -31,15 +31,13 @@ public:
     }
 
     const QList<MsgBox::Box>& boxes() const { return mBoxes; }
-    void clear() { mBoxes.clear(); }
     // The one box shown; fails the test when there was not exactly one.
     MsgBox::Box only() const
     {
-        if (mBoxes.size() == 1)
-            return mBoxes.first();
-        QTest::qFail(qPrintable(QStringLiteral("expected one box, saw %1").arg(mBoxes.size())),
-                     __FILE__, __LINE__);
-        return {};
+        if (mBoxes.size() != 1)
+            QTest::qFail(qPrintable(QStringLiteral("expected one box, saw %1").arg(mBoxes.size())),
+                         __FILE__, __LINE__);
+        return mBoxes.size() == 1 ? mBoxes.first() : MsgBox::Box();
     }
     QString problems() const
     {

@@ -4,18 +4,15 @@
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
 #include "cars/cCar.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
-
-#include <QDir>
 
 #include <sys/stat.h>
 
 TestWorld::TestWorld(const QByteArray& torvaneIni)
 {
-    QDir(root()).mkpath(QStringLiteral("game/cars"));
-    QDir(root()).mkpath(QStringLiteral("program"));
-    if (!torvaneIni.isNull())
-        write(QStringLiteral("program/torvane.ini"), torvaneIni);
+    write("game/cars/", {});
+    write(torvaneIni.isNull() ? "program/" : "program/torvane.ini", torvaneIni);
     modMain::SetAppPath(programDir());
     modMain::gSettings() = cSettings();
     modMain::ReleaseCars();
@@ -24,8 +21,7 @@ TestWorld::TestWorld(const QByteArray& torvaneIni)
 TestWorld::~TestWorld()
 {
     // QTemporaryDir cannot reach a name that is not UTF-8.
-    for (const FileSystem::Entry& entry :
-         FileSystem::List(root()).value_or(QList<FileSystem::Entry>{}))
+    for (const FileNames::Entry& entry : FileNames::ListEntries(root()))
         FileSystem::RemoveTree(root(), entry.name);
     modMain::SetAppPath(QString());
     modMain::gSettings() = cSettings();

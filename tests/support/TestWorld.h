@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -15,6 +16,11 @@ QByteArray ReadFile(const QString& path);
 QString Raised(const std::function<void()>& run);
 // A record of the car folder, loaded unless load is false.
 std::shared_ptr<cCar> Car(const QString& folder, bool load = true);
+// Adds a column of test data for each type, named in the same order.
+template <typename... Types, typename... Names> void Columns(Names... names)
+{
+    (QTest::addColumn<Types>(names), ...);
+}
 
 // A program folder and a game folder in a fresh temporary folder, for one test. Creating it
 // points the program at its program folder and resets the settings and the car list; the
@@ -22,15 +28,13 @@ std::shared_ptr<cCar> Car(const QString& folder, bool load = true);
 class TestWorld
 {
 public:
-    explicit TestWorld(const QByteArray& torvaneIni = defaultIni());
-    ~TestWorld();
+    static constexpr char kDefaultIni[] =
+        "[Directories]\r\nEXEPath=\r\n[Applications]\r\nImageEditor=\r\nTextEditor=\r\n"
+        "[UserInfo]\r\nName=\r\n[Classify]\r\nrc=original\r\nbuggy=original\r\nmisc=omit\r\n"
+        "[Names]\r\nrc=RC Sprinter\r\nbuggy=Dune Buggy\r\n";
 
-    static QByteArray defaultIni()
-    {
-        return "[Directories]\r\nEXEPath=\r\n[Applications]\r\nImageEditor=\r\nTextEditor=\r\n"
-               "[UserInfo]\r\nName=\r\n[Classify]\r\nrc=original\r\nbuggy=original\r\nmisc=omit\r\n"
-               "[Names]\r\nrc=RC Sprinter\r\nbuggy=Dune Buggy\r\n";
-    }
+    explicit TestWorld(const QByteArray& torvaneIni = kDefaultIni);
+    ~TestWorld();
 
     QString root() const { return mDir.path(); }
     QString programDir() const { return mDir.filePath(QStringLiteral("program")); }
@@ -46,10 +50,7 @@ public:
     // ones), creating folders on the way; a path ending in "/" makes just the folders, one
     // ending in "|" a FIFO named without it.
     QString write(const QString& relativePath, const QByteArray& bytes, int permissions = -1);
-    QByteArray read(const QString& relativePath) const
-    {
-        return ReadFile(mDir.filePath(relativePath));
-    }
+    QByteArray read(const QString& path) const { return ReadFile(mDir.filePath(path)); }
     // A car folder with the given carinfo.ini bytes (none when empty) and a car.bmp.
     QString makeCar(const QString& folder, const QByteArray& carinfo = {});
 
