@@ -1,3 +1,4 @@
+#include "Faults.h"
 #include "MsgBoxRecorder.h"
 #include "TestWorld.h"
 #include "app/cSettings.h"
@@ -6,48 +7,14 @@
 #include "cars/cCarCollection.h"
 #include "cars/modCarList.h"
 #include "cars/modDirSearch.h"
-#include "cars/modMakeCar.h"
 #include "platform/FileSystem.h"
-#include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QtTest>
-#include <QtWidgets>
-
-#include <csignal>
-#include <sys/fsuid.h>
-#include <sys/resource.h>
-
-#include <functional>
 
 namespace {
 
 const QByteArray kInfo = "[Zelmor Car Data]\r\nName=Blue\r\nAuthor=J\xe9r\xf4me\r\n"
                          "OriginalSkin=buggy\r\nDescription=one|two||four\r\n";
-
-// A file system mounted by a shell command for one test and unmounted by another at its end;
-// ok is false where mounting is not allowed. Empty commands mount nothing.
-struct Mounted
-{
-    Mounted(const QString& mount, const QString& unmountBy)
-        : ok(QProcess::execute("/bin/sh", {"-ec", mount}) == 0), unmount(unmountBy)
-    {
-    }
-    ~Mounted() { QProcess::execute("/bin/sh", {"-c", unmount}); }
-    const bool ok;
-    const QString unmount;
-};
-
-// A folder's names with the bytes of each file: what "left as it was" compares.
-QStringList Snapshot(const QString& folder)
-{
-    QStringList state;
-    for (const FileSystem::Entry& entry :
-         FileSystem::List(folder).value_or(QList<FileSystem::Entry>{}))
-        state << FileSystem::Encode(entry.name).toHex() + ':' +
-                     ReadFile(folder + '/' + entry.name).toHex();
-    state.sort();
-    return state;
-}
 
 // What a record shows: classification, name, author, template, description, photo and readme.
 QString Record(const cCar& car)
@@ -57,24 +24,11 @@ QString Record(const cCar& car)
            '/' + QString::number(car.HasReadMe());
 }
 
-using Save = std::function<void()>;
-
-// Update: the record of myrc saved with a new name.
-Save Update(const QString& name)
-{
-    return [name] {
-        const auto car = Car("myrc", false);
-        car->setCarName(name);
-        car->SaveSettings();
-    };
-}
-
 } // namespace
 
-// A car folder as a record: its carinfo.ini, its classification and its deletion; the scan that
-// makes the records of the whole cars folder; and faults made on purpose, as players meet them:
-// a disk that fills up part way through a write, links where files should be, names that are
-// not UTF-8, mount points and FIFOs in car folders.
+// A car folder as a record: its carinfo.ini, its classification and its deletion, with mount
+// points, links and FIFOs in car folders; the scan that makes the records of the whole cars
+// folder; and names that are not UTF-8, as copied from Windows.
 class tst_Car : public QObject
 {
     Q_OBJECT
@@ -93,10 +47,8 @@ private slots:
 
     void load_data()
     {
-        QTest::addColumn<QString>("folder");
-        // Each holds kInfo; a trailing "/" makes a folder, a trailing "|" a FIFO.
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("record");
+        // files: each holds kInfo; a trailing "/" makes a folder, a trailing "|" a FIFO.
+        Columns<QString, QStringList, QString>("folder", "files", "record");
         const QString blue = "Custom/Blue/Jérôme/buggy/one\r\ntwo\r\n\r\nfour/";
         const QString custom = "Custom/////0/0",
                       standard = "/Merrowin/buggy/Original Drovak Car/0/0";
@@ -131,7 +83,7 @@ private slots:
 
     void save_data()
     {
-        QTest::addColumn<bool>("gameFolder");
+        Columns<bool>("gameFolder");
         QTest::newRow("saved") << true;
         QTest::newRow("no game folder: the record and the file are kept") << false;
     }
@@ -161,9 +113,8 @@ private slots:
 
     void deleteFolder_data()
     {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("deleted");
-        QTest::addColumn<bool>("mount"); // the outside folder mounted inside the car folder
+        // mount: the outside folder mounted inside the car folder
+        Columns<QString, bool, bool>("folder", "deleted", "mount");
         // clang-format off
         QTest::newRow("folder with a read-only sub-folder and links inside") << "myrc" << true << false;
         QTest::newRow("a mount point inside is left alone") << "myrc" << false << true;
@@ -210,8 +161,7 @@ private slots:
 
     void scan_data()
     {
-        QTest::addColumn<int>("cars");
-        QTest::addColumn<bool>("gameFolder");
+        Columns<int, bool>("cars", "gameFolder");
         QTest::newRow("several hundred, read on threads") << 700 << true;
         QTest::newRow("no game folder: a message per record") << 100 << false;
     }
@@ -266,169 +216,6 @@ private slots:
         QCOMPARE(fields(scanned.custom), fields(branches["Custom"]));
     }
 
-    // Each save makes its file grow past what the disk takes, at its first write.
-    void wholeOrNothing_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<Save>("save");
-        QTest::addColumn<QStringList>("told");
-
-        // A car made from myrc: the copies are whole, the carinfo.ini copy stays as copied.
-        const Save wizard = [this] {
-            frmCreateCarWizard made;
-            made.setTemplateText("myrc");
-            made.findChild<QLineEdit*>("txtCarName")->setText(QString(300, 'n'));
-            made.findChild<QLineEdit*>("txtDirName")->setText("neuf");
-            QTest::mouseClick(made.findChild<QPushButton*>("cmdFinish"), Qt::LeftButton);
-            QCOMPARE(Snapshot(mWorld->carDir("neuf")), Snapshot(mWorld->carDir("myrc")));
-        };
-        const QString car = "game/cars/myrc", tooLarge = "File too large";
-        const QString leftAlone = "The file was left as it was.";
-        // clang-format off
-        QTest::newRow("settings") << "program" << Save([] { modMain::gSettings().setDrovakDir(QString(300, 'g')); modMain::gSettings().SaveSettings(); }) << QStringList{tooLarge, "(0x8004270F)\nSource: cSettings:SaveSettings Method\nAn unknown error has occurred!"};
-        QTest::newRow("Update") << car << Update(QString(300, 'n')) << QStringList{tooLarge};
-        QTest::newRow("whole-file write") << car << Save([this] { QVERIFY(!modMain::WriteWholeFile(mWorld->carDir("myrc") + "/parameters.txt", QString(300, 'p'))); }) << QStringList{tooLarge, leftAlone};
-        QTest::newRow("rewrite, after the backup") << car << Save([this] { QVERIFY(!modMain::SetParamsName(mWorld->carDir("myrc") + '/', QString(100, 'n'))); }) << QStringList{tooLarge, leftAlone};
-        QTest::newRow("wizard, at carinfo.ini") << car << wizard << QStringList{tooLarge, "left in the Drovak car directory as '" + QDir::toNativeSeparators("/cars/neuf'")};
-        // clang-format on
-    }
-    void wholeOrNothing()
-    {
-        QFETCH(QString, folder);
-        QFETCH(Save, save);
-        QFETCH(QStringList, told);
-        mWorld->makeCar("myrc",
-                        "[Zelmor Car Data]\r\nName=Mine\r\n" + QByteArray(150, ';') + "\r\n");
-        // The backup already holds what a whole copy would write, so nothing may differ after.
-        const QByteArray params = "Name \"Old\"\r\n" + QByteArray(150, 'x');
-        mWorld->write("game/cars/myrc/parameters.txt", params);
-        mWorld->write("game/cars/myrc/parameters.bak", params);
-        const QStringList before = Snapshot(mWorld->root() + '/' + folder);
-        QString message; // the report of the error the save raises, or its box
-        {
-            // Room for a whole copy of every file, not for any of them grown: a write past it
-            // fails part way, as on a full disk (EFBIG, with the signal that would end the run
-            // ignored).
-            rlimit old{};
-            getrlimit(RLIMIT_FSIZE, &old);
-            const rlimit limit{200, old.rlim_max};
-            std::signal(SIGXFSZ, SIG_IGN);
-            setrlimit(RLIMIT_FSIZE, &limit);
-            const auto unlimited = qScopeGuard([old] { setrlimit(RLIMIT_FSIZE, &old); });
-            MsgBoxRecorder boxes;
-            boxes.expect();
-            message = Raised(save);
-            message += boxes.boxes().value(0).text;
-        }
-        for (const QString& part : told)
-            QVERIFY2(message.contains(part), qPrintable(message));
-        QCOMPARE(Snapshot(mWorld->root() + '/' + folder), before);
-    }
-
-    void sharedDisks_data()
-    {
-        QTest::addColumn<QString>("disk");
-        QTest::newRow("exFAT") << "exFAT";
-        QTest::newRow("FAT") << "FAT";
-    }
-    // Options, Update, making a car and the rewrites on a partition shared with Windows, as the
-    // player who may write there: each save goes through and each file keeps its spelling.
-    void sharedDisks()
-    {
-        QFETCH(QString, disk);
-        const QString root = mWorld->root() + "/disk", car = root + "/game/cars/myrc";
-        // Mounted as a dual-boot player mounts the Windows data partition: for every user, owned
-        // by root, keeping no Unix permissions; the player reaches it through the test's folder.
-        const Mounted shared(
-            QString("mkdir '%2'; chmod o+x '%2/..'; i='%2.img'; truncate -s 32M $i; "
-                    "o=allow_other,umask=000; if [ %1 = exFAT ]; then mkfs.exfat $i; "
-                    "l=$(losetup -f --show $i); mount.exfat-fuse -o $o $l '%2'; else mkfs.vfat $i; "
-                    "fusefat -o rw+,$o $i '%2'; fi")
-                .arg(disk, root),
-            QString("umount '%1'; for l in $(losetup -nO NAME -j '%1.img'); do losetup -d $l; done")
-                .arg(root));
-        if (!shared.ok)
-            QSKIP("mounting a file system through FUSE is not allowed here");
-        // The disk takes torvane.ini for TORVANE.INI.
-        mWorld->write("disk/program/TORVANE.INI", "[Directories]\r\nEXEPath=x\r\n");
-        mWorld->write("disk/game/cars/myrc/CARINFO.INI", "[Zelmor Car Data]\r\nName=A\r\n");
-        mWorld->write("disk/game/cars/myrc/Parameters.txt", "Name \"A\"\r\n\\myrc\\car.bmp\r\n");
-        modMain::SetAppPath(root + "/program");
-        modMain::gSettings().LoadSettings();
-        modMain::gSettings().setDrovakDir(root + "/game");
-        {
-            // As the player: root would be let through where the player is refused.
-            setfsgid(65534), setfsuid(65534);
-            const auto asRoot = qScopeGuard([] { setfsuid(0), setfsgid(0); });
-            modMain::gSettings().setAuthor("Zoé");
-            QCOMPARE(Raised([] { modMain::gSettings().SaveSettings(); }), QString());
-            Update("Mine")();
-            QVERIFY(modMakeCar::MakeCarPath("myrc", "neuf", "Neuf", "Zoé").result.ok);
-        }
-        const auto names = [](const QString& folder) {
-            return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-        };
-        QCOMPARE(names(root + "/program"), QStringList{"TORVANE.INI"});
-        QVERIFY(ReadFile(root + "/program/TORVANE.INI").contains("Name=Zo\xe9\r\n"));
-        QCOMPARE(names(car), QStringList({"CARINFO.INI", "Parameters.txt"}));
-        QVERIFY(ReadFile(car + "/CARINFO.INI").contains("Name=Mine\r\n"));
-        const QString made = root + "/game/cars/neuf";
-        QCOMPARE(names(made), QStringList({"CARINFO.INI", "Parameters.txt", "parameters.bak"}));
-        QVERIFY(ReadFile(made + "/CARINFO.INI").contains("Name=Neuf\r\nAuthor=Zo\xe9\r\n"));
-        QVERIFY(ReadFile(made + "/Parameters.txt").startsWith("Name\t\t\"Neuf\"\r\n\\neuf\\"));
-    }
-
-    // A parameters.txt that reads differently each time cannot be kept whole in the backup: the
-    // rewrite stops before anything is replaced.
-    void rewriteNeedsAWholeBackup()
-    {
-        if (!QFile::exists("/proc/self/io"))
-            QSKIP("no /proc/self/io here, which changes at each read");
-        const QString car = mWorld->makeCar("myrc");
-        QVERIFY(QFile::link("/proc/self/io", car + "/parameters.txt"));
-        mBoxes->expect();
-        QVERIFY(!modMain::SetParamsObtain(car));
-        QVERIFY2(mBoxes->only().text.endsWith("the copy differs from the file."),
-                 qPrintable(mBoxes->only().text));
-        QVERIFY(FileSystem::StatusOf(car + "/parameters.txt").link);
-    }
-
-    void linksAreReplaced_data()
-    {
-        QTest::addColumn<QString>("link");       // in the world
-        QTest::addColumn<QByteArray>("outside"); // the file it points at; null for a dangling link
-        QTest::addColumn<Save>("save");
-        QTest::addColumn<QByteArray>("written"); // what the plain file in the link's place holds
-
-        const QByteArray theirs("[Zelmor Car Data]\r\nName=Theirs\r\n");
-        const QByteArray mine("[Zelmor Car Data]\r\nName=Mine\r\n");
-        const QString carinfo = "game/cars/myrc/carinfo.ini";
-        // clang-format off
-        QTest::newRow("carinfo.ini to a file outside") << carinfo << theirs << Update("Mine") << mine;
-        QTest::newRow("carinfo.ini dangling") << carinfo << QByteArray() << Update("Mine") << mine;
-        QTest::newRow("parameters.bak to a file outside") << "game/cars/myrc/parameters.bak" << QByteArray("theirs") << Save([this] { QVERIFY(modMain::SetParamsName(mWorld->carDir("myrc"), "N")); }) << QByteArray("Name \"Old\"\r\nObtain 5\r\n");
-        QTest::newRow("parameters.txt to a file outside") << "game/cars/myrc/parameters.txt" << QByteArray("Obtain 3\r\n") << Save([this] { QVERIFY(modMain::SetParamsObtain(mWorld->carDir("myrc"))); }) << QByteArray("Obtain\t0\r\n");
-        // clang-format on
-    }
-    void linksAreReplaced()
-    {
-        QFETCH(QString, link);
-        QFETCH(QByteArray, outside);
-        QFETCH(Save, save);
-        QFETCH(QByteArray, written);
-        mWorld->makeCar("myrc");
-        mWorld->write("game/cars/myrc/parameters.txt", "Name \"Old\"\r\nObtain 5\r\n");
-        const QString target = mWorld->root() + "/outside/target";
-        if (!outside.isNull())
-            mWorld->write("outside/target", outside);
-        QFile::remove(mWorld->root() + '/' + link);
-        QVERIFY(QFile::link(target, mWorld->root() + '/' + link));
-        save();
-        // Nothing reached the file outside, nor made one where the link pointed at nothing.
-        QCOMPARE(ReadFile(target), outside);
-        QVERIFY2(mWorld->read(link).contains(written), mWorld->read(link).constData());
-    }
-
     // The game, cars and program folders carry Windows-1252 bytes, as copied from Windows.
     void namesAsBytes()
     {
@@ -458,5 +245,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_Car)
+QTEST_GUILESS_MAIN(tst_Car)
 #include "tst_Car.moc"

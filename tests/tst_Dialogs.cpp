@@ -96,9 +96,9 @@ private slots:
 
     void editorPickers_data()
     {
-        QTest::addColumn<QString>("editor");     // Img or Text: whose button
-        QTest::addColumn<QString>("picked");     // null: the box is cancelled
-        QTest::addColumn<QStringList>("fields"); // game folder, image and text editor, author
+        // editor: Img or Text: whose button; picked: null: the box is cancelled; fields: game
+        // folder, image and text editor, author
+        Columns<QString, QString, QStringList>("editor", "picked", "fields");
         // clang-format off
         QTest::newRow("image picked") << "Img" << QString("/a/i") << QStringList{"/old", "/a/i", "", "Old"};
         QTest::newRow("text picked") << "Text" << QString("/a/t") << QStringList{"/old", "/img", "/a/t", "Old"};
@@ -131,8 +131,8 @@ private slots:
 
     void applyAndOk_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("file"); // the settings file, under the world's root
+        // file: the settings file, under the world's root
+        Columns<QString, QString>("button", "file");
         const QString ini = "program/torvane.ini";
         QTest::newRow("Apply") << "cmdApply" << ini;
         QTest::newRow("OK") << "cmdOK" << ini;
@@ -165,9 +165,8 @@ private slots:
 
     void chooserOk_data()
     {
-        QTest::addColumn<QString>("folder"); // opened: under the world's root, or the root "/"
-        QTest::addColumn<QString>("entry");  // a file made in it first
-        QTest::addColumn<bool>("enabled");
+        // folder: opened: under the world's root, or the root "/"; entry: a file made in it first
+        Columns<QString, QString, bool>("folder", "entry", "enabled");
         // clang-format off
         QTest::newRow("found") << "t" << "drovak.exe" << true;
         QTest::newRow("not found") << "t" << "setup.exe" << false;
@@ -200,7 +199,7 @@ private slots:
 
     void chooserUnreadableFolderOrDrive_data()
     {
-        QTest::addColumn<bool>("drive");
+        Columns<bool>("drive");
         QTest::newRow("folder removed after listing") << false;
         QTest::newRow("drive unmounted after listing, leaving its mount point") << true;
     }
@@ -241,9 +240,9 @@ private slots:
 
     void aboutSystemInformation_data()
     {
-        QTest::addColumn<QByteArray>("first"); // the tool's path as stored; null: no such value
-        QTest::addColumn<QString>("second");   // what the folder named by the second value holds
-        QTest::addColumn<QString>("result");   // the program started ('~': that folder) or message
+        // first: the tool's path as stored; null: no such value; second: what the folder named by
+        // the second value holds; result: the program started ('~': that folder) or message
+        Columns<QByteArray, QString, QString>("first", "second", "result");
         const QByteArray x(1024, 'x'), tool("/t.exe\0", 7);
         const QString msinfo = "MSINFO32.EXE", fromIt = "~/MSINFO32.EXE",
                       message = "System Information Is Unavailable At This Time";

@@ -73,11 +73,9 @@ private slots:
 
     void start_data()
     {
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("game");
-        QTest::addColumn<bool>("wine");
-        QTest::addColumn<QString>("prefix");  // empty: the player's own WINEPREFIX
-        QTest::addColumn<QString>("message"); // not empty: nothing is started
+        // prefix: empty: the player's own WINEPREFIX; message: not empty: nothing is started
+        Columns<QStringList, QString, bool, QString, QString>("entries", "game", "wine", "prefix",
+                                                              "message");
         const QString exe = "pfx/drive_c/Games/Drovak/drovak.exe", reg = "pfx/system.reg";
         const QString copied = FileSystem::Decode("pfx\xe9/drive_c/jeu\xe9");
         // clang-format off

@@ -1,28 +1,14 @@
-#include "LauncherRecorder.h"
-#include "MsgBoxRecorder.h"
-#include "TestWorld.h"
+#include "MainWindowDriver.h"
 #include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/cCarCollection.h"
 #include "platform/FileSystem.h"
 #include "ui/about/frmAbout.h"
-#include "ui/main/CarTreeModel.h"
-#include "ui/main/frmMain.h"
 #include "ui/options/frmGetDirectory.h"
 #include "ui/options/frmOptions.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
-#include <QtTest>
-#include <QtWidgets>
-
 namespace {
-
-void SavePicture(const QString& path, int width)
-{
-    QImage image(width, 8, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    image.save(path, path.endsWith("bmp", Qt::CaseInsensitive) ? "BMP" : "JPG");
-}
 
 // What of a window's captions is cut off in the fonts in use; empty when every one fits.
 QString CutCaptions(QWidget* window)
@@ -66,50 +52,9 @@ const QString kOn = "+++++", kOff = "-----", kShown = "+++++ shown";
 } // namespace
 
 // The main window driven as the player drives it: the tree, the panel, the toolbar, the menus.
-class tst_MainWindow : public QObject
+class tst_MainWindow : public QObject, MainWindowDriver
 {
     Q_OBJECT
-    std::optional<TestWorld> mWorld;
-    std::optional<MsgBoxRecorder> mBoxes;
-    std::optional<LauncherRecorder> mLaunches;
-    std::unique_ptr<frmMain> mWindow;
-    const QString mWorkingFolder = QDir::currentPath();
-
-    // Makes the entries of the cars folder ("folder", "folder=car name" or "file:name") and opens
-    // the window on them.
-    void openWindow(const QStringList& entries = {})
-    {
-        for (const QString& entry : entries) {
-            if (entry.startsWith("file:"))
-                mWorld->write("game/cars/" + entry.mid(5), "x");
-            else if (entry.contains('='))
-                mWorld->makeCar(entry.section('=', 0, 0),
-                                "[Zelmor Car Data]\r\nName=" + entry.section('=', 1).toUtf8());
-            else
-                mWorld->makeCar(entry);
-        }
-        mWindow = std::make_unique<frmMain>();
-        mWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(mWindow.get()));
-    }
-    template <typename T> T* control(const char* n) const { return mWindow->findChild<T*>(n); }
-    QTreeView* tree() const { return control<QTreeView>("tvwCars"); }
-    CarTreeModel* cars() const { return static_cast<CarTreeModel*>(tree()->model()); }
-    QModelIndex branch(int row) const { return cars()->branch(row); }
-    QModelIndex node(const QString& key) const { return cars()->car(key); }
-    QStringList childTexts(int row) const
-    {
-        QStringList texts;
-        for (int i = 0; i < cars()->rowCount(branch(row)); ++i)
-            texts << cars()->index(i, 0, branch(row)).data().toString();
-        return texts;
-    }
-    void clickNode(const QModelIndex& node, Qt::MouseButton button = Qt::LeftButton,
-                   Qt::KeyboardModifiers modifiers = {})
-    {
-        tree()->scrollTo(node);
-        QTest::mouseClick(tree()->viewport(), button, modifiers, tree()->visualRect(node).center());
-    }
     // Presses on nightcab and releases on the node of that key, or on the empty space below.
     void dragFromNightcab(const QString& to)
     {
@@ -121,40 +66,10 @@ class tst_MainWindow : public QObject
         QTest::mouseMove(view, at);
         QTest::mouseRelease(view, Qt::LeftButton, {}, at);
     }
-    // Triggers the action (a disabled one does nothing), or clicks the control, of that name.
-    void act(const QString& name)
-    {
-        if (QAction* action = mWindow->findChild<QAction*>(name))
-            action->trigger();
-        else
-            QTest::mouseClick(mWindow->findChild<QWidget*>(name), Qt::LeftButton);
-    }
-    QString carState() const
-    {
-        QString state;
-        for (const char* name : {"Add", "Delete", "paint", "editparams", "Open"})
-            state += control<QAction>(name)->isEnabled() ? '+' : '-';
-        const bool shown =
-            control<QWidget>("fraInfo")->isVisible() && control<QWidget>("fraImage")->isVisible();
-        return shown ? state + " shown" : state;
-    }
 
 private slots:
-    void init()
-    {
-        mWorld.emplace().loadSettings();
-        SavePicture(mWorld->programDir() + "/notfound.jpg", 30);
-        mBoxes.emplace();
-        mLaunches.emplace();
-    }
-    void cleanup()
-    {
-        mWindow.reset();
-        for (QWidget* window : QApplication::topLevelWidgets())
-            window->close();
-        QDir::setCurrent(mWorkingFolder);
-        VERIFY_BOXES(*mBoxes);
-    }
+    void init() { open(); }
+    void cleanup() { close(); }
 
     void captionsFit()
     {
@@ -170,9 +85,8 @@ private slots:
 
     void scan_data()
     {
-        QTest::addColumn<QStringList>("folders"); // "folder", "folder=display name", "file:name"
-        QTest::addColumn<QStringList>("standard");
-        QTest::addColumn<QStringList>("custom");
+        // folders: "folder", "folder=display name", "file:name"
+        Columns<QStringList, QStringList, QStringList>("folders", "standard", "custom");
         // clang-format off
         QTest::newRow("standard, custom, omitted, named like the branches") << QStringList{"rc", "buggy=Mine", "myrc=My RC", "misc=Left Out", "plain", "Standard", "Custom Cars"} << QStringList{"buggy (Dune Buggy)", "rc (RC Sprinter)"} << QStringList{"Custom Cars", "myrc (My RC)", "plain", "Standard"};
         QTest::newRow("sorted by the whole node text") << QStringList{"zeta=Alpha", "alpha=Zed", "Beta", "beta2"} << QStringList{} << QStringList{"alpha (Zed)", "Beta", "beta2", "zeta (Alpha)"};
@@ -226,8 +140,9 @@ private slots:
 
     void selectionFollowsTheTree_data()
     {
-        QTest::addColumn<Way>("way");       // what changes the tree's selection, bluebuggy's first
-        QTest::addColumn<QString>("shown"); // the car the panel must show; "" for none
+        // way: what changes the tree's selection, bluebuggy's first; shown: the car the panel must
+        // show; "" for none
+        Columns<Way, QString>("way", "shown");
         // clang-format off
         QTest::newRow("a click") << Way([this] { clickNode(node("nightcab")); }) << "nightcab";
         QTest::newRow("a standard car clicked") << Way([this] { clickNode(node("rc")); }) << "rc";
@@ -279,8 +194,8 @@ private slots:
     void picture_data()
     {
         // Each picture has a size of its own: a photo 10 pixels wide, a skin 20, the fallback 30.
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<int>("shown"); // the width shown, or 0 for an empty box
+        // shown: the width shown, or 0 for an empty box
+        Columns<QStringList, int>("files", "shown");
         // clang-format off
         QTest::newRow("photo before skin") << QStringList{"MYRC.JPG", "car.bmp"} << 10;
         QTest::newRow("skin") << QStringList{"CAR.BMP"} << 20;
@@ -372,11 +287,10 @@ private slots:
 
     void commands_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("editors"); // text and image editor, '|' between; ~ is the root
-        QTest::addColumn<QString>("started"); // the program and its arguments, '|' between; the
-                                              // game's working folder; or an address
-        QTest::addColumn<QString>("message"); // the box shown too, if any
+        // editors: text and image editor, '|' between; ~ is the root. started: the program and its
+        // arguments, '|' between; the game's working folder; or an address. message: the box
+        // shown too, if any.
+        Columns<QString, QString, QString, QString>("command", "editors", "started", "message");
         const QString car = "~/" + FileSystem::Decode("game/CARS/my rc;\xe9/"),
                       ok = "~/tools/edit|~/tools/paint",
                       ring = "https://webring.example/cgi-bin/webring?ring=drovak;list|";
@@ -434,9 +348,9 @@ private slots:
 
     void deleteCar_data()
     {
-        QTest::addColumn<QString>("car");
-        QTest::addColumn<QString>("command");       // empty: the Delete key in the tree
-        QTest::addColumn<MsgBox::Answer>("answer"); // to the first box; Ok: no question
+        // command: empty for the Delete key in the tree; answer: to the first box, Ok for no
+        // question
+        Columns<QString, QString, MsgBox::Answer>("car", "command", "answer");
         // clang-format off
         QTest::newRow("standard car refused") << "rc" << "Delete" << MsgBox::Answer::Ok;
         QTest::newRow("No changes nothing") << "myrc" << "" << MsgBox::Answer::No;

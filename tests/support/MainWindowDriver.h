@@ -1,0 +1,100 @@
+#pragma once
+
+#include "LauncherRecorder.h"
+#include "MsgBoxRecorder.h"
+#include "TestWorld.h"
+#include "ui/main/CarTreeModel.h"
+#include "ui/main/frmMain.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+// The main window as the player reaches it: opened on a fresh world, its controls found by
+// name, its tree's nodes clicked.
+class MainWindowDriver
+{
+protected:
+    // A fresh world with the program's fallback picture, and recorders of the boxes shown and
+    // the programs started.
+    void open()
+    {
+        mWorld.emplace().loadSettings();
+        SavePicture(mWorld->programDir() + "/notfound.jpg", 30);
+        mBoxes.emplace();
+        mLaunches.emplace();
+    }
+    // Closes every window, and checks that each box expected was shown.
+    void close()
+    {
+        mWindow.reset();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            window->close();
+        QDir::setCurrent(mWorkingFolder);
+        VERIFY_BOXES(*mBoxes);
+    }
+    // A picture of that width, as a BMP or JPEG by the name's ending.
+    static void SavePicture(const QString& path, int width)
+    {
+        QImage image(width, 8, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        image.save(path, path.endsWith("bmp", Qt::CaseInsensitive) ? "BMP" : "JPG");
+    }
+    std::optional<TestWorld> mWorld;
+    std::optional<MsgBoxRecorder> mBoxes;
+    std::optional<LauncherRecorder> mLaunches;
+    std::unique_ptr<frmMain> mWindow;
+    const QString mWorkingFolder = QDir::currentPath();
+
+    // Makes the entries of the cars folder ("folder", "folder=car name" or "file:name") and opens
+    // the window on them.
+    void openWindow(const QStringList& entries = {})
+    {
+        for (const QString& entry : entries) {
+            if (entry.startsWith("file:"))
+                mWorld->write("game/cars/" + entry.mid(5), "x");
+            else if (entry.contains('='))
+                mWorld->makeCar(entry.section('=', 0, 0),
+                                "[Zelmor Car Data]\r\nName=" + entry.section('=', 1).toUtf8());
+            else
+                mWorld->makeCar(entry);
+        }
+        mWindow = std::make_unique<frmMain>();
+        mWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(mWindow.get()));
+    }
+    template <typename T> T* control(const char* n) const { return mWindow->findChild<T*>(n); }
+    QTreeView* tree() const { return control<QTreeView>("tvwCars"); }
+    CarTreeModel* cars() const { return static_cast<CarTreeModel*>(tree()->model()); }
+    QModelIndex branch(int row) const { return cars()->branch(row); }
+    QModelIndex node(const QString& key) const { return cars()->car(key); }
+    QStringList childTexts(int row) const
+    {
+        QStringList texts;
+        for (int i = 0; i < cars()->rowCount(branch(row)); ++i)
+            texts << cars()->index(i, 0, branch(row)).data().toString();
+        return texts;
+    }
+    void clickNode(const QModelIndex& node, Qt::MouseButton button = Qt::LeftButton,
+                   Qt::KeyboardModifiers modifiers = {})
+    {
+        tree()->scrollTo(node);
+        QTest::mouseClick(tree()->viewport(), button, modifiers, tree()->visualRect(node).center());
+    }
+    // Triggers the action (a disabled one does nothing), or clicks the control, of that name.
+    void act(const QString& name)
+    {
+        if (QAction* action = mWindow->findChild<QAction*>(name))
+            action->trigger();
+        else
+            QTest::mouseClick(mWindow->findChild<QWidget*>(name), Qt::LeftButton);
+    }
+    QString carState() const
+    {
+        QString state;
+        for (const char* name : {"Add", "Delete", "paint", "editparams", "Open"})
+            state += control<QAction>(name)->isEnabled() ? '+' : '-';
+        const bool shown =
+            control<QWidget>("fraInfo")->isVisible() && control<QWidget>("fraImage")->isVisible();
+        return shown ? state + " shown" : state;
+    }
+};
