@@ -120,6 +120,15 @@ Result CreateFolder(const QString& path);
 // refused, so only one entry of folder can go.
 Result RemoveTree(const QString& folder, const QString& name);
 
+// Renames from to the new name `to` on the same file system in one step; an entry that is
+// already there, in any letter case the file system ignores, is never replaced.
+Result RenameNew(const QString& from, const QString& to);
+// Swaps the names of two entries on the same file system: in one step where the file system
+// can, else in three renames that leave each entry with one of the two names on failure.
+Result ExchangeNames(const QString& first, const QString& second);
+// The bytes an ordinary user may still write to the folder's file system.
+std::optional<qint64> FreeBytes(const QString& folder, QString* reason = nullptr);
+
 Result SetCurrentFolder(const QString& path);
 
 // The path with every link followed and no "." or ".." left, as the system names it; empty
