@@ -1,5 +1,6 @@
 #include "cars/modDirSearch.h"
 
+#include "cars/InstallFolders.h"
 #include "platform/FileNames.h"
 
 namespace modDirSearch {
@@ -15,7 +16,7 @@ cDirList& CollectSubfolders(const QString& folder, cDirList& list)
     const QList<FileNames::Entry> entries = FileNames::ListEntries(folder);
     list.reserve(list.size() + entries.size());
     for (const FileNames::Entry& entry : entries) {
-        if (entry.isDir)
+        if (entry.isDir && !InstallFolders::IsUnpacking(entry.name))
             list.append(cDir{entry.name});
     }
     return list;

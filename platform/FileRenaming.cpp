@@ -31,8 +31,8 @@ Result RenameNew(const QString& from, const QString& to)
 {
     const QByteArray source = Encode(from);
     const QByteArray target = Encode(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
-                    RENAME_NOREPLACE) == 0)
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
         return Result::Success();
     if (!FlagsUnknown(errno))
         return Failed(errno);

@@ -129,6 +129,31 @@ Result ExchangeNames(const QString& first, const QString& second);
 // The bytes an ordinary user may still write to the folder's file system.
 std::optional<qint64> FreeBytes(const QString& folder, QString* reason = nullptr);
 
+// A file made where nothing was, written piece by piece: what an install unpacks. The file
+// stays where it is when the object goes; it is the caller's to remove.
+class NewFile
+{
+public:
+    NewFile() = default;
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    // Fails when anything, a link included, has that name.
+    Result create(const QString& path);
+    Result write(QByteArrayView bytes);
+    Result close();
+
+private:
+    int mFd = -1;
+};
+
+// Puts a folder and everything in it on disk, and says so only when each file and folder got
+// there. Links are not followed.
+Result FlushTree(const QString& folder);
+// Puts the folder's own entries on disk: the names a rename gave.
+Result FlushFolder(const QString& folder);
+
 Result SetCurrentFolder(const QString& path);
 
 // The path with every link followed and no "." or ".." left, as the system names it; empty

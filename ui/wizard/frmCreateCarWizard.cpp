@@ -4,6 +4,7 @@
 #include "app/modMain.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
+#include "cars/modFolderNames.h"
 #include "cars/modMakeCar.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
@@ -58,65 +59,6 @@ void SetLabelFont(const QList<QLabel*>& labels)
         if (fits)
             return;
     }
-}
-
-// Why a field's text cannot be the name of one entry directly inside the cars folder, or an
-// empty text when it can: anything else could reach outside the cars folder.
-QString EntryNameFault(const QString& field, const QString& name)
-{
-    if (name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')))
-        return field + QStringLiteral(" may not contain \"\\\" or \"/\": it names one directory "
-                                      "directly in the Drovak car directory.");
-    if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return field + QStringLiteral(" may not be \".\" or \"..\".");
-    return {};
-}
-
-// Why the new folder's name holds a character that the game could not open or its files could
-// not point at, or an empty text. A template is only read and copied: any listed car will do.
-QString CharacterFault(const QString& field, const QString& name)
-{
-    for (const QChar c : name) {
-        if (QStringView(u":*?\"<>|").contains(c))
-            return field + QStringLiteral(" may not contain any of the characters : * ? \" < > |");
-        if (c.category() == QChar::Other_Control)
-            return field + QStringLiteral(" may not contain control characters such as a tab.");
-    }
-    if (!Cp1252::CanEncode(name)) {
-        for (qsizetype i = 0; i < name.size(); ++i) {
-            const qsizetype length = name[i].isHighSurrogate() && i + 1 < name.size() ? 2 : 1;
-            const QStringView c = QStringView(name).mid(i, length);
-            if (!Cp1252::CanEncode(c))
-                return field + QStringLiteral(" may not contain \"%1\": Drovak's files cannot "
-                                              "hold that character.")
-                                   .arg(c);
-            i += length - 1;
-        }
-    }
-    return {};
-}
-
-// Why Windows, where the game runs, could not hold the new folder's name, or an empty text.
-QString WindowsNameFault(const QString& name)
-{
-    if (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
-        return QStringLiteral("The directory name may not end in a blank or a dot: Windows "
-                              "cannot hold such a name.");
-    // A device name stays a device with any extension: "nul.txt" is NUL.
-    const QString base = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
-    static const QStringList devices = [] {
-        QStringList names{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
-                          QStringLiteral("NUL")};
-        for (int n = 1; n <= 9; ++n)
-            names << QStringLiteral("COM%1").arg(n) << QStringLiteral("LPT%1").arg(n);
-        return names;
-    }();
-    if (devices.contains(base))
-        return QStringLiteral("The directory name may not be \"%1\": Windows keeps that name for "
-                              "a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9), with any "
-                              "extension.")
-            .arg(name);
-    return {};
 }
 
 // A line break in the name would end the name's line in parameters.txt and carinfo.ini, and
@@ -293,7 +235,8 @@ void frmCreateCarWizard::finishClicked()
 
     if (templateText.isEmpty())
         return refuse(QStringLiteral("Please choose a car to base the template on."));
-    if (const QString fault = EntryNameFault(QStringLiteral("The template name"), templateText);
+    if (const QString fault =
+            modFolderNames::EntryNameFault(QStringLiteral("The template name"), templateText);
         !fault.isEmpty())
         return refuse(fault);
     // Names compare as the game's platform compares them, ignoring letter case.
@@ -304,11 +247,11 @@ void frmCreateCarWizard::finishClicked()
     if (folderText.isEmpty())
         return refuse(QStringLiteral("Please choose a name for the car directory."));
     const QString field = QStringLiteral("The directory name");
-    if (const QString fault = EntryNameFault(field, folderText); !fault.isEmpty())
+    if (const QString fault = modFolderNames::EntryNameFault(field, folderText); !fault.isEmpty())
         return refuse(fault);
-    if (const QString fault = CharacterFault(field, folderText); !fault.isEmpty())
+    if (const QString fault = modFolderNames::CharacterFault(field, folderText); !fault.isEmpty())
         return refuse(fault);
-    if (const QString fault = WindowsNameFault(folderText); !fault.isEmpty())
+    if (const QString fault = modFolderNames::WindowsNameFault(folderText); !fault.isEmpty())
         return refuse(fault);
     if (!cars.find(folderText).isEmpty())
         return refuse(QStringLiteral("This directory already exists!"));

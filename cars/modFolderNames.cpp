@@ -1,0 +1,74 @@
+#include "cars/modFolderNames.h"
+
+#include "platform/Cp1252.h"
+
+#include <QStringList>
+
+namespace modFolderNames {
+
+QString EntryNameFault(const QString& field, const QString& name)
+{
+    if (name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')))
+        return field + QStringLiteral(" may not contain \"\\\" or \"/\": it names one directory "
+                                      "directly in the Drovak car directory.");
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return field + QStringLiteral(" may not be \".\" or \"..\".");
+    return {};
+}
+
+QString CharacterFault(const QString& field, const QString& name)
+{
+    for (const QChar c : name) {
+        if (QStringView(u":*?\"<>|").contains(c))
+            return field + QStringLiteral(" may not contain any of the characters : * ? \" < > |");
+        if (c.category() == QChar::Other_Control)
+            return field + QStringLiteral(" may not contain control characters such as a tab.");
+    }
+    if (!Cp1252::CanEncode(name)) {
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            const qsizetype length = name[i].isHighSurrogate() && i + 1 < name.size() ? 2 : 1;
+            const QStringView c = QStringView(name).mid(i, length);
+            if (!Cp1252::CanEncode(c))
+                return field + QStringLiteral(" may not contain \"%1\": Drovak's files cannot "
+                                              "hold that character.")
+                                   .arg(c);
+            i += length - 1;
+        }
+    }
+    return {};
+}
+
+QString WindowsNameFault(const QString& name)
+{
+    if (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
+        return QStringLiteral("The directory name may not end in a blank or a dot: Windows "
+                              "cannot hold such a name.");
+
+    const QString base = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
+    static const QStringList devices = [] {
+        QStringList names{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+                          QStringLiteral("NUL")};
+        for (int n = 1; n <= 9; ++n)
+            names << QStringLiteral("COM%1").arg(n) << QStringLiteral("LPT%1").arg(n);
+        return names;
+    }();
+    if (devices.contains(base))
+        return QStringLiteral("The directory name may not be \"%1\": Windows keeps that name for "
+                              "a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9), with any "
+                              "extension.")
+            .arg(name);
+    return {};
+}
+
+QString FolderNameFault(const QString& name)
+{
+    const QString field = QStringLiteral("The directory name");
+    QString fault = EntryNameFault(field, name);
+    if (fault.isEmpty())
+        fault = CharacterFault(field, name);
+    if (fault.isEmpty())
+        fault = WindowsNameFault(name);
+    return fault;
+}
+
+} // namespace modFolderNames

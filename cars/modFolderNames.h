@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The rules a new car folder's name has to pass, for the wizard and for an install. Each gives
+// the reason a name breaks it, for the player, or an empty text when it passes. field starts
+// the reason ("The directory name").
+namespace modFolderNames {
+
+// Anything but one entry directly inside the cars folder could reach outside it.
+QString EntryNameFault(const QString& field, const QString& name);
+// A character that the game could not open, or that its files (Windows-1252 text) could not
+// point at. A template is only read and copied: any listed car will do.
+QString CharacterFault(const QString& field, const QString& name);
+// A name Windows, where the game runs, cannot hold: a closing blank or dot, a device's name.
+// A device name stays a device with any extension: "nul.txt" is NUL.
+QString WindowsNameFault(const QString& name);
+// All three, in that order, for the name of a new car folder.
+QString FolderNameFault(const QString& name);
+
+} // namespace modFolderNames

@@ -1,0 +1,134 @@
+#include "platform/FileSystemInternal.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace FileSystem {
+
+namespace {
+
+bool WriteAll(int fd, QByteArrayView bytes, int* error)
+{
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            *error = written < 0 ? errno : ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// A file system that cannot flush a folder (FAT through FUSE answers EINVAL) still has the
+// entries in place.
+bool CannotFlushFolder(int error)
+{
+    return error == EINVAL || error == EROFS || error == ENOSYS;
+}
+
+bool FlushInside(int folder, int* error)
+{
+    const int listFd = ::dup(folder);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (!dir) {
+        *error = errno;
+        if (listFd >= 0)
+            ::close(listFd);
+        return false;
+    }
+    bool ok = true;
+    while (const dirent* d = ::readdir(dir)) {
+        const char* n = d->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        Fd inner(::openat(folder, n, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        if (inner.get() < 0) {
+            // A link is not ours to flush.
+            if (errno != ELOOP) {
+                *error = errno;
+                ok = false;
+            }
+            continue;
+        }
+        struct stat st;
+        if (::fstat(inner.get(), &st) != 0) {
+            *error = errno;
+            ok = false;
+        } else if (S_ISDIR(st.st_mode)) {
+            ok = FlushInside(inner.get(), error) && ok;
+        } else if (S_ISREG(st.st_mode) && ::fsync(inner.get()) != 0) {
+            *error = errno;
+            ok = false;
+        }
+    }
+    ::closedir(dir);
+    if (::fsync(folder) != 0 && !CannotFlushFolder(errno)) {
+        *error = errno;
+        ok = false;
+    }
+    return ok;
+}
+
+} // namespace
+
+NewFile::~NewFile()
+{
+    if (mFd >= 0)
+        ::close(mFd);
+}
+
+Result NewFile::create(const QString& path)
+{
+    mFd = ::open(Encode(path).constData(),
+                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+    return mFd < 0 ? Failed(errno) : Result::Success();
+}
+
+Result NewFile::write(QByteArrayView bytes)
+{
+    int error = 0;
+    return WriteAll(mFd, bytes, &error) ? Result::Success() : Failed(error);
+}
+
+Result NewFile::close()
+{
+    const int fd = mFd;
+    mFd = -1;
+    return ::close(fd) == 0 ? Result::Success() : Failed(errno);
+}
+
+Result FlushTree(const QString& folder)
+{
+    Fd top(::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (top.get() < 0)
+        return Failed(errno);
+    // One flush of the whole disk writes everything out together, as fast as the disk allows;
+    // the flush of each file after it costs little and reports what failed for that file.
+    int error = 0;
+    if (::syncfs(top.get()) != 0)
+        error = errno;
+    if (!FlushInside(top.get(), &error) || error != 0)
+        return Failed(error);
+    return Result::Success();
+}
+
+Result FlushFolder(const QString& folder)
+{
+    Fd opened(::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (opened.get() < 0)
+        return Failed(errno);
+    if (::fsync(opened.get()) != 0 && !CannotFlushFolder(errno))
+        return Failed(errno);
+    return Result::Success();
+}
+
+} // namespace FileSystem

@@ -1,0 +1,331 @@
+#include "Faults.h"
+#include "MsgBoxRecorder.h"
+#include "TestWorld.h"
+#include "cars/CarContext.h"
+#include "cars/modCarList.h"
+#include "cars/modInstallCar.h"
+#include "platform/FileSystem.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <clocale>
+#include <locale.h>
+
+namespace {
+
+// Writes an archive of the entries, each a name with what it is: "name" a file holding its
+// own name, "name/" a folder, "name->target" a link, "name=>target" a hard link, "name|" a
+// FIFO, "name*N" a file of N bytes that do not compress. kind is "zip" (names as bytes, without the
+// UTF-8 mark, as written by Windows' own zip tool), "folder" (a folder, not an archive), "zip-utf8"
+// (with the mark), "zip-crypt" (encrypted), "7zip", "tar.gz" (names as bytes);
+// "-cut" after it cuts the file in half.
+void MakeArchive(const QString& path, QByteArray kind, const QByteArrayList& entries)
+{
+    if (kind == "folder") {
+        for (const QByteArray& name : entries) {
+            QDir().mkpath(path + '/' + name.left(name.lastIndexOf('/')));
+            if (!name.endsWith('/'))
+                QVERIFY(FileSystem::ReplaceFile(path + '/' + name, name).ok);
+        }
+        return;
+    }
+    const bool cut = kind.endsWith("-cut");
+    kind.replace("-cut", "");
+    const locale_t locale =
+        ::newlocale(LC_ALL_MASK, kind == "zip-utf8" || kind == "7zip" ? "C.UTF-8" : "C", nullptr);
+    const locale_t previous = ::uselocale(locale);
+    archive* a = archive_write_new();
+    archive_write_set_format_by_name(a, kind.startsWith("zip") ? "zip"
+                                        : kind == "7zip"       ? "7zip"
+                                                               : "gnutar");
+    if (kind == "tar.gz")
+        archive_write_add_filter_gzip(a);
+    if (kind == "zip-crypt") {
+        archive_write_set_passphrase(a, "secret");
+        archive_write_set_options(a, "zip:encryption=zipcrypt");
+    }
+    QVERIFY(archive_write_open_filename(a, FileSystem::Encode(path).constData()) == ARCHIVE_OK);
+    for (QByteArray name : entries) {
+        archive_entry* e = archive_entry_new();
+        QByteArray data;
+        if (const qsizetype arrow = name.indexOf("->"); arrow > 0) {
+            archive_entry_set_filetype(e, AE_IFLNK);
+            archive_entry_copy_symlink(e, name.mid(arrow + 2).constData());
+            name.truncate(arrow);
+        } else if (const qsizetype hard = name.indexOf("=>"); hard > 0) {
+            archive_entry_set_filetype(e, AE_IFREG);
+            archive_entry_copy_hardlink(e, name.mid(hard + 2).constData());
+            name.truncate(hard);
+        } else if (const qsizetype star = name.indexOf('*'); star > 0) {
+            archive_entry_set_filetype(e, AE_IFREG);
+            data.resize(name.mid(star + 1).toLongLong());
+            QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(data.data()), data.size() / 4);
+            name.truncate(star);
+        } else if (name.endsWith('/')) {
+            archive_entry_set_filetype(e, AE_IFDIR);
+        } else if (name.endsWith('|')) {
+            archive_entry_set_filetype(e, AE_IFIFO);
+            name.chop(1);
+        } else {
+            archive_entry_set_filetype(e, AE_IFREG);
+            data = name;
+        }
+        archive_entry_copy_pathname(e, name.constData());
+        archive_entry_set_perm(e, 0644);
+        archive_entry_set_size(e, data.size());
+        QCOMPARE(archive_write_header(a, e), ARCHIVE_OK);
+        archive_write_data(a, data.constData(), size_t(data.size()));
+        archive_entry_free(e);
+    }
+    archive_write_close(a);
+    archive_write_free(a);
+    ::uselocale(previous);
+    ::freelocale(locale);
+    if (cut)
+        QVERIFY(::truncate(FileSystem::Encode(path).constData(),
+                           FileSystem::StatusOf(path).size / 2) == 0);
+}
+
+// Every name under folder, a folder's with "/" after it, and the bytes of each file.
+QStringList Tree(const QString& folder, const QString& prefix = {})
+{
+    QStringList tree;
+    for (const FileSystem::Entry& entry :
+         FileSystem::List(folder).value_or(QList<FileSystem::Entry>{})) {
+        const QString path = folder + '/' + entry.name;
+        if (entry.isDir)
+            tree << prefix + entry.name + '/' << Tree(path, prefix + entry.name + '/');
+        else
+            tree << prefix + entry.name + '=' + QString::fromUtf8(ReadFile(path));
+    }
+    tree.sort();
+    return tree;
+}
+
+} // namespace
+
+// Cars installed from the archives players download: found behind the folders they come in,
+// named so that the game under Wine opens them, and never half there or outside the cars
+// folder.
+class tst_Archive : public QObject
+{
+    Q_OBJECT
+    std::optional<TestWorld> mWorld;
+    std::optional<MsgBoxRecorder> mBoxes;
+
+    modInstallCar::Report install(const QStringList& paths,
+                                  const modInstallCar::Progress& progress = {})
+    {
+        return modInstallCar::Install(paths, CarContext::Now(), progress);
+    }
+
+private slots:
+    void init()
+    {
+        mWorld.emplace().loadSettings();
+        mBoxes.emplace();
+    }
+    void cleanup() { VERIFY_BOXES(*mBoxes); }
+
+    void install_data()
+    {
+        Columns<QString, QByteArray, QByteArrayList, QStringList, QString>(
+            "archive", "kind", "entries", "tree", "report");
+        QTest::newRow("a car at the root, named after the archive")
+            << "fastcar.v2.zip" << QByteArray("zip") << QByteArrayList{"parameters.txt", "car.bmp"}
+            << QStringList{"fastcar.v2/", "fastcar.v2/car.bmp=car.bmp",
+                           "fastcar.v2/parameters.txt=parameters.txt"}
+            << "Installed 'fastcar.v2' from 'fastcar.v2.zip'.";
+        QTest::newRow("behind a wrapper, with its sub-folders")
+            << "dl.tar.gz" << QByteArray("tar.gz")
+            << QByteArrayList{"Download/", "Download/fastcar/Parameters.TXT",
+                              "Download/fastcar/skins/blue.bmp"}
+            << QStringList{"fastcar/", "fastcar/Parameters.TXT=Download/fastcar/Parameters.TXT",
+                           "fastcar/skins/",
+                           "fastcar/skins/blue.bmp=Download/fastcar/skins/blue.bmp"}
+            << "Installed 'fastcar' from 'dl.tar.gz'.";
+        QTest::newRow("behind two wrappers, beside a read-me")
+            << "x.7z" << QByteArray("7zip")
+            << QByteArrayList{"a/b/fastcar/parameters.txt", "a/readme.txt"}
+            << QStringList{"fastcar/", "fastcar/parameters.txt=a/b/fastcar/parameters.txt"}
+            << "Installed 'fastcar' from 'x.7z'.\nLeft out of 'x.7z': 1 entry outside the car "
+               "folders ('a/readme.txt').";
+        QTest::newRow("three cars, one with a car folder inside")
+            << "pack.zip" << QByteArray("zip-utf8")
+            << QByteArrayList{"one/parameters.txt", "two/parameters.txt", "two/old/parameters.txt",
+                              "three/parameters.txt"}
+            << QStringList{"one/",
+                           "one/parameters.txt=one/parameters.txt",
+                           "three/",
+                           "three/parameters.txt=three/parameters.txt",
+                           "two/",
+                           "two/old/",
+                           "two/old/parameters.txt=two/old/parameters.txt",
+                           "two/parameters.txt=two/parameters.txt"}
+            << "Installed 'one' from 'pack.zip'.\nInstalled 'two' from 'pack.zip'.\n"
+               "Installed 'three' from 'pack.zip'.";
+        QTest::newRow("a dropped folder")
+            << "Downloads" << QByteArray("folder") << QByteArrayList{"fastcar/parameters.txt"}
+            << QStringList{"fastcar/", "fastcar/parameters.txt=fastcar/parameters.txt"}
+            << "Installed 'fastcar' from 'Downloads'.";
+        QTest::newRow("no car")
+            << "skins.zip" << QByteArray("zip") << QByteArrayList{"pics/", "pics/readme.txt"}
+            << QStringList{} << "No car found in 'skins.zip': a car folder holds parameters.txt.";
+        QTest::newRow("an entry climbing out")
+            << "evil.zip" << QByteArray("zip")
+            << QByteArrayList{"car/parameters.txt", "car/../../evil.txt"} << QStringList{}
+            << "'evil.zip' was not installed: the entry 'car/../../evil.txt' climbs out of its "
+               "folder with \"..\".";
+        QTest::newRow("an absolute entry")
+            << "evil.tar.gz" << QByteArray("tar.gz")
+            << QByteArrayList{"car/parameters.txt", "/tmp/evil.txt"} << QStringList{}
+            << "'evil.tar.gz' was not installed: the entry '/tmp/evil.txt' has an absolute name.";
+        QTest::newRow("a link pointing out")
+            << "evil.zip" << QByteArray("zip")
+            << QByteArrayList{"car/parameters.txt", "car/skin.bmp->../../../etc/passwd"}
+            << QStringList{}
+            << "'evil.zip' was not installed: the link 'car/skin.bmp' points out of its car, at "
+               "'../../../etc/passwd'.";
+        QTest::newRow("a file behind a link")
+            << "evil.tar.gz" << QByteArray("tar.gz")
+            << QByteArrayList{"car/parameters.txt", "car/skins->.", "car/skins/x.bmp"}
+            << QStringList{}
+            << "'evil.tar.gz' was not installed: the entry 'car/skins/x.bmp' would be written "
+               "through the link 'car/skins'.";
+        QTest::newRow("links and a FIFO inside are left out")
+            << "car.tar.gz" << QByteArray("tar.gz")
+            << QByteArrayList{"car/parameters.txt", "car/alias->parameters.txt",
+                              "car/hard=>car/parameters.txt", "car/pipe|"}
+            << QStringList{"car/", "car/parameters.txt=car/parameters.txt"}
+            << "Installed 'car' from 'car.tar.gz'.\n"
+               "Left out of 'car.tar.gz': the link 'car/alias' (links are not installed).\n"
+               "Left out of 'car.tar.gz': the hard link 'car/hard' (links are not installed).\n"
+               "Left out of 'car.tar.gz': 'car/pipe', a device or FIFO (these are not installed).";
+        QTest::newRow("encrypted")
+            << "locked.zip" << QByteArray("zip-crypt") << QByteArrayList{"car/parameters.txt"}
+            << QStringList{}
+            << "'locked.zip' was not installed: the entry 'car/parameters.txt' is encrypted, and "
+               "Torvane cannot unpack encrypted archives.";
+        QTest::newRow("truncated")
+            << "cut.tar.gz" << QByteArray("tar.gz-cut")
+            << QByteArrayList{"car/parameters.txt", "car/car.bmp*9000"} << QStringList{}
+            << "'cut.tar.gz' was not installed: truncated gzip input.";
+        QTest::newRow("a code page 437 name without the UTF-8 mark")
+            << "cafe.zip" << QByteArray("zip") << QByteArrayList{"caf\x82/parameters.txt"}
+            << QStringList{"café/", "café/parameters.txt=caf\x82/parameters.txt"}
+            << "Installed 'café' from 'cafe.zip'.";
+        QTest::newRow("a UTF-8 name with the mark")
+            << "cafe.zip" << QByteArray("zip-utf8") << QByteArrayList{"café/parameters.txt"}
+            << QStringList{"café/", "café/parameters.txt=café/parameters.txt"}
+            << "Installed 'café' from 'cafe.zip'.";
+        QTest::newRow("a Windows-1252 tar name")
+            << "cafe.tar.gz" << QByteArray("tar.gz") << QByteArrayList{"caf\xE9/parameters.txt"}
+            << QStringList{"café/", "café/parameters.txt=caf\xE9/parameters.txt"}
+            << "Installed 'café' from 'cafe.tar.gz'.";
+        QTest::newRow("a name Windows keeps for a device")
+            << "con.zip" << QByteArray("zip") << QByteArrayList{"Con.txt/parameters.txt"}
+            << QStringList{}
+            << "Skipped 'Con.txt' from 'con.zip': The directory name may not be \"Con.txt\": "
+               "Windows keeps that name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to "
+               "LPT9), with any extension.";
+    }
+    void install()
+    {
+        QFETCH(QString, archive);
+        QFETCH(QByteArray, kind);
+        QFETCH(QByteArrayList, entries);
+        QFETCH(QStringList, tree);
+        QFETCH(QString, report);
+        const QString path = mWorld->root() + '/' + archive;
+        MakeArchive(path, kind, entries);
+        // A crash's leftover goes with the next install.
+        mWorld->write("game/cars/.torvane-install-0badcafe/half/parameters.txt", "x");
+
+        const modInstallCar::Report done = install({path});
+        QVERIFY2(done.text.startsWith(report), qPrintable(done.text));
+        QCOMPARE(Tree(mWorld->carsDir()), tree);
+        QCOMPARE(done.installed.isEmpty(), tree.isEmpty());
+    }
+
+    // A car of the same name in any letter case: replaced when the player says so, a standard
+    // car never.
+    void nameTaken_data()
+    {
+        Columns<QString, int, QStringList, QString>("archived", "answer", "tree", "report");
+        QTest::newRow("replaced") << "fastcar" << int(MsgBox::Answer::Yes)
+                                  << QStringList{"FastCar/",
+                                                 "FastCar/parameters.txt=fastcar/parameters.txt",
+                                                 "rc/", "rc/car.bmp=BM"}
+                                  << "Replaced 'FastCar' from 'new.zip'.";
+        QTest::newRow("kept") << "fastcar" << int(MsgBox::Answer::No)
+                              << QStringList{"FastCar/", "FastCar/car.bmp=BM", "rc/",
+                                             "rc/car.bmp=BM"}
+                              << "Skipped 'fastcar' from 'new.zip': the installed car was kept.";
+        QTest::newRow("a standard car")
+            << "RC" << -1 << QStringList{"FastCar/", "FastCar/car.bmp=BM", "rc/", "rc/car.bmp=BM"}
+            << "Skipped 'RC' from 'new.zip': 'rc' is a standard car of the game, which is never "
+               "replaced.";
+    }
+    void nameTaken()
+    {
+        QFETCH(QString, archived);
+        QFETCH(int, answer);
+        QFETCH(QStringList, tree);
+        QFETCH(QString, report);
+        mWorld->makeCar("FastCar");
+        mWorld->makeCar("rc");
+        MakeArchive(mWorld->root() + "/new.zip", "zip", {archived.toUtf8() + "/parameters.txt"});
+        if (answer >= 0)
+            mBoxes->expect(MsgBox::Answer(answer));
+
+        const modInstallCar::Report done = install({mWorld->root() + "/new.zip"});
+        QCOMPARE(done.text, report);
+        QCOMPARE(Tree(mWorld->carsDir()), tree);
+        if (answer >= 0)
+            QCOMPARE(mBoxes->only().text, "A car named 'FastCar' is already installed. Replace it? "
+                                          "Its files will be PERMANENTLY deleted!");
+    }
+
+    // Each fails after the first file is written: the cars folder is left exactly as it was.
+    void failsPartWay_data()
+    {
+        Columns<QByteArray, int, QString>("kind", "fault", "report");
+        QTest::newRow("a full disk") << QByteArray("zip") << 1
+                                     << "'a.zip' was not installed: File too large; nothing of it "
+                                        "was kept.";
+        QTest::newRow("canceled") << QByteArray("tar.gz") << 2
+                                  << "'a.zip' was not installed: the install was canceled; "
+                                     "nothing of it was kept.";
+        QTest::newRow("a zip cut short")
+            << QByteArray("zip-cut") << 0 << "'a.zip' was not installed: ";
+    }
+    void failsPartWay()
+    {
+        QFETCH(QByteArray, kind);
+        QFETCH(int, fault);
+        QFETCH(QString, report);
+        const QString path = mWorld->root() + "/a.zip";
+        MakeArchive(
+            path, kind,
+            {"car/parameters.txt", "car/a.bmp*100000", "car/b.bmp*100000", "c/parameters.txt"});
+        mWorld->makeCar("old");
+        const QStringList before = Tree(mWorld->carsDir());
+
+        std::optional<FileSizeLimit> full;
+        if (fault == 1)
+            full.emplace(50000);
+        int calls = 0;
+        const modInstallCar::Report done =
+            install({path}, [&](qint64, qint64) { return fault != 2 || ++calls < 8; });
+        full.reset();
+        QVERIFY2(done.text.startsWith(report), qPrintable(done.text));
+        QCOMPARE(Tree(mWorld->carsDir()), before);
+        QVERIFY(done.installed.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Archive)
+#include "tst_Archive.moc"
