@@ -6,10 +6,10 @@ namespace {
 Presenter* gPresenter = nullptr;
 }
 
-std::optional<QString> Show(const QString& startFile)
+std::optional<QString> Show(const QString& startFile, const QString& title, const QString& filter)
 {
     if (gPresenter)
-        return gPresenter->present(startFile);
+        return gPresenter->present(startFile, title, filter);
     return std::nullopt;
 }
 

@@ -15,12 +15,14 @@ class Presenter
 public:
     virtual ~Presenter() = default;
     // The full path of the file chosen, or nothing when the user cancelled. startFile is the
-    // file the box opens on; empty leaves the start to the desktop.
-    virtual std::optional<QString> present(const QString& startFile) = 0;
+    // file the box opens on; empty leaves the start to the desktop. An empty title or filter
+    // leaves them to the desktop too; a filter is "Description (*.a *.b)".
+    virtual std::optional<QString> present(const QString& startFile, const QString& title,
+                                           const QString& filter) = 0;
 };
 
-// Shows a file-open box with no title, filter or options of its own.
-std::optional<QString> Show(const QString& startFile = {});
+std::optional<QString> Show(const QString& startFile = {}, const QString& title = {},
+                            const QString& filter = {});
 
 // Not owned; nullptr restores the headless fallback. Returns the previous presenter.
 Presenter* SetPresenter(Presenter* presenter);

@@ -1,9 +1,9 @@
 #include "Faults.h"
-#include "MsgBoxRecorder.h"
-#include "TestWorld.h"
+#include "MainWindowDriver.h"
 #include "cars/CarContext.h"
 #include "cars/modCarList.h"
 #include "cars/modInstallCar.h"
+#include "platform/FileOpenBox.h"
 #include "platform/FileSystem.h"
 
 #include <QRandomGenerator>
@@ -110,11 +110,18 @@ QStringList Tree(const QString& folder, const QString& prefix = {})
 // Cars installed from the archives players download: found behind the folders they come in,
 // named so that the game under Wine opens them, and never half there or outside the cars
 // folder.
-class tst_Archive : public QObject
+class tst_Archive : public QObject, MainWindowDriver, FileOpenBox::Presenter
 {
     Q_OBJECT
-    std::optional<TestWorld> mWorld;
-    std::optional<MsgBoxRecorder> mBoxes;
+    QStringList mAsked; // the file-open boxes shown: title and filter
+    QString mPicked;
+
+    std::optional<QString> present(const QString&, const QString& title,
+                                   const QString& filter) override
+    {
+        mAsked << title + " " + filter;
+        return mPicked.isEmpty() ? std::nullopt : std::optional(mPicked);
+    }
 
     modInstallCar::Report install(const QStringList& paths,
                                   const modInstallCar::Progress& progress = {})
@@ -123,12 +130,9 @@ class tst_Archive : public QObject
     }
 
 private slots:
-    void init()
-    {
-        mWorld.emplace().loadSettings();
-        mBoxes.emplace();
-    }
-    void cleanup() { VERIFY_BOXES(*mBoxes); }
+    void initTestCase() { FileOpenBox::SetPresenter(this); }
+    void init() { open(); }
+    void cleanup() { close(); }
 
     void install_data()
     {
@@ -325,7 +329,71 @@ private slots:
         QCOMPARE(Tree(mWorld->carsDir()), before);
         QVERIFY(done.installed.isEmpty());
     }
+
+    // From the File menu or dropped on the window: the car comes, and is shown.
+    void fromTheWindow_data()
+    {
+        Columns<QString, QString, QStringList>("way", "report", "listed");
+        const QStringList both{"Standard Cars", "rc (RC Sprinter)", "Custom Cars", "fastcar"};
+        QTest::newRow("menu") << "mnuFileInstall"
+                              << "Installed 'fastcar' from 'fast.zip'." << both;
+        QTest::newRow("menu, canceled") << ""
+                                        << "" << QStringList{"Standard Cars", "rc (RC Sprinter)"};
+        QTest::newRow("dropped") << "drop"
+                                 << "Installed 'fastcar' from 'fast.zip'." << both;
+        QTest::newRow("large, canceled in the progress box")
+            << "cancel"
+            << "'fast.zip' was not installed: the install was canceled; nothing of it "
+               "was kept."
+            << QStringList{"Standard Cars", "rc (RC Sprinter)"};
+    }
+    void fromTheWindow()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, report);
+        QFETCH(QStringList, listed);
+        const QString archive = mWorld->root() + "/fast.zip";
+        MakeArchive(
+            archive, "zip",
+            {"fastcar/parameters.txt", way == "cancel" ? "fastcar/car.bmp*6000000" : "fastcar/a"});
+        openWindow({"rc"});
+        mPicked = way.isEmpty() ? QString() : archive;
+        if (!report.isEmpty())
+            mBoxes->expect();
+        if (way == "drop") {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(archive)});
+            QDragEnterEvent enter({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(mWindow.get(), &enter);
+            QApplication::sendEvent(mWindow.get(), &drop);
+            QVERIFY(enter.isAccepted() && drop.isAccepted());
+            QTRY_COMPARE(mBoxes->boxes().size(), 1);
+        } else {
+            if (way == "cancel")
+                QTimer::singleShot(0, [] {
+                    auto* box = QApplication::activeModalWidget();
+                    if (auto* progress = qobject_cast<QProgressDialog*>(box))
+                        progress->cancel();
+                });
+            act("mnuFileInstall");
+            QCOMPARE(mAsked, QStringList{"Install Car from Archive Car archives (*.zip *.7z *.rar "
+                                         "*.tar *.tar.gz *.tgz *.tar.xz)"});
+        }
+        mAsked.clear();
+        QCOMPARE(mBoxes->boxes().isEmpty() ? QString() : mBoxes->only().text, report);
+        QStringList texts;
+        for (int row : {0, 1}) {
+            if (cars()->rowCount(branch(row)) > 0)
+                texts << branch(row).data().toString() << childTexts(row);
+        }
+        QCOMPARE(texts, listed);
+        if (listed.size() == 4) {
+            QCOMPARE(tree()->currentIndex(), node("fastcar"));
+            QCOMPARE(carState(), "+++++ shown");
+        }
+    }
 };
 
-QTEST_GUILESS_MAIN(tst_Archive)
+QTEST_MAIN(tst_Archive)
 #include "tst_Archive.moc"

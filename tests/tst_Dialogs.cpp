@@ -41,7 +41,8 @@ class tst_Dialogs : public QObject, FileOpenBox::Presenter, Registry::Backend
     // name; the bytes as stored, a terminating zero included. A null value is no value.
     QHash<QString, QByteArray> mRegistry;
 
-    std::optional<QString> present(const QString& startFile) override
+    std::optional<QString> present(const QString& startFile, const QString&,
+                                   const QString&) override
     {
         mStarts.append(startFile);
         return mPicked.isNull() ? std::nullopt : std::optional(mPicked);

@@ -3,10 +3,11 @@
 #include <QApplication>
 #include <QFileDialog>
 
-std::optional<QString> QtFileOpenBox::present(const QString& startFile)
+std::optional<QString> QtFileOpenBox::present(const QString& startFile, const QString& title,
+                                              const QString& filter)
 {
     const QString chosen =
-        QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), startFile);
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), title, startFile, filter);
     if (chosen.isEmpty())
         return std::nullopt;
     return chosen;

@@ -6,5 +6,6 @@
 class QtFileOpenBox : public FileOpenBox::Presenter
 {
 public:
-    std::optional<QString> present(const QString& startFile) override;
+    std::optional<QString> present(const QString& startFile, const QString& title,
+                                   const QString& filter) override;
 };

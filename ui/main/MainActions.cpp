@@ -63,6 +63,7 @@ void MainActions::createActions()
         return action;
     };
     mnuFileNew = item("mnuFileNew", QStringLiteral("&New Car..."));
+    mnuFileInstall = item("mnuFileInstall", QStringLiteral("&Install Car from Archive..."));
     mnuFileExit = item("mnuFileExit", QStringLiteral("E&xit"));
     QObject::connect(mnuFileExit, &QAction::triggered, mWindow, &QWidget::close);
     mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
@@ -128,7 +129,7 @@ void MainActions::createMenus()
         return m;
     };
     QMenu* mnuFile = menu(nullptr, "mnuFile", QStringLiteral("&File"));
-    mnuFile->addActions({mnuFileNew, mnuFileExit});
+    mnuFile->addActions({mnuFileNew, mnuFileInstall, mnuFileExit});
     QMenu* mnuTools = menu(nullptr, "mnuTools", QStringLiteral("&Tools"));
     mnuTools->addAction(mnuToolsOptions);
     QMenu* mnuHelp = menu(nullptr, "mnuHelp", QStringLiteral("&Help"));

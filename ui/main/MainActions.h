@@ -31,6 +31,7 @@ public:
     QList<QAction*> mCarActions;
 
     QAction* mnuFileNew = nullptr;
+    QAction* mnuFileInstall = nullptr;
     QAction* mnuPopUpTemplate = nullptr;
     QAction* mnuPopUpDelete = nullptr;
     QMenu* mnuPopUp = nullptr;

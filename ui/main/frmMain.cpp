@@ -11,6 +11,7 @@
 #include "ui/main/CarTreeModel.h"
 #include "ui/main/MainActions.h"
 #include "ui/main/modCarCommands.h"
+#include "ui/main/modInstallCommand.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QAction>
@@ -156,6 +157,9 @@ void frmMain::createCommands()
     });
     connect(a.actRunGame, &QAction::triggered, this, [] { modCarCommands::RunGame(); });
     connect(a.mnuFileNew, &QAction::triggered, this, makeCar);
+    connect(a.mnuFileInstall, &QAction::triggered, this,
+            [this] { InstallCars(modInstallCommand::PickArchive()); });
+    modInstallCommand::AcceptDrops(this, [this](const QStringList& paths) { InstallCars(paths); });
     connect(a.mnuPopUpTemplate, &QAction::triggered, this,
             [this] { StartCreateCar(SelectedCarNodeKey()); });
     connect(a.mnuPopUpDelete, &QAction::triggered, this, deleteCar);
@@ -374,6 +378,18 @@ void frmMain::SkinCommand()
 void frmMain::OpenCarDir(const QString& directoryName)
 {
     modCarCommands::OpenCarFolder(directoryName);
+}
+
+void frmMain::InstallCars(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString first = modInstallCommand::Install(this, paths);
+    RefreshCarList();
+    if (const QModelIndex node = mCarTree->car(first); !first.isEmpty() && node.isValid()) {
+        tvwCars->setCurrentIndex(node);
+        tvwCars->scrollTo(node);
+    }
 }
 
 void frmMain::DeleteSelectedCar(const QString& carKey)

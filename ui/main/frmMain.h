@@ -30,6 +30,8 @@ public:
     void OpenCarDir(const QString& directoryName);
     void EditParameters();
     void DeleteSelectedCar(const QString& carKey);
+    // Installs the archives and car folders of paths, then shows the first car that came.
+    void InstallCars(const QStringList& paths);
 
     const std::shared_ptr<cCar>& SelectedCar() const { return mSelectedCar; }
     const QString& SelectedKey() const { return mSelectedKey; }
