@@ -13,6 +13,7 @@
 
 #include <QHash>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <memory>
@@ -39,6 +40,30 @@ QString FileName(const QString& path)
 QString Megabytes(qint64 bytes)
 {
     return QStringLiteral("%1 MB").arg((bytes + (1 << 20) - 1) >> 20);
+}
+
+// Whether a folder renamed on the disk of staging keeps its files. A car moves into place as
+// one folder rename, and there are FUSE drivers for FAT that rename a folder without what is in
+// it; on such a disk nothing is installed rather than an empty car.
+Result MovesFolders(const QString& staging)
+{
+    const QString before = FileNames::Join(staging, QStringLiteral("before"));
+    const QString after = FileNames::Join(staging, QStringLiteral("after"));
+    FileSystem::NewFile probe;
+    Result tried = FileSystem::CreateFolder(before);
+    if (tried.ok)
+        tried = probe.create(FileNames::Join(before, QStringLiteral("file")));
+    if (tried.ok)
+        tried = probe.close();
+    if (tried.ok)
+        tried = FileSystem::RenameNew(before, after);
+    if (!tried.ok)
+        return tried;
+    // Listed, not looked up: the system's cache of names would still know the file.
+    if (FileSystem::List(after).value_or(QList<FileSystem::Entry>()).isEmpty())
+        return Result::Failure(QStringLiteral("the driver of the disk that holds the cars folder "
+                                              "loses a folder's files when it renames the folder"));
+    return FileSystem::RemoveTree(staging, QStringLiteral("after"));
 }
 
 // A car of the plan on its way into the cars folder.
@@ -317,10 +342,6 @@ void Installer::install(const QString& path)
         return notInstalled(QStringLiteral("it unpacks to %1, more than any car holds")
                                 .arg(Megabytes(plan.bytes())));
 
-    QList<Arrival> arrivals;
-    if (!wanted(plan, sourceName, &arrivals))
-        return;
-
     QString stagingName;
     Result made;
     for (int attempt = 0; attempt < 100 && (attempt == 0 || !made.ok); ++attempt) {
@@ -330,16 +351,21 @@ void Installer::install(const QString& path)
     }
     if (!made.ok)
         return notInstalled(made.message);
+    const auto removeStaging =
+        qScopeGuard([&] { (void)FileSystem::RemoveTree(mContext.carsFolder, stagingName); });
     const QString staging = FileNames::Join(mContext.carsFolder, stagingName);
+    if (const Result moves = MovesFolders(staging); !moves.ok)
+        return notInstalled(moves.message);
+
+    QList<Arrival> arrivals;
+    if (!wanted(plan, sourceName, &arrivals))
+        return;
     Result unpacked = unpack(*source, plan, arrivals, staging);
     if (unpacked.ok)
         unpacked = FileSystem::FlushTree(staging);
-    if (!unpacked.ok) {
-        (void)FileSystem::RemoveTree(mContext.carsFolder, stagingName);
+    if (!unpacked.ok)
         return notInstalled(unpacked.message + QStringLiteral("; nothing of it was kept"));
-    }
     arrive(sourceName, arrivals, staging);
-    (void)FileSystem::RemoveTree(mContext.carsFolder, stagingName);
     for (const QString& left : plan.leftOut())
         line(QStringLiteral("Left out of %1: %2.").arg(Quoted(sourceName), left));
 }

@@ -1,5 +1,7 @@
 #include "Faults.h"
 #include "MainWindowDriver.h"
+#include "app/cSettings.h"
+#include "app/modMain.h"
 #include "cars/CarContext.h"
 #include "cars/modCarList.h"
 #include "cars/modInstallCar.h"
@@ -293,6 +295,42 @@ private slots:
                                           "Its files will be PERMANENTLY deleted!");
     }
 
+    // On a partition shared with Windows, whose FUSE driver knows only the plain rename; or
+    // loses a folder's files when it renames the folder.
+    void sharedDisks_data()
+    {
+        Columns<QString, QString, QStringList>("disk", "report", "tree");
+        QTest::newRow("exFAT") << "exFAT"
+                               << "Replaced 'fastcar' from 'new.zip'.\nInstalled 'other' from "
+                                  "'new.zip'."
+                               << QStringList{
+                                      "fastcar/", "fastcar/parameters.txt=FastCar/parameters.txt",
+                                      "other/", "other/parameters.txt=other/parameters.txt"};
+        QTest::newRow("FAT")
+            << "FAT"
+            << "'new.zip' was not installed: the driver of the disk that holds the "
+               "cars folder loses a folder's files when it renames the folder."
+            << QStringList{"fastcar/", "fastcar/car.bmp=BM"};
+    }
+    void sharedDisks()
+    {
+        QFETCH(QString, disk);
+        QFETCH(QString, report);
+        QFETCH(QStringList, tree);
+        const QString root = mWorld->root() + "/disk";
+        const Mounted shared = SharedDisk(disk, root);
+        if (!shared.ok)
+            QSKIP("mounting a file system through FUSE is not allowed here");
+        mWorld->write("disk/game/cars/fastcar/car.bmp", "BM");
+        modMain::gSettings().setDrovakDir(root + "/game");
+        MakeArchive(mWorld->root() + "/new.zip", "zip",
+                    {"FastCar/parameters.txt", "other/parameters.txt"});
+        if (report.startsWith("Replaced"))
+            mBoxes->expect(MsgBox::Answer::Yes);
+        QCOMPARE(install({mWorld->root() + "/new.zip"}).text, report);
+        QCOMPARE(Tree(root + "/game/cars"), tree);
+    }
+
     // Each fails after the first file is written: the cars folder is left exactly as it was.
     void failsPartWay_data()
     {
@@ -356,6 +394,8 @@ private slots:
         MakeArchive(
             archive, "zip",
             {"fastcar/parameters.txt", way == "cancel" ? "fastcar/car.bmp*6000000" : "fastcar/a"});
+        // A crash's leftover is no car.
+        mWorld->write("game/cars/.torvane-install-0badcafe/parameters.txt", "x");
         openWindow({"rc"});
         mPicked = way.isEmpty() ? QString() : archive;
         if (!report.isEmpty())

@@ -110,16 +110,7 @@ private slots:
     {
         QFETCH(QString, disk);
         const QString root = mWorld->root() + "/disk", car = root + "/game/cars/myrc";
-        // Mounted as a dual-boot player mounts the Windows data partition: for every user, owned
-        // by root, keeping no Unix permissions; the player reaches it through the test's folder.
-        const Mounted shared(
-            QString("mkdir '%2'; chmod o+x '%2/..'; i='%2.img'; truncate -s 32M $i; "
-                    "o=allow_other,umask=000; if [ %1 = exFAT ]; then mkfs.exfat $i; "
-                    "l=$(losetup -f --show $i); mount.exfat-fuse -o $o $l '%2'; else mkfs.vfat $i; "
-                    "fusefat -o rw+,$o $i '%2'; fi")
-                .arg(disk, root),
-            QString("umount '%1'; for l in $(losetup -nO NAME -j '%1.img'); do losetup -d $l; done")
-                .arg(root));
+        const Mounted shared = SharedDisk(disk, root);
         if (!shared.ok)
             QSKIP("mounting a file system through FUSE is not allowed here");
         // The disk takes torvane.ini for TORVANE.INI.

@@ -25,6 +25,21 @@ struct Mounted
     const QString unmount;
 };
 
+// A disk of that kind ("exFAT" or "FAT") at the new folder root, mounted as a dual-boot player
+// mounts the Windows data partition: through FUSE, for every user, owned by root, keeping no Unix
+// permissions; the player reaches it through the test's folder.
+inline Mounted SharedDisk(const QString& disk, const QString& root)
+{
+    return Mounted(
+        QString("mkdir '%2'; chmod o+x '%2/..'; i='%2.img'; truncate -s 32M $i; "
+                "o=allow_other,umask=000; if [ %1 = exFAT ]; then mkfs.exfat $i; "
+                "l=$(losetup -f --show $i); mount.exfat-fuse -o $o $l '%2'; else mkfs.vfat $i; "
+                "fusefat -o rw+,$o $i '%2'; fi")
+            .arg(disk, root),
+        QString("umount '%1'; for l in $(losetup -nO NAME -j '%1.img'); do losetup -d $l; done")
+            .arg(root));
+}
+
 // While it lives, a write past `bytes` into any file fails part way (EFBIG), as on a full disk;
 // the signal that would end the run is ignored.
 struct FileSizeLimit
