@@ -12,6 +12,7 @@
 #include "platform/MsgBox.h"
 
 #include <QHash>
+#include <QLocale>
 #include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSet>
@@ -37,9 +38,9 @@ QString FileName(const QString& path)
     return name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-QString Megabytes(qint64 bytes)
+QString DataSize(qint64 bytes)
 {
-    return QStringLiteral("%1 MB").arg((bytes + (1 << 20) - 1) >> 20);
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
 // Whether a folder renamed on the disk of staging keeps its files. A car moves into place as
@@ -249,7 +250,7 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
                 return Result::Failure(
                     QStringLiteral("it unpacks to more than %1, more than the disk of the cars "
                                    "folder can take or than any car holds")
-                        .arg(Megabytes(allowed)));
+                        .arg(DataSize(allowed)));
             step2 = file.write(QByteArrayView(buffer.constData(), got));
             if (step2.ok && !keepGoing(source))
                 return Result::Failure(QStringLiteral("the install was canceled"));
@@ -337,10 +338,10 @@ void Installer::install(const QString& path)
     if (free && plan.bytes() > *free)
         return notInstalled(QStringLiteral("it needs %1, and the disk of the cars folder has %2 "
                                            "free")
-                                .arg(Megabytes(plan.bytes()), Megabytes(*free)));
+                                .arg(DataSize(plan.bytes()), DataSize(*free)));
     if (plan.bytes() > InstallPlan::kMaxBytes)
         return notInstalled(QStringLiteral("it unpacks to %1, more than any car holds")
-                                .arg(Megabytes(plan.bytes())));
+                                .arg(DataSize(plan.bytes())));
 
     QString stagingName;
     Result made;

@@ -341,6 +341,9 @@ private slots:
         QTest::newRow("canceled") << QByteArray("tar.gz") << 2
                                   << "'a.zip' was not installed: the install was canceled; "
                                      "nothing of it was kept.";
+        QTest::newRow("a small disk") << QByteArray("zip") << 3
+                                      << "'a.zip' was not installed: it needs 195.3 kB, and the "
+                                         "disk of the cars folder has ";
         QTest::newRow("a zip cut short")
             << QByteArray("zip-cut") << 0 << "'a.zip' was not installed: ";
     }
@@ -353,6 +356,12 @@ private slots:
         MakeArchive(
             path, kind,
             {"car/parameters.txt", "car/a.bmp*100000", "car/b.bmp*100000", "c/parameters.txt"});
+        const Mounted small(
+            fault == 3 ? QString("mount -t tmpfs -o size=150k none '%1'").arg(mWorld->carsDir())
+                       : QString(),
+            fault == 3 ? "umount '" + mWorld->carsDir() + "'" : QString());
+        if (!small.ok)
+            QSKIP("mounting a tmpfs is not allowed here");
         mWorld->makeCar("old");
         const QStringList before = Tree(mWorld->carsDir());
 
