@@ -384,12 +384,15 @@ void frmMain::InstallCars(const QStringList& paths)
 {
     if (paths.isEmpty())
         return;
-    const QString first = modInstallCommand::Install(this, paths);
+    const modInstallCar::Report report = modInstallCommand::Install(this, paths);
     RefreshCarList();
+    // Shown behind the message, so that the player sees where it went.
+    const QString first = report.installed.value(0);
     if (const QModelIndex node = mCarTree->car(first); !first.isEmpty() && node.isValid()) {
         tvwCars->setCurrentIndex(node);
         tvwCars->scrollTo(node);
     }
+    modInstallCommand::Tell(report);
 }
 
 void frmMain::DeleteSelectedCar(const QString& carKey)

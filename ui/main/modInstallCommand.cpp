@@ -79,7 +79,7 @@ QStringList PickArchive()
     return picked ? QStringList{*picked} : QStringList();
 }
 
-QString Install(QWidget* window, const QStringList& paths)
+modInstallCar::Report Install(QWidget* window, const QStringList& paths)
 {
     qint64 total = 0;
     for (const QString& path : paths)
@@ -101,11 +101,14 @@ QString Install(QWidget* window, const QStringList& paths)
                 progress->setValue(int(qMin(done * 1000 / size, qint64(999))));
             return !progress->wasCanceled();
         });
-    progress.reset();
+    return report;
+}
+
+void Tell(const modInstallCar::Report& report)
+{
     MsgBox::Show(report.text,
                  report.installed.isEmpty() ? MsgBox::Icon::Exclamation : MsgBox::Icon::Information,
                  QStringLiteral("Install Car from Archive"));
-    return report.installed.value(0);
 }
 
 void AcceptDrops(QWidget* window, std::function<void(const QStringList&)> install)

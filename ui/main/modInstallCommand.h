@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cars/modInstallCar.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,9 +20,10 @@ inline const QString kFilter =
 // The archive the player picks, or nothing when they cancel.
 QStringList PickArchive();
 
-// Installs paths, then tells the player what came and what did not. Returns the folder name of
-// the first car installed, or an empty text.
-QString Install(QWidget* window, const QStringList& paths);
+// Installs paths, with a progress box over window while a large one unpacks.
+modInstallCar::Report Install(QWidget* window, const QStringList& paths);
+// Tells the player what came and what did not.
+void Tell(const modInstallCar::Report& report);
 
 // Files and folders dropped on window go to install.
 void AcceptDrops(QWidget* window, std::function<void(const QStringList&)> install);
