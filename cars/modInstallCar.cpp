@@ -123,9 +123,10 @@ private:
     Result unpack(EntrySource& source, const InstallPlan& plan, const QList<Arrival>& arrivals,
                   const QString& staging);
     void arrive(const QString& sourceName, const QList<Arrival>& arrivals, const QString& staging);
-    bool keepGoing(const EntrySource& source)
+    // The first reading only checks: the bar shows the unpacking.
+    bool keepGoing(const EntrySource& source, bool unpacking = true)
     {
-        if (mProgress && !mProgress(source.position(), source.size()))
+        if (mProgress && !mProgress(unpacking ? source.position() : 0, source.size()))
             mReport->canceled = true;
         return !mReport->canceled;
     }
@@ -220,6 +221,14 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
         if (carFolder == carFolders.constEnd() ||
             (entry.kind != EntrySource::Kind::File && entry.kind != EntrySource::Kind::Folder))
             continue;
+        // Named as it would be in the cars folder: the player finds the entry by it.
+        const auto failed = [&](const QString& why) {
+            const QString name = place.names.isEmpty()
+                                     ? plan.cars()[place.car].folderName
+                                     : plan.cars()[place.car].folderName + QLatin1Char('/') +
+                                           place.names.join(QLatin1Char('/'));
+            return Result::Failure(QStringLiteral("%1: %2").arg(Quoted(name), why));
+        };
         // Folders come as the files in them need them, whether the archive lists them or not.
         QString path = *carFolder;
         const qsizetype folderNames =
@@ -229,9 +238,8 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
             if (folders.contains(path))
                 continue;
             const Result made = FileSystem::CreateFolder(path);
-            if (!made.ok && FileSystem::StatusOf(path).folder == false)
-                return Result::Failure(QStringLiteral("%1: %2").arg(
-                    Quoted(path.mid(staging.size() + 1)), made.message));
+            if (!made.ok && !FileSystem::StatusOf(path).folder)
+                return failed(made.message);
             folders.insert(path);
         }
         if (entry.kind == EntrySource::Kind::Folder)
@@ -242,7 +250,7 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
         for (qint64 got = 0; step2.ok;) {
             got = source.read(buffer.data(), buffer.size(), &reason);
             if (got < 0)
-                return Result::Failure(reason);
+                return failed(reason);
             if (got == 0)
                 break;
             written += got;
@@ -258,7 +266,7 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
         if (step2.ok)
             step2 = file.close();
         if (!step2.ok)
-            return step2;
+            return failed(step2.message);
     }
 }
 
@@ -324,7 +332,7 @@ void Installer::install(const QString& path)
         const EntrySource::Step step = source->next(&entry, &reason);
         if (step == EntrySource::Step::Failed)
             return notInstalled(reason);
-        if (step == EntrySource::Step::End || !plan.add(entry) || !keepGoing(*source))
+        if (step == EntrySource::Step::End || !plan.add(entry) || !keepGoing(*source, false))
             break;
     }
     if (mReport->canceled)
@@ -376,6 +384,12 @@ void Installer::install(const QString& path)
 Report Install(const QStringList& paths, const CarContext& context, const Progress& progress)
 {
     Report report;
+    if (!FileSystem::StatusOf(context.carsFolder).folder) {
+        report.text = QStringLiteral("Nothing was installed: the Drovak car directory '%1' "
+                                     "cannot be found. Choose the game's folder in Tools, Options.")
+                          .arg(FileSystem::ForMessage(context.carsFolder));
+        return report;
+    }
     // Two installs at once take turns, so that neither takes the other's unpacking for a
     // leftover.
     const FileSystem::FolderLock lock(FileNames::Join(context.carsFolder, InstallFolders::kPrefix));

@@ -336,8 +336,8 @@ private slots:
     {
         Columns<QByteArray, int, QString>("kind", "fault", "report");
         QTest::newRow("a full disk") << QByteArray("zip") << 1
-                                     << "'a.zip' was not installed: File too large; nothing of it "
-                                        "was kept.";
+                                     << "'a.zip' was not installed: 'car/a.bmp': File too large; "
+                                        "nothing of it was kept.";
         QTest::newRow("canceled") << QByteArray("tar.gz") << 2
                                   << "'a.zip' was not installed: the install was canceled; "
                                      "nothing of it was kept.";
