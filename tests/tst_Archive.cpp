@@ -344,6 +344,8 @@ private slots:
         QTest::newRow("a small disk") << QByteArray("zip") << 3
                                       << "'a.zip' was not installed: it needs 195.3 kB, and the "
                                          "disk of the cars folder has ";
+        QTest::newRow("no game folder")
+            << QByteArray("zip") << 4 << "Nothing was installed: the Drovak car directory '";
         QTest::newRow("a zip cut short")
             << QByteArray("zip-cut") << 0 << "'a.zip' was not installed: ";
     }
@@ -365,6 +367,8 @@ private slots:
         mWorld->makeCar("old");
         const QStringList before = Tree(mWorld->carsDir());
 
+        if (fault == 4)
+            modMain::gSettings().setDrovakDir(mWorld->root() + "/gone");
         std::optional<FileSizeLimit> full;
         if (fault == 1)
             full.emplace(50000);
