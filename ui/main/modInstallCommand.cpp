@@ -108,7 +108,7 @@ void Tell(const modInstallCar::Report& report)
 {
     MsgBox::Show(report.text,
                  report.installed.isEmpty() ? MsgBox::Icon::Exclamation : MsgBox::Icon::Information,
-                 QStringLiteral("Install Car from Archive"));
+                 QString());
 }
 
 void AcceptDrops(QWidget* window, std::function<void(const QStringList&)> install)
