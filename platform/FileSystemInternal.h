@@ -57,6 +57,10 @@ inline Split SplitPath(const QByteArray& path)
     return {slash == 0 ? QByteArray("/") : path.left(slash), path.mid(slash + 1)};
 }
 
+// Writes all of bytes; false with the system's error when it cannot (ENOSPC when the system
+// takes no more without saying why).
+bool WriteAll(int fd, QByteArrayView bytes, int* error);
+
 std::optional<QByteArray> ReadAll(int fd, qint64 sizeHint, QString* reason);
 
 std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason);

@@ -10,24 +10,6 @@ namespace FileSystem {
 
 namespace {
 
-bool WriteAll(int fd, QByteArrayView bytes, int* error)
-{
-    const char* data = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            *error = written < 0 ? errno : ENOSPC;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
-
 // A file system that cannot flush a folder (FAT through FUSE answers EINVAL) still has the
 // entries in place.
 bool CannotFlushFolder(int error)

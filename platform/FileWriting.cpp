@@ -12,28 +12,6 @@ namespace FileSystem {
 
 namespace {
 
-bool WriteAll(int fd, QByteArrayView bytes, int* error)
-{
-    const char* data = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            *error = errno;
-            return false;
-        }
-        if (written == 0) {
-            *error = ENOSPC;
-            return false;
-        }
-        data += written;
-        left -= written;
-    }
-    return true;
-}
-
 // The spelling that `name` has in the open folder. A file system that ignores letter case (FAT,
 // exFAT) finds CARINFO.INI under carinfo.ini, and a rename to the asked spelling would rename
 // the player's file; the entry that is there keeps its own name.
@@ -63,6 +41,28 @@ bool KeepsNoPermissions(int error)
 }
 
 } // namespace
+
+bool WriteAll(int fd, QByteArrayView bytes, int* error)
+{
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            *error = errno;
+            return false;
+        }
+        if (written == 0) {
+            *error = ENOSPC;
+            return false;
+        }
+        data += written;
+        left -= written;
+    }
+    return true;
+}
 
 Result ReplaceFile(const QString& path, QByteArrayView bytes, Replace replace, int permissions)
 {
