@@ -4,11 +4,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace FileSystem {
 
 namespace {
+
+constexpr decltype(statfs::f_type) kFuseMagic = 0x65735546;
 
 // A file system that cannot flush a folder (FAT through FUSE answers EINVAL) still has the
 // entries in place.
@@ -93,12 +96,20 @@ Result FlushTree(const QString& folder)
     Fd top(::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (top.get() < 0)
         return Failed(errno);
-    // One flush of the whole disk writes everything out together, as fast as the disk allows;
-    // the flush of each file after it costs little and reports what failed for that file.
+    // One flush of the whole disk writes everything out together, as fast as the disk allows,
+    // and reports a file that failed to get there. A flush of each file after it would make the
+    // disk empty its cache once per file. A FUSE disk is flushed by its driver only when each
+    // file is; a failed flush of the disk may be another file's, and each of ours says whether
+    // it was its own.
+    struct statfs disk;
+    const bool fuse = ::fstatfs(top.get(), &disk) == 0 && disk.f_type == kFuseMagic;
+    if (!fuse && ::syncfs(top.get()) == 0) {
+        if (::fsync(top.get()) != 0 && !CannotFlushFolder(errno))
+            return Failed(errno);
+        return Result::Success();
+    }
     int error = 0;
-    if (::syncfs(top.get()) != 0)
-        error = errno;
-    if (!FlushInside(top.get(), &error) || error != 0)
+    if (!FlushInside(top.get(), &error))
         return Failed(error);
     return Result::Success();
 }
