@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 
 // The hidden folders an install unpacks into, inside the cars folder so that a car moves into
@@ -13,5 +15,10 @@ inline bool IsUnpacking(const QString& folderName)
 {
     return folderName.startsWith(kPrefix);
 }
+
+// Whether a folder renamed on the disk of staging keeps its files. A car moves into place as
+// one folder rename, and there are FUSE drivers for FAT that rename a folder without what is in
+// it; on such a disk nothing is installed rather than an empty car.
+Result MovesFolders(const QString& staging);
 
 } // namespace InstallFolders

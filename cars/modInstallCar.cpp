@@ -3,7 +3,7 @@
 #include "cars/CarContext.h"
 #include "cars/InstallFolders.h"
 #include "cars/InstallPlan.h"
-#include "cars/cCar.h"
+#include "cars/InstalledCars.h"
 #include "cars/modFolderNames.h"
 #include "platform/ArchiveReader.h"
 #include "platform/FileNames.h"
@@ -43,68 +43,12 @@ QString DataSize(qint64 bytes)
     return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
-// Whether a folder renamed on the disk of staging keeps its files. A car moves into place as
-// one folder rename, and there are FUSE drivers for FAT that rename a folder without what is in
-// it; on such a disk nothing is installed rather than an empty car.
-Result MovesFolders(const QString& staging)
-{
-    const QString before = FileNames::Join(staging, QStringLiteral("before"));
-    const QString after = FileNames::Join(staging, QStringLiteral("after"));
-    FileSystem::NewFile probe;
-    Result tried = FileSystem::CreateFolder(before);
-    if (tried.ok)
-        tried = probe.create(FileNames::Join(before, QStringLiteral("file")));
-    if (tried.ok)
-        tried = probe.close();
-    if (tried.ok)
-        tried = FileSystem::RenameNew(before, after);
-    if (!tried.ok)
-        return tried;
-    // Listed, not looked up: the system's cache of names would still know the file.
-    if (FileSystem::List(after).value_or(QList<FileSystem::Entry>()).isEmpty())
-        return Result::Failure(QStringLiteral("the driver of the disk that holds the cars folder "
-                                              "loses a folder's files when it renames the folder"));
-    return FileSystem::RemoveTree(staging, QStringLiteral("after"));
-}
-
 // A car of the plan on its way into the cars folder.
 struct Arrival
 {
     int car = -1;       // in the plan
     QString folderName; // the name it gets
     QString replacing;  // the installed folder it takes the place of, by its own spelling
-};
-
-// The cars folder's entries, by the name the game's platform compares them by.
-class CarsFolder
-{
-public:
-    CarsFolder(const CarContext& context) : mContext(context) { reload(); }
-
-    void reload()
-    {
-        mByFolded.clear();
-        for (const FileSystem::Entry& entry : FileNames::ListEntries(mContext.carsFolder))
-            mByFolded.insert(FileNames::Folded(entry.name), entry);
-    }
-
-    const FileSystem::Entry* find(const QString& name) const
-    {
-        const auto found = mByFolded.constFind(FileNames::Folded(name));
-        return found == mByFolded.constEnd() ? nullptr : &*found;
-    }
-
-    bool isStandard(const QString& folderName) const
-    {
-        cCar car;
-        car.setDirectoryName(folderName);
-        car.LoadSettings(mContext);
-        return car.Classified() == cCar::Classification::Original;
-    }
-
-private:
-    const CarContext& mContext;
-    QHash<QString, FileSystem::Entry> mByFolded;
 };
 
 class Installer
@@ -138,7 +82,7 @@ private:
     const CarContext& mContext;
     const Progress& mProgress;
     Report* mReport;
-    CarsFolder mCars;
+    InstalledCars mCars;
 };
 
 bool Installer::wanted(const InstallPlan& plan, const QString& sourceName, QList<Arrival>* arrivals)
@@ -363,7 +307,7 @@ void Installer::install(const QString& path)
     const auto removeStaging =
         qScopeGuard([&] { (void)FileSystem::RemoveTree(mContext.carsFolder, stagingName); });
     const QString staging = FileNames::Join(mContext.carsFolder, stagingName);
-    if (const Result moves = MovesFolders(staging); !moves.ok)
+    if (const Result moves = InstallFolders::MovesFolders(staging); !moves.ok)
         return notInstalled(moves.message);
 
     QList<Arrival> arrivals;

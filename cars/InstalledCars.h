@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+#include <QHash>
+#include <QString>
+
+struct CarContext;
+
+// The cars folder's entries as an install finds a car's name among them: by the name the
+// game's platform compares them by, ignoring letter case.
+class InstalledCars
+{
+public:
+    explicit InstalledCars(const CarContext& context);
+
+    // Lists the folder again, after cars came.
+    void reload();
+    // The entry the game would take for name, or nullptr.
+    const FileSystem::Entry* find(const QString& name) const;
+    // Whether the car of that folder is one of the game's own, which is never replaced.
+    bool isStandard(const QString& folderName) const;
+
+private:
+    const CarContext& mContext;
+    QHash<QString, FileSystem::Entry> mByFolded;
+};
