@@ -22,6 +22,8 @@ QByteArray Encode(QStringView path);
 QString Decode(QByteArrayView bytes);
 // True when every byte is part of valid UTF-8, so that Decode carries none.
 bool IsUtf8(QByteArrayView bytes);
+// True when the name carries a byte: the system's name for it is not UTF-8.
+bool CarriesBytes(QStringView name);
 // A name as the player should see it: each carried byte shown as its Windows-1252 character.
 QString Shown(const QString& name);
 // A path for a message: the native separators and the carried bytes shown.
