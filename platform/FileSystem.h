@@ -73,6 +73,11 @@ public:
     // As List and ReadPlainFile above, for the folder itself and for a name inside it.
     std::optional<QList<Entry>> List(QString* reason = nullptr) const;
     std::optional<QByteArray> ReadPlainFile(const QString& name, QString* reason = nullptr) const;
+    // The entries below the folder at every depth, each as its path from the folder ("a/b"),
+    // the entries of a folder, in name order, before the folder itself, so that renaming them
+    // in this order never moves a path still to come. Links inside are listed and never
+    // followed. Nothing when a folder on the way cannot be listed.
+    std::optional<QStringList> ListTree(QString* reason = nullptr) const;
 
 private:
     QString mPath;
