@@ -145,8 +145,11 @@ QVariant CarTreeModel::data(const QModelIndex& index, int role) const
     const Node* node = branch ? nullptr : &mCars[index.internalId() - 1][index.row()];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: // the tree is narrow: a long name is cut off, its tooltip is whole
         return branch ? kBranchTexts[index.row()] : node->text;
+    case Qt::ToolTipRole: // the tree is narrow: a long name is cut off, its tooltip is whole
+        if (branch || node->warning.isEmpty())
+            return data(index, Qt::DisplayRole);
+        return node->text + QLatin1Char('\n') + node->warning;
     case KeyRole:
         return branch ? kBranchKeys[index.row()] : node->key;
     case Qt::DecorationRole:

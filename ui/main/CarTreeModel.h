@@ -19,6 +19,7 @@ public:
     {
         QString text; // as shown
         QString key;
+        QString warning; // a line below the text in the tooltip; empty for nearly every car
     };
 
     explicit CarTreeModel(QObject* parent = nullptr);

@@ -236,7 +236,8 @@ void frmMain::RefreshCarList()
         QList<CarTreeModel::Node> made;
         made.reserve(cars.size());
         for (const auto& car : cars)
-            made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName()});
+            made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName(),
+                         modCarList::Warning(*car)});
         return made;
     };
     mCarTree->setCars(nodes(scanned.standard), nodes(scanned.custom));
