@@ -4,7 +4,9 @@
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modCarList.h"
+#include "cars/modRepairNames.h"
 #include "platform/FileSystem.h"
+#include "platform/MsgBox.h"
 #include "ui/Twips.h"
 #include "ui/main/CarInfoPanel.h"
 #include "ui/main/CarPicture.h"
@@ -158,6 +160,7 @@ void frmMain::createCommands()
     connect(a.mnuFileNew, &QAction::triggered, this, makeCar);
     connect(a.mnuPopUpTemplate, &QAction::triggered, this,
             [this] { StartCreateCar(SelectedCarNodeKey()); });
+    connect(a.mnuPopUpRepair, &QAction::triggered, this, &frmMain::RepairShownCar);
     connect(a.mnuPopUpDelete, &QAction::triggered, this, deleteCar);
 }
 
@@ -344,6 +347,8 @@ void frmMain::SetCarButtonsEnabled(bool enabled)
     mActions->actMakeCar->setEnabled(enabled);
     for (QAction* action : mActions->mCarActions)
         action->setEnabled(enabled);
+    mActions->mnuPopUpRepair->setEnabled(enabled && mSelectedCar &&
+                                         modRepairNames::CanRepair(*mSelectedCar));
 }
 
 void frmMain::HideCarFrames()
@@ -357,6 +362,19 @@ void frmMain::StartCreateCar(const QString& templateDir)
     auto* wizard = new frmCreateCarWizard;
     wizard->show();
     wizard->setTemplateText(templateDir);
+    RefreshCarList();
+}
+
+void frmMain::RepairShownCar()
+{
+    if (!mSelectedCar || !modRepairNames::CanRepair(*mSelectedCar))
+        return;
+    const modRepairNames::Repaired repaired =
+        modRepairNames::RepairNames(modMain::CarsFolder(), mSelectedCar->DirectoryName());
+    MsgBox::Show(modRepairNames::Report(repaired),
+                 repaired.left.isEmpty() ? MsgBox::Icon::Information : MsgBox::Icon::Exclamation,
+                 QStringLiteral("Repair Names"));
+    mSelectedKey = repaired.folderName;
     RefreshCarList();
 }
 

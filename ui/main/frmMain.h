@@ -30,6 +30,9 @@ public:
     void OpenCarDir(const QString& directoryName);
     void EditParameters();
     void DeleteSelectedCar(const QString& carKey);
+    // Repairs the names of the shown car that the game cannot open, tells the player how it
+    // went, and shows the car again under its new folder name.
+    void RepairShownCar();
 
     const std::shared_ptr<cCar>& SelectedCar() const { return mSelectedCar; }
     const QString& SelectedKey() const { return mSelectedKey; }
