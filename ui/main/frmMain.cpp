@@ -235,15 +235,19 @@ void frmMain::RefreshCarList()
     mCarTree->setCars({}, {});
     const modCarList::ScannedCars scanned = modCarList::ScanCars(modMain::CarsFolder());
 
-    const auto nodes = [](const QList<std::shared_ptr<cCar>>& cars) {
+    QHash<QString, QString> warnings;
+    const auto nodes = [&warnings](const QList<std::shared_ptr<cCar>>& cars) {
         QList<CarTreeModel::Node> made;
         made.reserve(cars.size());
-        for (const auto& car : cars)
-            made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName(),
-                         modCarList::Warning(*car)});
+        for (const auto& car : cars) {
+            made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName()});
+            if (const QString warning = modCarList::Warning(*car); !warning.isEmpty())
+                warnings.insert(car->DirectoryName(), warning);
+        }
         return made;
     };
-    mCarTree->setCars(nodes(scanned.standard), nodes(scanned.custom));
+    QList<CarTreeModel::Node> standard = nodes(scanned.standard), custom = nodes(scanned.custom);
+    mCarTree->setCars(std::move(standard), std::move(custom), std::move(warnings));
     // As wide as the texts in view once the branches open, and no wider.
     tvwCars->header()->resizeSection(0, tvwCars->viewport()->width());
     tvwCars->expand(mCarTree->branch(0));
