@@ -7,7 +7,8 @@ namespace {
 
 const QByteArray kParams = "Name\tCaf\xe9\r\nSkin\tcars\\caf\xe9\\skin\xe9.bmp\r\n";
 const QString kRenamed = "Renamed to UTF-8, so that the game can open them under Wine:\n",
-              kLeft = "Left as they were:\n", kTaken = ": its UTF-8 spelling is already taken.";
+              kLeft = "Left as they were:\n", kTaken = ": its UTF-8 spelling is already taken.",
+              kWarning = "\nThe game cannot open this car under Wine: %1 is not a UTF-8 name.";
 
 } // namespace
 
@@ -65,21 +66,17 @@ private slots:
         QFETCH(QString, message);
         const QString outside = mWorld->write(FileSystem::Decode("outside/keep\xe9"), kParams);
         for (const QByteArray& file : files) {
-            const QString path = FileSystem::Decode("game/cars/" + file);
             if (!file.endsWith('@'))
-                mWorld->write(path, kParams);
+                mWorld->write(FileSystem::Decode("game/cars/" + file), kParams);
             else
-                QCOMPARE(::symlink(qPrintable(mWorld->root() + "/outside"),
-                                   FileSystem::Encode(mWorld->root() + '/' + path.chopped(1))),
+                QCOMPARE(::symlink("../../../outside",
+                                   FileSystem::Encode(mWorld->carsDir()) + '/' + file.chopped(1)),
                          0);
         }
         openWindow();
         const QModelIndex shown = node(FileSystem::Decode(car));
         QCOMPARE(shown.data(Qt::ToolTipRole).toString(),
-                 shown.data().toString() +
-                     (warning.isEmpty() ? ""
-                                        : "\nThe game cannot open this car under Wine: " + warning +
-                                              " is not a UTF-8 name."));
+                 shown.data().toString() + (warning.isEmpty() ? "" : kWarning.arg(warning)));
         clickNode(shown);
         QTEST(control<QAction>("mnuPopUpRepair")->isEnabled(), "enabled");
         if (!message.isEmpty())
