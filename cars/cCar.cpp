@@ -19,6 +19,28 @@ const QString kBar = QStringLiteral("|");
 const QString kEntries[] = {CarInfoFile::kName, CarInfoFile::kAuthor, CarInfoFile::kOriginalSkin,
                             CarInfoFile::kDescription};
 
+// See cCarFolder::foreignName. The names listed are at hand; only a car with sub-folders, which
+// few have, is listed deeper.
+QString FirstForeignName(const QString& directoryName, const FileSystem::Folder& car,
+                         const FileNames::FolderListing& folder)
+{
+    if (FileSystem::CarriesBytes(directoryName))
+        return directoryName;
+    bool subFolders = false;
+    for (const FileNames::Entry& entry : folder.entries()) {
+        if (FileSystem::CarriesBytes(entry.name))
+            return entry.name;
+        subFolders = subFolders || entry.isDir;
+    }
+    if (subFolders) {
+        for (const QString& path : car.ListTree().value_or(QStringList())) {
+            if (FileSystem::CarriesBytes(QStringView(path).sliced(path.lastIndexOf('/') + 1)))
+                return path;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QString cCar::Text(Classification classification)
@@ -64,6 +86,7 @@ void cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& direc
     }
     hasPhoto = folder.hasPlainFile(directoryName + QStringLiteral(".jpg"));
     hasReadMe = folder.hasPlainFile(QStringLiteral("readme.txt"));
+    foreignName = FirstForeignName(directoryName, car, folder);
 }
 
 bool cCar::CanLoad(const CarContext& context)
@@ -113,6 +136,9 @@ void cCar::Apply(const CarContext& context, const cCarFolder& folder)
     // Only ever set by loading, never cleared.
     mHasPhoto = mHasPhoto || folder.hasPhoto;
     mHasReadMe = mHasReadMe || folder.hasReadMe;
+    // Shown makes a new text for a name that carries bytes, so that the record keeps one from
+    // this thread's heap.
+    mForeignName = FileSystem::Shown(folder.foreignName);
 
     const QString kind = context.tables.value(QStringLiteral("Classify"), mDirectoryName);
     if (kind == QLatin1String("original")) {

@@ -19,6 +19,9 @@ struct cCarFolder
     QByteArray entries;
     bool hasPhoto = false;
     bool hasReadMe = false;
+    // The first name of the folder, its own first, that is not UTF-8, as the system holds it
+    // (a path from the folder for a name in a sub-folder); empty when every name is.
+    QString foreignName;
 
     // Reads the folder directoryName inside carsFolder. Touches nothing shared, so several
     // folders can be read at once on different threads. The room entries already has is used
@@ -65,6 +68,9 @@ public:
     bool HasReadMe() const { return mHasReadMe; }
     const QString& CarName() const { return mCarName; }
     void setCarName(const QString& value) { mCarName = value; }
+    // A name in the car's folder, or the folder's own, that the game under Wine cannot open,
+    // since it is not UTF-8, as the player should see it; empty when every name is UTF-8.
+    const QString& ForeignName() const { return mForeignName; }
 
     // The car's folder: the cars folder, a separator and the folder name.
     QString FolderPath() const;
@@ -81,4 +87,5 @@ private:
     QString mDirectoryName;
     Classification mClassification = Classification::None;
     bool mHasReadMe = false;
+    QString mForeignName;
 };

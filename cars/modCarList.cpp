@@ -200,4 +200,12 @@ QString NodeText(const cCar& car)
     return text;
 }
 
+QString Warning(const cCar& car)
+{
+    if (car.ForeignName().isEmpty())
+        return {};
+    return QStringLiteral("The game cannot open this car under Wine: %1 is not a UTF-8 name.")
+        .arg(car.ForeignName());
+}
+
 } // namespace modCarList

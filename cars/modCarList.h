@@ -24,4 +24,7 @@ ScannedCars ScanCars(const QString& carDir);
 // "buggy2 (Blue Buggy)", or the folder name alone for a car without a name.
 QString NodeText(const cCar& car);
 
+// The warning about the car that the tree shows beside its text; empty for nearly every car.
+QString Warning(const cCar& car);
+
 } // namespace modCarList

@@ -16,6 +16,13 @@ bool IsCarried(char16_t c)
     return c >= kCarriedFirst && c <= kCarriedLast;
 }
 
+// The second half of a character beyond U+FFFF can take the same values as a carried byte
+// (U+1F4A8 is D83D DCA8), and is not one.
+bool IsCarriedAt(QStringView text, qsizetype i)
+{
+    return IsCarried(text[i].unicode()) && (i == 0 || !text[i - 1].isHighSurrogate());
+}
+
 // The length of the valid UTF-8 sequence at s, or 0 when the byte there starts none.
 // Overlong forms, surrogates and code points above U+10FFFF are not valid.
 int SequenceLength(const uchar* s, qsizetype left, char32_t* code)
@@ -153,18 +160,26 @@ bool IsUtf8(QByteArrayView bytes)
     return true;
 }
 
+bool CarriesBytes(QStringView name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (IsCarriedAt(name, i))
+            return true;
+    }
+    return false;
+}
+
 QString Shown(const QString& name)
 {
     qsizetype i = 0;
-    while (i < name.size() && !IsCarried(name[i].unicode()))
+    while (i < name.size() && !IsCarriedAt(name, i))
         ++i;
     if (i == name.size())
         return name;
     QString shown = name;
     for (; i < shown.size(); ++i) {
-        const char16_t c = shown[i].unicode();
-        if (IsCarried(c)) {
-            const char byte = char(c - 0xDC00);
+        if (IsCarriedAt(name, i)) {
+            const char byte = char(name[i].unicode() - 0xDC00);
             shown[i] = Cp1252::ToUnicode(QByteArrayView(&byte, 1)).at(0);
         }
     }

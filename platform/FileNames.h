@@ -26,6 +26,7 @@ public:
 
     const QString& folder() const { return mFolder; }
     bool isReadable() const { return mReadable; }
+    const QList<Entry>& entries() const { return mEntries; }
 
     // The real name of the entry that the game would take for `name`: the exact name if it
     // exists, else one that equals it ignoring case (the first in byte order), else one that

@@ -31,8 +31,9 @@ Result RenameNew(const QString& from, const QString& to)
 {
     const QByteArray source = Encode(from);
     const QByteArray target = Encode(to);
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
+    const int renamed =
+        ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    if (renamed == 0)
         return Result::Success();
     if (!FlagsUnknown(errno))
         return Failed(errno);

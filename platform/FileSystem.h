@@ -22,6 +22,8 @@ QByteArray Encode(QStringView path);
 QString Decode(QByteArrayView bytes);
 // True when every byte is part of valid UTF-8, so that Decode carries none.
 bool IsUtf8(QByteArrayView bytes);
+// True when the name carries a byte: the system's name for it is not UTF-8.
+bool CarriesBytes(QStringView name);
 // A name as the player should see it: each carried byte shown as its Windows-1252 character.
 QString Shown(const QString& name);
 // A path for a message: the native separators and the carried bytes shown.
@@ -71,6 +73,11 @@ public:
     // As List and ReadPlainFile above, for the folder itself and for a name inside it.
     std::optional<QList<Entry>> List(QString* reason = nullptr) const;
     std::optional<QByteArray> ReadPlainFile(const QString& name, QString* reason = nullptr) const;
+    // The entries below the folder at every depth, each as its path from the folder ("a/b"),
+    // the entries of a folder, in name order, before the folder itself, so that renaming them
+    // in this order never moves a path still to come. Links inside are listed and never
+    // followed. Nothing when a folder on the way cannot be listed.
+    std::optional<QStringList> ListTree(QString* reason = nullptr) const;
 
 private:
     QString mPath;

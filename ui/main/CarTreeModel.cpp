@@ -76,13 +76,15 @@ void CarTreeModel::Sort(QList<Node>& nodes)
     }
 }
 
-void CarTreeModel::setCars(QList<Node> standard, QList<Node> custom)
+void CarTreeModel::setCars(QList<Node> standard, QList<Node> custom,
+                           QHash<QString, QString> warnings)
 {
     Sort(standard);
     Sort(custom);
     beginResetModel();
     mCars[0] = std::move(standard);
     mCars[1] = std::move(custom);
+    mWarnings = std::move(warnings);
     endResetModel();
 }
 
@@ -145,8 +147,11 @@ QVariant CarTreeModel::data(const QModelIndex& index, int role) const
     const Node* node = branch ? nullptr : &mCars[index.internalId() - 1][index.row()];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole: // the tree is narrow: a long name is cut off, its tooltip is whole
         return branch ? kBranchTexts[index.row()] : node->text;
+    case Qt::ToolTipRole: // the tree is narrow: a long name is cut off, its tooltip is whole
+        if (!branch && mWarnings.contains(node->key))
+            return node->text + QLatin1Char('\n') + mWarnings.value(node->key);
+        return data(index, Qt::DisplayRole);
     case KeyRole:
         return branch ? kBranchKeys[index.row()] : node->key;
     case Qt::DecorationRole:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QString>
@@ -23,9 +24,10 @@ public:
 
     explicit CarTreeModel(QObject* parent = nullptr);
 
-    // Replaces the cars of both branches. Each branch is sorted as a file manager sorts names:
+    // Replaces the cars of both branches, and the warnings, by key, of the few cars whose
+    // tooltip has one below the text. Each branch is sorted as a file manager sorts names:
     // letter case and accents ignored, digits by their value, ties by the exact text.
-    void setCars(QList<Node> standard, QList<Node> custom);
+    void setCars(QList<Node> standard, QList<Node> custom, QHash<QString, QString> warnings = {});
 
     bool isBranch(const QModelIndex& index) const;
     QString key(const QModelIndex& index) const;
@@ -45,6 +47,7 @@ public:
 
 private:
     QList<Node> mCars[2];
+    QHash<QString, QString> mWarnings;
     QIcon mBranchIcon;
     QIcon mCarIcon;
 };

@@ -85,7 +85,9 @@ void MainActions::createActions()
     mnuHelpAbout = item("mnuHelpAbout", QStringLiteral("&About Zelmor Torvane..."));
     QObject::connect(mnuHelpAbout, &QAction::triggered, mWindow, [] { frmAbout::ShowShared(); });
     mnuPopUpTemplate = item("mnuPopUpTemplate", QStringLiteral("Use as &Template"));
+    mnuPopUpRepair = item("mnuPopUpRepair", QStringLiteral("&Repair Names"));
     mnuPopUpDelete = item("mnuPopUpDelete", QStringLiteral("&Delete"));
+    mCarActions.append(mnuPopUpRepair);
 }
 
 void MainActions::createToolBars()
@@ -140,5 +142,5 @@ void MainActions::createMenus()
     // Never in the menu bar: only the tree opens it.
     mnuPopUp = new QMenu(QStringLiteral("Context Menu"), mWindow);
     mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
-    mnuPopUp->addActions({mnuPopUpTemplate, mnuPopUpDelete});
+    mnuPopUp->addActions({mnuPopUpTemplate, mnuPopUpRepair, mnuPopUpDelete});
 }

@@ -27,12 +27,13 @@ public:
     QAction* actOpenFolder = nullptr;
     QAction* actRunGame = nullptr;
     // The commands on the shown car. Make Car needs none, so a refresh that loses the car
-    // leaves it enabled.
+    // leaves it enabled; Repair Names needs one it can repair.
     QList<QAction*> mCarActions;
 
     QAction* mnuFileNew = nullptr;
     QAction* mnuFileInstall = nullptr;
     QAction* mnuPopUpTemplate = nullptr;
+    QAction* mnuPopUpRepair = nullptr;
     QAction* mnuPopUpDelete = nullptr;
     QMenu* mnuPopUp = nullptr;
 

@@ -4,7 +4,9 @@
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modCarList.h"
+#include "cars/modRepairNames.h"
 #include "platform/FileSystem.h"
+#include "platform/MsgBox.h"
 #include "ui/Twips.h"
 #include "ui/main/CarInfoPanel.h"
 #include "ui/main/CarPicture.h"
@@ -162,6 +164,7 @@ void frmMain::createCommands()
     modInstallCommand::AcceptDrops(this, [this](const QStringList& paths) { InstallCars(paths); });
     connect(a.mnuPopUpTemplate, &QAction::triggered, this,
             [this] { StartCreateCar(SelectedCarNodeKey()); });
+    connect(a.mnuPopUpRepair, &QAction::triggered, this, &frmMain::RepairShownCar);
     connect(a.mnuPopUpDelete, &QAction::triggered, this, deleteCar);
 }
 
@@ -236,14 +239,19 @@ void frmMain::RefreshCarList()
     mCarTree->setCars({}, {});
     const modCarList::ScannedCars scanned = modCarList::ScanCars(modMain::CarsFolder());
 
-    const auto nodes = [](const QList<std::shared_ptr<cCar>>& cars) {
+    QHash<QString, QString> warnings;
+    const auto nodes = [&warnings](const QList<std::shared_ptr<cCar>>& cars) {
         QList<CarTreeModel::Node> made;
         made.reserve(cars.size());
-        for (const auto& car : cars)
+        for (const auto& car : cars) {
             made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName()});
+            if (const QString warning = modCarList::Warning(*car); !warning.isEmpty())
+                warnings.insert(car->DirectoryName(), warning);
+        }
         return made;
     };
-    mCarTree->setCars(nodes(scanned.standard), nodes(scanned.custom));
+    QList<CarTreeModel::Node> standard = nodes(scanned.standard), custom = nodes(scanned.custom);
+    mCarTree->setCars(std::move(standard), std::move(custom), std::move(warnings));
     // As wide as the texts in view once the branches open, and no wider.
     tvwCars->header()->resizeSection(0, tvwCars->viewport()->width());
     tvwCars->expand(mCarTree->branch(0));
@@ -347,6 +355,8 @@ void frmMain::SetCarButtonsEnabled(bool enabled)
     mActions->actMakeCar->setEnabled(enabled);
     for (QAction* action : mActions->mCarActions)
         action->setEnabled(enabled);
+    mActions->mnuPopUpRepair->setEnabled(enabled && mSelectedCar &&
+                                         modRepairNames::CanRepair(*mSelectedCar));
 }
 
 void frmMain::HideCarFrames()
@@ -360,6 +370,19 @@ void frmMain::StartCreateCar(const QString& templateDir)
     auto* wizard = new frmCreateCarWizard;
     wizard->show();
     wizard->setTemplateText(templateDir);
+    RefreshCarList();
+}
+
+void frmMain::RepairShownCar()
+{
+    if (!mSelectedCar || !modRepairNames::CanRepair(*mSelectedCar))
+        return;
+    const modRepairNames::Repaired repaired =
+        modRepairNames::RepairNames(modMain::CarsFolder(), mSelectedCar->DirectoryName());
+    MsgBox::Show(modRepairNames::Report(repaired),
+                 repaired.left.isEmpty() ? MsgBox::Icon::Information : MsgBox::Icon::Exclamation,
+                 QStringLiteral("Repair Names"));
+    mSelectedKey = repaired.folderName;
     RefreshCarList();
 }
 

@@ -32,6 +32,9 @@ public:
     void DeleteSelectedCar(const QString& carKey);
     // Installs the archives and car folders of paths, then shows the first car that came.
     void InstallCars(const QStringList& paths);
+    // Repairs the names of the shown car that the game cannot open, tells the player how it
+    // went, and shows the car again under its new folder name.
+    void RepairShownCar();
 
     const std::shared_ptr<cCar>& SelectedCar() const { return mSelectedCar; }
     const QString& SelectedKey() const { return mSelectedKey; }

@@ -1,0 +1,87 @@
+#include "cars/modRepairNames.h"
+
+#include "cars/cCar.h"
+#include "platform/FileNames.h"
+#include "platform/FileSystem.h"
+
+namespace modRepairNames {
+
+namespace {
+
+// True when folder holds an entry other than `name` that the game would take for newName: the
+// same name in other letter case, or spelt with Windows-1252 bytes.
+bool Taken(const QString& folder, const QString& name, const QString& newName)
+{
+    for (const FileSystem::Entry& entry : FileNames::ListEntries(folder)) {
+        if (entry.name != name &&
+            QString::compare(FileSystem::Shown(entry.name), newName, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Renames the entry at path (from folder) when its own name is not UTF-8; shown is the path
+// as the player should see it, from the cars folder. True when it was renamed.
+bool Repair(const QString& folder, const QString& path, const QString& shown, Repaired& repaired)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString parent = slash < 0 ? folder : FileNames::Join(folder, path.left(slash));
+    const QString name = path.mid(slash + 1);
+    if (!FileSystem::CarriesBytes(name))
+        return false;
+    const QString newName = FileSystem::Shown(name);
+    const Result renamed =
+        Taken(parent, name, newName)
+            ? Result::Failure(QStringLiteral("its UTF-8 spelling is already taken"))
+            : FileSystem::RenameNew(FileNames::Join(parent, name),
+                                    FileNames::Join(parent, newName));
+    if (renamed.success())
+        repaired.renamed.append(FileSystem::NativeSeparators(shown));
+    else
+        repaired.left.append({FileSystem::NativeSeparators(shown), renamed.message});
+    return renamed.success();
+}
+
+} // namespace
+
+bool CanRepair(const cCar& car)
+{
+    return car.Classified() == cCar::Classification::Custom && !car.ForeignName().isEmpty();
+}
+
+Repaired RepairNames(const QString& carsFolder, const QString& folderName)
+{
+    Repaired repaired;
+    repaired.folderName = folderName;
+    const QString car = FileNames::Join(carsFolder, folderName);
+    const QString shownFolder = FileSystem::Shown(folderName);
+    QString reason;
+    const std::optional<QStringList> inside = FileSystem::Folder(car).ListTree(&reason);
+    if (!inside) {
+        repaired.left.append(
+            {shownFolder, QStringLiteral("the names in it could not be read: %1").arg(reason)});
+        return repaired;
+    }
+    for (const QString& path : *inside)
+        Repair(car, path, FileNames::Join(shownFolder, FileSystem::Shown(path)), repaired);
+    if (Repair(carsFolder, folderName, shownFolder, repaired))
+        repaired.folderName = shownFolder;
+    return repaired;
+}
+
+QString Report(const Repaired& repaired)
+{
+    QStringList lines;
+    if (!repaired.renamed.isEmpty())
+        lines << QStringLiteral("Renamed to UTF-8, so that the game can open them under Wine:")
+              << repaired.renamed;
+    if (!repaired.left.isEmpty())
+        lines << QStringLiteral("Left as they were:");
+    for (const Left& left : repaired.left)
+        lines << left.name + QStringLiteral(": ") + left.reason + QLatin1Char('.');
+    if (lines.isEmpty())
+        lines << QStringLiteral("Every name in the car's folder is UTF-8 already.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace modRepairNames

@@ -1,0 +1,96 @@
+#include "MainWindowDriver.h"
+#include "platform/FileSystem.h"
+
+#include <unistd.h>
+
+namespace {
+
+const QByteArray kParams = "Name\tCaf\xe9\r\nSkin\tcars\\caf\xe9\\skin\xe9.bmp\r\n";
+const QString kRenamed = "Renamed to UTF-8, so that the game can open them under Wine:\n",
+              kLeft = "Left as they were:\n", kTaken = ": its UTF-8 spelling is already taken.",
+              kWarning = "\nThe game cannot open this car under Wine: %1 is not a UTF-8 name.";
+
+} // namespace
+
+// Names that are not UTF-8, as copied from Windows, which the game under Wine cannot open: the
+// tree warns of them, and Repair Names gives a custom car's names their UTF-8 spelling.
+class tst_Names : public QObject, MainWindowDriver
+{
+    Q_OBJECT
+    // The cars folder at every depth, each byte that is not UTF-8 a "?", as the game sees it,
+    // and each file that no longer holds kParams marked.
+    QStringList carsTree() const
+    {
+        QStringList tree;
+        for (const QString& path :
+             FileSystem::Folder(mWorld->carsDir()).ListTree().value_or(QStringList())) {
+            const QString file = mWorld->carDir(path);
+            const bool changed = FileSystem::StatusOf(file).plainFile && ReadFile(file) != kParams;
+            tree << QString::fromUtf8(FileSystem::Encode(path)).replace(QChar(0xFFFD), '?') +
+                        (changed ? " changed" : "");
+        }
+        tree.sort();
+        return tree;
+    }
+
+private slots:
+    void init() { open(); }
+    void cleanup() { close(); }
+
+    void repair_data()
+    {
+        // files: under the cars folder, each holding kParams; a trailing "@" makes a link to a
+        // folder outside instead. warning: the name the tooltip names; now: the car's key after.
+        Columns<QByteArrayList, QByteArray, QString, bool, QStringList, QString, QByteArray>(
+            "files", "car", "warning", "enabled", "after", "message", "now");
+        const QByteArray cafe = "caf\xe9", dash = "\xf0\x9f\x92\xa8";
+        // clang-format off
+        QTest::newRow("folder and file") << QByteArrayList{cafe + "/skin\xe9.bmp", cafe + "/parameters.txt"} << cafe << "café" << true << QStringList{"café", "café/parameters.txt", "café/skiné.bmp"} << kRenamed + "café/skiné.bmp\ncafé" << QByteArray("café");
+        QTest::newRow("a file inside") << QByteArrayList{"cafe/skin\xe9.bmp"} << QByteArray("cafe") << "skiné.bmp" << true << QStringList{"cafe", "cafe/skiné.bmp"} << kRenamed + "cafe/skiné.bmp" << QByteArray("cafe");
+        QTest::newRow("in a sub-folder, a link not walked") << QByteArrayList{"cafe/skins/blue\xe9/car.bmp", "cafe/link@"} << QByteArray("cafe") << "skins/blueé" << true << QStringList{"cafe", "cafe/link", "cafe/skins", "cafe/skins/blueé", "cafe/skins/blueé/car.bmp"} << kRenamed + "cafe/skins/blueé" << QByteArray("cafe");
+        QTest::newRow("contents before their folder, links as names") << QByteArrayList{cafe + "/skins\xe9/blue\xe9.bmp", cafe + "/link\xe9@"} << cafe << "café" << true << QStringList{"café", "café/linké", "café/skinsé", "café/skinsé/blueé.bmp"} << kRenamed + "café/linké\ncafé/skinsé/blueé.bmp\ncafé/skinsé\ncafé" << QByteArray("café");
+        QTest::newRow("new name taken") << QByteArrayList{cafe + "/skin\xe9.bmp", "café/car.bmp"} << cafe << "café" << true << QStringList{"caf?", "caf?/skiné.bmp", "café", "café/car.bmp"} << kRenamed + "café/skiné.bmp\n" + kLeft + "café" + kTaken << cafe;
+        QTest::newRow("taken in other letter case") << QByteArrayList{cafe + "/car.bmp", "CAFÉ/car.bmp"} << cafe << "café" << true << QStringList{"CAFÉ", "CAFÉ/car.bmp", "caf?", "caf?/car.bmp"} << kLeft + "café" + kTaken << cafe;
+        QTest::newRow("beyond U+FFFF") << QByteArrayList{cafe + dash + "/car.bmp"} << cafe + dash << "café💨" << true << QStringList{"café💨", "café💨/car.bmp"} << kRenamed + "café💨" << QByteArray("café💨");
+        QTest::newRow("standard car") << QByteArrayList{"rc/skin\xe9.bmp"} << QByteArray("rc") << "skiné.bmp" << false << QStringList{"rc", "rc/skin?.bmp"} << "" << QByteArray("rc");
+        QTest::newRow("UTF-8 names only") << QByteArrayList{dash + "café/skiné.bmp"} << dash + "café" << "" << false << QStringList{"💨café", "💨café/skiné.bmp"} << "" << dash + "café";
+        // clang-format on
+    }
+    // The tooltip names the first such name, the folder's own first; the files' contents and
+    // what a link points at are left alone, and the car is shown again under its new name.
+    void repair()
+    {
+        QFETCH(QByteArrayList, files);
+        QFETCH(QByteArray, car);
+        QFETCH(QString, warning);
+        QFETCH(QString, message);
+        const QString outside = mWorld->write(FileSystem::Decode("outside/keep\xe9"), kParams);
+        for (const QByteArray& file : files) {
+            if (!file.endsWith('@'))
+                mWorld->write(FileSystem::Decode("game/cars/" + file), kParams);
+            else
+                QCOMPARE(::symlink("../../../outside",
+                                   FileSystem::Encode(mWorld->carsDir()) + '/' + file.chopped(1)),
+                         0);
+        }
+        openWindow();
+        const QModelIndex shown = node(FileSystem::Decode(car));
+        QCOMPARE(shown.data(Qt::ToolTipRole).toString(),
+                 shown.data().toString() + (warning.isEmpty() ? "" : kWarning.arg(warning)));
+        clickNode(shown);
+        QTEST(control<QAction>("mnuPopUpRepair")->isEnabled(), "enabled");
+        if (!message.isEmpty())
+            mBoxes->expect();
+        act("mnuPopUpRepair");
+
+        QTEST(carsTree(), "after");
+        QTEST(FileSystem::Encode(mWindow->SelectedKey()), "now");
+        QCOMPARE(carState(), "+++++ shown");
+        if (!message.isEmpty())
+            QCOMPARE(mBoxes->only().title + ": " + mBoxes->only().text, "Repair Names: " + message);
+        QCOMPARE(ReadFile(outside), kParams);
+    }
+};
+
+QTEST_MAIN(tst_Names)
+#include "tst_Names.moc"
