@@ -11,6 +11,7 @@
 #include "ui/main/CarInfoPanel.h"
 #include "ui/main/CarPicture.h"
 #include "ui/main/CarTreeModel.h"
+#include "ui/main/CarTreeView.h"
 #include "ui/main/MainActions.h"
 #include "ui/main/modCarCommands.h"
 #include "ui/main/modInstallCommand.h"
@@ -23,7 +24,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QScrollBar>
 #include <QStatusBar>
 #include <QTreeView>
 
@@ -77,24 +77,12 @@ void frmMain::createPicture(QWidget* client)
 
 void frmMain::createTree(QWidget* client)
 {
-    tvwCars = new QTreeView(client);
-    tvwCars->setObjectName(QStringLiteral("tvwCars"));
-    PlaceInClient(tvwCars, 120, 1200, 3375, 6735);
     mCarTree = new CarTreeModel(this);
-    tvwCars->setModel(mCarTree);
-    tvwCars->setHeaderHidden(true);
-    tvwCars->setSelectionMode(QAbstractItemView::SingleSelection);
-    tvwCars->setUniformRowHeights(true);
-    tvwCars->setIconSize(QSize(12, 12));
-    tvwCars->setRootIsDecorated(true);
-    tvwCars->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // The pop-up menu acts on the selected node, so a right click must not select.
-    tvwCars->setContextMenuPolicy(Qt::PreventContextMenu);
+    tvwCars = new CarTreeView(mCarTree, client);
+    PlaceInClient(tvwCars, 120, 1200, 3375, 6735);
+    // Its presses, its keys and its pop-up menu act on the selected car.
     tvwCars->viewport()->installEventFilter(this);
     tvwCars->installEventFilter(this);
-    // A node's text too long for the tree can be scrolled to sideways, with the keyboard too.
-    tvwCars->header()->setStretchLastSection(false);
-    tvwCars->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     // A press selects, a key moves the selection, a program sets it: each shows the node.
     connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
@@ -105,9 +93,6 @@ void frmMain::createTree(QWidget* client)
         if (!mSelectionChangedByPress && node == SelectedNode())
             NodeClick(node);
     });
-    connect(tvwCars->verticalScrollBar(), &QScrollBar::valueChanged, this,
-            &frmMain::FitTreeToShownNodes);
-    connect(tvwCars, &QTreeView::expanded, this, &frmMain::FitTreeToShownNodes);
 }
 
 void frmMain::createInfoPanel(QWidget* client)
@@ -271,29 +256,11 @@ void frmMain::RefreshCarList()
         return;
     quiet.unblock();
     if (const QModelIndex shown = mCarTree->car(mSelectedKey); shown.isValid()) {
-        tvwCars->setCurrentIndex(shown);
-        tvwCars->scrollTo(shown);
+        tvwCars->select(shown);
     } else {
         for (QAction* action : mActions->mCarActions)
             action->setEnabled(false);
     }
-}
-
-void frmMain::FitTreeToShownNodes()
-{
-    // Only the nodes in view are measured: measuring 30,000 texts would slow every refresh.
-    const QRect area = tvwCars->viewport()->rect();
-    int needed = area.width();
-    for (QModelIndex node = tvwCars->indexAt(area.topLeft()); node.isValid();
-         node = tvwCars->indexBelow(node)) {
-        const QRect place = tvwCars->visualRect(node);
-        if (place.top() > area.bottom())
-            break;
-        needed = qMax(needed, place.left() + tvwCars->horizontalScrollBar()->value() +
-                                  tvwCars->sizeHintForIndex(node).width());
-    }
-    if (needed > tvwCars->header()->sectionSize(0))
-        tvwCars->header()->resizeSection(0, needed);
 }
 
 QModelIndex frmMain::SelectedNode() const
@@ -410,11 +377,8 @@ void frmMain::InstallCars(const QStringList& paths)
     const modInstallCar::Report report = modInstallCommand::Install(this, paths);
     RefreshCarList();
     // Shown behind the message, so that the player sees where it went.
-    const QString first = report.installed.value(0);
-    if (const QModelIndex node = mCarTree->car(first); !first.isEmpty() && node.isValid()) {
-        tvwCars->setCurrentIndex(node);
-        tvwCars->scrollTo(node);
-    }
+    if (const QModelIndex node = mCarTree->car(report.installed.value(0)); node.isValid())
+        tvwCars->select(node);
     modInstallCommand::Tell(report);
 }
 

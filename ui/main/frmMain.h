@@ -7,10 +7,10 @@
 class cCar;
 class QLabel;
 class QModelIndex;
-class QTreeView;
 class CarInfoPanel;
 class CarPicture;
 class CarTreeModel;
+class CarTreeView;
 class MainActions;
 
 // The program's working window: the car tree, the selected car's information and picture,
@@ -62,8 +62,6 @@ private:
     void SkinCommand();
     void SetCarButtonsEnabled(bool enabled);
     void HideCarFrames();
-    // Widens the tree's column to the longest node text in view, so that it scrolls sideways.
-    void FitTreeToShownNodes();
     // The pop-up menu of the selected car, at position, or at its node when given none.
     void ShowPopUp(const QPoint& position = {});
     // The tree's selected node, or an invalid index when none is.
@@ -71,7 +69,7 @@ private:
     // The key of the tree's selected node when it is a car; empty otherwise.
     QString SelectedCarNodeKey() const;
 
-    QTreeView* tvwCars = nullptr;
+    CarTreeView* tvwCars = nullptr;
     CarTreeModel* mCarTree = nullptr;
     CarInfoPanel* fraInfo = nullptr;
     CarPicture* fraImage = nullptr;
