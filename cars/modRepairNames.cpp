@@ -4,25 +4,39 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
+#include <QHash>
+
 namespace modRepairNames {
 
 namespace {
 
-// True when folder holds an entry other than `name` that the game would take for newName: the
-// same name in other letter case, or spelt with Windows-1252 bytes.
-bool Taken(const QString& folder, const QString& name, const QString& newName)
+// The names of each folder as the game would take them, counted, each folder listed once: a
+// folder of a thousand such names is not listed a thousand times. A rename changes no count,
+// as the new name is the old one as the game takes it.
+class Spellings
 {
-    for (const FileSystem::Entry& entry : FileNames::ListEntries(folder)) {
-        if (entry.name != name &&
-            QString::compare(FileSystem::Shown(entry.name), newName, Qt::CaseInsensitive) == 0)
-            return true;
+public:
+    // True when folder holds an entry besides the one being renamed that the game would take
+    // for newName: the same name in other letter case, or spelt with Windows-1252 bytes.
+    bool taken(const QString& folder, const QString& newName)
+    {
+        auto counts = mByFolder.find(folder);
+        if (counts == mByFolder.end()) {
+            counts = mByFolder.insert(folder, {});
+            for (const FileSystem::Entry& entry : FileNames::ListEntries(folder))
+                ++(*counts)[FileNames::Folded(FileSystem::Shown(entry.name))];
+        }
+        return counts->value(FileNames::Folded(newName)) > 1;
     }
-    return false;
-}
+
+private:
+    QHash<QString, QHash<QString, int>> mByFolder;
+};
 
 // Renames the entry at path (from folder) when its own name is not UTF-8; shown is the path
 // as the player should see it, from the cars folder. True when it was renamed.
-bool Repair(const QString& folder, const QString& path, const QString& shown, Repaired& repaired)
+bool Repair(const QString& folder, const QString& path, const QString& shown, Spellings& spellings,
+            Repaired& repaired)
 {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString parent = slash < 0 ? folder : FileNames::Join(folder, path.left(slash));
@@ -31,7 +45,7 @@ bool Repair(const QString& folder, const QString& path, const QString& shown, Re
         return false;
     const QString newName = FileSystem::Shown(name);
     const Result renamed =
-        Taken(parent, name, newName)
+        spellings.taken(parent, newName)
             ? Result::Failure(QStringLiteral("its UTF-8 spelling is already taken"))
             : FileSystem::RenameNew(FileNames::Join(parent, name),
                                     FileNames::Join(parent, newName));
@@ -62,9 +76,11 @@ Repaired RepairNames(const QString& carsFolder, const QString& folderName)
             {shownFolder, QStringLiteral("the names in it could not be read: %1").arg(reason)});
         return repaired;
     }
+    Spellings spellings;
     for (const QString& path : *inside)
-        Repair(car, path, FileNames::Join(shownFolder, FileSystem::Shown(path)), repaired);
-    if (Repair(carsFolder, folderName, shownFolder, repaired))
+        Repair(car, path, FileNames::Join(shownFolder, FileSystem::Shown(path)), spellings,
+               repaired);
+    if (Repair(carsFolder, folderName, shownFolder, spellings, repaired))
         repaired.folderName = shownFolder;
     return repaired;
 }
