@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QtEndian>
 #include <QtTest>
 
 #include <archive.h>
@@ -20,7 +21,8 @@
 // FIFO, "name*N" a file of N bytes that do not compress. kind is "zip" (names as bytes, without the
 // UTF-8 mark, as written by Windows' own zip tool), "folder" (a folder, not an archive), "zip-utf8"
 // (with the mark), "zip-crypt" (encrypted), "7zip", "tar.gz" (names as bytes);
-// "-cut" after it cuts the file in half.
+// "-cut" after it cuts the file in half; "zip-lie" is a zip whose headers say that each file of
+// 1,000 bytes or more holds 10.
 inline void MakeArchive(const QString& path, QByteArray kind, const QByteArrayList& entries)
 {
     if (kind == "folder") {
@@ -32,7 +34,8 @@ inline void MakeArchive(const QString& path, QByteArray kind, const QByteArrayLi
         return;
     }
     const bool cut = kind.endsWith("-cut");
-    kind.replace("-cut", "");
+    const bool lie = kind == "zip-lie";
+    kind.replace("-cut", "").replace("-lie", "");
     const locale_t locale =
         ::newlocale(LC_ALL_MASK, kind == "zip-utf8" || kind == "7zip" ? "C.UTF-8" : "C", nullptr);
     const locale_t previous = ::uselocale(locale);
@@ -86,6 +89,19 @@ inline void MakeArchive(const QString& path, QByteArray kind, const QByteArrayLi
     if (cut)
         QVERIFY(::truncate(FileSystem::Encode(path).constData(),
                            FileSystem::StatusOf(path).size / 2) == 0);
+    if (lie) {
+        // The uncompressed size in each local header (22 bytes in), central directory entry (24)
+        // and data descriptor (12).
+        QByteArray bytes = ReadFile(path);
+        for (const auto& [mark, at] : {std::pair("PK\x03\x04", 22), std::pair("PK\x01\x02", 24),
+                                       std::pair("PK\x07\x08", 12)}) {
+            for (qsizetype i = bytes.indexOf(mark); i >= 0; i = bytes.indexOf(mark, i + 4)) {
+                if (qFromLittleEndian<quint32>(bytes.constData() + i + at) >= 1000)
+                    qToLittleEndian<quint32>(10, bytes.data() + i + at);
+            }
+        }
+        QVERIFY(FileSystem::ReplaceFile(path, bytes).ok);
+    }
 }
 
 // Every name under folder, a folder's with "/" after it, and the bytes of each file.
