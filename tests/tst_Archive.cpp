@@ -298,8 +298,7 @@ private slots:
                                  << "Installed 'fastcar' from 'fast.zip'." << both;
         QTest::newRow("large, canceled in the progress box")
             << "cancel"
-            << "'fast.zip' was not installed: the install was canceled; nothing of it "
-               "was kept."
+            << "'fast.zip' was not installed: the install was canceled."
             << QStringList{"Standard Cars", "rc (RC Sprinter)"};
     }
     void fromTheWindow()

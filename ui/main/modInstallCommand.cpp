@@ -6,8 +6,10 @@
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QUrl>
@@ -92,16 +94,20 @@ modInstallCar::Report Install(QWidget* window, const QStringList& paths)
         progress->setWindowTitle(MsgBox::kProgramTitle);
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(0);
+        progress->show();
     }
-    const modInstallCar::Report report =
-        modInstallCar::Install(paths, CarContext::Now(), [&progress](qint64 done, qint64 size) {
-            if (!progress)
-                return true;
-            if (size > 0)
-                progress->setValue(int(qMin(done * 1000 / size, qint64(999))));
-            return !progress->wasCanceled();
-        });
-    return report;
+    // The box draws itself and takes a click on Cancel only while events are handled: a few
+    // times a second is enough, and the checking of a large archive gets its turns too.
+    QElapsedTimer sinceEvents;
+    return modInstallCar::Install(paths, CarContext::Now(), [&](qint64 done, qint64 size) {
+        if (!progress || (sinceEvents.isValid() && sinceEvents.elapsed() < 50))
+            return !progress || !progress->wasCanceled();
+        sinceEvents.start();
+        if (size > 0)
+            progress->setValue(int(qMin(done * 1000 / size, qint64(999))));
+        QCoreApplication::processEvents();
+        return !progress->wasCanceled();
+    });
 }
 
 void Tell(const modInstallCar::Report& report)
