@@ -44,17 +44,43 @@ private slots:
         Columns<QByteArrayList, QByteArray, QString, bool, QStringList, QString, QByteArray>(
             "files", "car", "warning", "enabled", "after", "message", "now");
         const QByteArray cafe = "caf\xe9", dash = "\xf0\x9f\x92\xa8";
-        // clang-format off
-        QTest::newRow("folder and file") << QByteArrayList{cafe + "/skin\xe9.bmp", cafe + "/parameters.txt"} << cafe << "café" << true << QStringList{"café", "café/parameters.txt", "café/skiné.bmp"} << kRenamed + "café/skiné.bmp\ncafé" << QByteArray("café");
-        QTest::newRow("a file inside") << QByteArrayList{"cafe/skin\xe9.bmp"} << QByteArray("cafe") << "skiné.bmp" << true << QStringList{"cafe", "cafe/skiné.bmp"} << kRenamed + "cafe/skiné.bmp" << QByteArray("cafe");
-        QTest::newRow("in a sub-folder, a link not walked") << QByteArrayList{"cafe/skins/blue\xe9/car.bmp", "cafe/link@"} << QByteArray("cafe") << "skins/blueé" << true << QStringList{"cafe", "cafe/link", "cafe/skins", "cafe/skins/blueé", "cafe/skins/blueé/car.bmp"} << kRenamed + "cafe/skins/blueé" << QByteArray("cafe");
-        QTest::newRow("contents before their folder, links as names") << QByteArrayList{cafe + "/skins\xe9/blue\xe9.bmp", cafe + "/link\xe9@"} << cafe << "café" << true << QStringList{"café", "café/linké", "café/skinsé", "café/skinsé/blueé.bmp"} << kRenamed + "café/linké\ncafé/skinsé/blueé.bmp\ncafé/skinsé\ncafé" << QByteArray("café");
-        QTest::newRow("new name taken") << QByteArrayList{cafe + "/skin\xe9.bmp", "café/car.bmp"} << cafe << "café" << true << QStringList{"caf?", "caf?/skiné.bmp", "café", "café/car.bmp"} << kRenamed + "café/skiné.bmp\n" + kLeft + "café" + kTaken << cafe;
-        QTest::newRow("taken in other letter case") << QByteArrayList{cafe + "/car.bmp", "CAFÉ/car.bmp"} << cafe << "café" << true << QStringList{"CAFÉ", "CAFÉ/car.bmp", "caf?", "caf?/car.bmp"} << kLeft + "café" + kTaken << cafe;
-        QTest::newRow("beyond U+FFFF") << QByteArrayList{cafe + dash + "/car.bmp"} << cafe + dash << "café💨" << true << QStringList{"café💨", "café💨/car.bmp"} << kRenamed + "café💨" << QByteArray("café💨");
-        QTest::newRow("standard car") << QByteArrayList{"rc/skin\xe9.bmp"} << QByteArray("rc") << "skiné.bmp" << false << QStringList{"rc", "rc/skin?.bmp"} << "" << QByteArray("rc");
-        QTest::newRow("UTF-8 names only") << QByteArrayList{dash + "café/skiné.bmp"} << dash + "café" << "" << false << QStringList{"💨café", "💨café/skiné.bmp"} << "" << dash + "café";
-        // clang-format on
+        QTest::newRow("folder and file")
+            << QByteArrayList{cafe + "/skin\xe9.bmp", cafe + "/parameters.txt"} << cafe << "café"
+            << true << QStringList{"café", "café/parameters.txt", "café/skiné.bmp"}
+            << kRenamed + "café/skiné.bmp\ncafé" << QByteArray("café");
+        QTest::newRow("a file inside")
+            << QByteArrayList{"cafe/skin\xe9.bmp"} << QByteArray("cafe") << "skiné.bmp" << true
+            << QStringList{"cafe", "cafe/skiné.bmp"} << kRenamed + "cafe/skiné.bmp"
+            << QByteArray("cafe");
+        QTest::newRow("in a sub-folder, a link not walked")
+            << QByteArrayList{"cafe/skins/blue\xe9/car.bmp", "cafe/link@"} << QByteArray("cafe")
+            << "skins/blueé" << true
+            << QStringList{"cafe", "cafe/link", "cafe/skins", "cafe/skins/blueé",
+                           "cafe/skins/blueé/car.bmp"}
+            << kRenamed + "cafe/skins/blueé" << QByteArray("cafe");
+        QTest::newRow("contents before their folder, links as names")
+            << QByteArrayList{cafe + "/skins\xe9/blue\xe9.bmp", cafe + "/link\xe9@"} << cafe
+            << "café" << true
+            << QStringList{"café", "café/linké", "café/skinsé", "café/skinsé/blueé.bmp"}
+            << kRenamed + "café/linké\ncafé/skinsé/blueé.bmp\ncafé/skinsé\ncafé"
+            << QByteArray("café");
+        QTest::newRow("new name taken")
+            << QByteArrayList{cafe + "/skin\xe9.bmp", "café/car.bmp"} << cafe << "café" << true
+            << QStringList{"caf?", "caf?/skiné.bmp", "café", "café/car.bmp"}
+            << kRenamed + "café/skiné.bmp\n" + kLeft + "café" + kTaken << cafe;
+        QTest::newRow("taken in other letter case")
+            << QByteArrayList{cafe + "/car.bmp", "CAFÉ/car.bmp"} << cafe << "café" << true
+            << QStringList{"CAFÉ", "CAFÉ/car.bmp", "caf?", "caf?/car.bmp"}
+            << kLeft + "café" + kTaken << cafe;
+        QTest::newRow("beyond U+FFFF")
+            << QByteArrayList{cafe + dash + "/car.bmp"} << cafe + dash << "café💨" << true
+            << QStringList{"café💨", "café💨/car.bmp"} << kRenamed + "café💨" << QByteArray("café💨");
+        QTest::newRow("standard car")
+            << QByteArrayList{"rc/skin\xe9.bmp"} << QByteArray("rc") << "skiné.bmp" << false
+            << QStringList{"rc", "rc/skin?.bmp"} << "" << QByteArray("rc");
+        QTest::newRow("UTF-8 names only")
+            << QByteArrayList{dash + "café/skiné.bmp"} << dash + "café"
+            << "" << false << QStringList{"💨café", "💨café/skiné.bmp"} << "" << dash + "café";
     }
     // The tooltip names the first such name, the folder's own first; the files' contents and
     // what a link points at are left alone, and the car is shown again under its new name.
