@@ -3,7 +3,19 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
+#include <QRandomGenerator>
+
 namespace InstallFolders {
+
+QString Create(const QString& carsFolder, Result* made)
+{
+    QString name;
+    for (int attempt = 0; attempt < 100 && (attempt == 0 || !made->ok); ++attempt) {
+        name = kPrefix + QString::number(QRandomGenerator::global()->generate() | 0x80000000u, 16);
+        *made = FileSystem::CreateFolder(FileNames::Join(carsFolder, name));
+    }
+    return name;
+}
 
 Result MovesFolders(const QString& staging)
 {

@@ -13,7 +13,6 @@
 
 #include <QHash>
 #include <QLocale>
-#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSet>
 
@@ -295,13 +294,8 @@ void Installer::install(const QString& path)
         return notInstalled(QStringLiteral("it unpacks to %1, more than any car holds")
                                 .arg(DataSize(plan.bytes())));
 
-    QString stagingName;
     Result made;
-    for (int attempt = 0; attempt < 100 && (attempt == 0 || !made.ok); ++attempt) {
-        stagingName = InstallFolders::kPrefix +
-                      QString::number(QRandomGenerator::global()->generate() | 0x80000000u, 16);
-        made = FileSystem::CreateFolder(FileNames::Join(mContext.carsFolder, stagingName));
-    }
+    const QString stagingName = InstallFolders::Create(mContext.carsFolder, &made);
     if (!made.ok)
         return notInstalled(made.message);
     const auto removeStaging =
