@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <cerrno>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -55,6 +56,13 @@ inline Split SplitPath(const QByteArray& path)
     if (slash < 0)
         return {QByteArray("."), path};
     return {slash == 0 ? QByteArray("/") : path.left(slash), path.mid(slash + 1)};
+}
+
+// A file system that cannot flush a folder (FAT through FUSE answers EINVAL) still has the
+// entries in place: that error is no failure.
+inline bool CannotFlushFolder(int error)
+{
+    return error == EINVAL || error == EROFS || error == ENOSYS;
 }
 
 // Writes all of bytes; false with the system's error when it cannot (ENOSPC when the system

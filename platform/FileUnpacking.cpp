@@ -13,13 +13,6 @@ namespace {
 
 constexpr decltype(statfs::f_type) kFuseMagic = 0x65735546;
 
-// A file system that cannot flush a folder (FAT through FUSE answers EINVAL) still has the
-// entries in place.
-bool CannotFlushFolder(int error)
-{
-    return error == EINVAL || error == EROFS || error == ENOSYS;
-}
-
 bool FlushInside(int folder, int* error)
 {
     const int listFd = ::dup(folder);

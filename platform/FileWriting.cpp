@@ -132,7 +132,7 @@ Result ReplaceFile(const QString& path, QByteArrayView bytes, Replace replace, i
     }
     // The new name is only lasting once the folder is on disk too. Some file systems cannot
     // flush a folder (FAT through FUSE answers EINVAL); the file is in place all the same.
-    if (::fsync(folder.get()) != 0 && errno != EINVAL && errno != EROFS && errno != ENOSYS)
+    if (::fsync(folder.get()) != 0 && !CannotFlushFolder(errno))
         return Failed(errno);
     return Result::Success();
 }
