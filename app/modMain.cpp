@@ -3,6 +3,7 @@
 #include "app/cSettings.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
+#include "cars/modInstallCar.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
@@ -285,6 +286,9 @@ Run Main(const StartupWindows& windows)
         return Run::FirstRun;
     }
 
+    // What an install cut short left is finished before the cars are listed.
+    if (const QString recovered = modInstallCar::Recover(CarsFolder()); !recovered.isEmpty())
+        MsgBox::Show(recovered, MsgBox::Icon::Information, QString());
     windows.showMain();
     return Run::Normal;
 }

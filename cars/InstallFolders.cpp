@@ -1,20 +1,143 @@
 #include "cars/InstallFolders.h"
 
 #include "platform/FileNames.h"
-#include "platform/FileSystem.h"
 
 #include <QRandomGenerator>
 
 namespace InstallFolders {
 
-QString Create(const QString& carsFolder, Result* made)
+namespace {
+
+const QString kJournal = QStringLiteral("replacing.txt");
+
+// One line a car: its unpacked folder, then the installed one's name as the system's bytes,
+// percent-encoded so that any byte a name holds fits a line.
+QByteArray Line(const Replacing& replacing)
 {
-    QString name;
-    for (int attempt = 0; attempt < 100 && (attempt == 0 || !made->ok); ++attempt) {
-        name = kPrefix + QString::number(QRandomGenerator::global()->generate() | 0x80000000u, 16);
-        *made = FileSystem::CreateFolder(FileNames::Join(carsFolder, name));
+    return FileSystem::Encode(replacing.unpacked).toPercentEncoding() + ' ' +
+           FileSystem::Encode(replacing.folderName).toPercentEncoding() + '\n';
+}
+
+QList<Replacing> ReadDown(const QString& staging)
+{
+    QList<Replacing> replacing;
+    const QByteArray text =
+        FileSystem::ReadPlainFile(FileNames::Join(staging, kJournal)).value_or(QByteArray());
+    for (const QByteArray& line : text.split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() != 2)
+            continue;
+        const QString unpacked = FileSystem::Decode(QByteArray::fromPercentEncoding(fields[0]));
+        const QString folderName = FileSystem::Decode(QByteArray::fromPercentEncoding(fields[1]));
+        // Only names directly inside their folders: the file is on a disk others can write.
+        if (unpacked.isEmpty() || folderName.isEmpty() || unpacked.contains(QLatin1Char('/')) ||
+            folderName.contains(QLatin1Char('/')) || unpacked.startsWith(QLatin1Char('.')) ||
+            folderName == QLatin1String("..") || folderName == QLatin1String("."))
+            continue;
+        replacing.append({unpacked, folderName});
     }
-    return name;
+    return replacing;
+}
+
+// Puts a whole car back where the install cut short left none: the new one if it is still
+// unpacked, else the installed one it had moved aside. False when neither could be moved.
+bool Finish(const QString& carsFolder, const QString& staging, const Replacing& replacing,
+            QStringList* lines)
+{
+    const QString target = FileNames::Join(carsFolder, replacing.folderName);
+    if (FileSystem::StatusOf(target).exists)
+        return true;
+    const QString shown = FileSystem::Shown(replacing.folderName);
+    const QString unpacked = FileNames::Join(staging, replacing.unpacked);
+    const QString aside = FileNames::Join(staging, Unpacking::Aside(replacing.unpacked));
+    const bool newOne = FileSystem::StatusOf(unpacked).folder;
+    if (!newOne && !FileSystem::StatusOf(aside).folder)
+        return true;
+    const Result moved = FileSystem::RenameNew(newOne ? unpacked : aside, target);
+    if (!moved.ok) {
+        lines->append(QStringLiteral("'%1' could not be put back from '%2': %3")
+                          .arg(shown, FileSystem::ForMessage(staging), moved.message));
+        return false;
+    }
+    lines->append(
+        newOne ? QStringLiteral("An install that was cut short has been finished: '%1' holds "
+                                "the car it installed.")
+                     .arg(shown)
+               : QStringLiteral("An install that was cut short has been undone: '%1' holds "
+                                "the car that was installed before.")
+                     .arg(shown));
+    return true;
+}
+
+} // namespace
+
+Unpacking::Unpacking(const QString& carsFolder, const QString& name)
+    : mCarsFolder(carsFolder), mName(name), mPath(FileNames::Join(carsFolder, name))
+{
+}
+
+std::unique_ptr<Unpacking> Unpacking::Create(const QString& carsFolder, Result* made)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name =
+            kPrefix + QString::number(QRandomGenerator::global()->generate() | 0x80000000u, 16);
+        *made = FileSystem::CreateFolder(FileNames::Join(carsFolder, name));
+        if (!made->ok && FileSystem::StatusOf(FileNames::Join(carsFolder, name)).exists)
+            continue;
+        if (!made->ok)
+            return nullptr;
+        std::unique_ptr<Unpacking> unpacking(new Unpacking(carsFolder, name));
+        // Locked from the start, so that no other install takes it for a leftover.
+        unpacking->mHold = std::make_unique<FileSystem::FolderHold>(unpacking->mPath);
+        if (unpacking->mHold->state() != FileSystem::FolderHold::State::Held) {
+            *made = Result::Failure(
+                QStringLiteral("the folder it unpacks into cannot be locked: %1")
+                    .arg(unpacking->mHold->state() == FileSystem::FolderHold::State::Busy
+                             ? QStringLiteral("another program holds it")
+                             : unpacking->mHold->reason()));
+            return nullptr;
+        }
+        return unpacking;
+    }
+    return nullptr;
+}
+
+Unpacking::~Unpacking()
+{
+    if (!mKept)
+        (void)FileSystem::RemoveTree(mCarsFolder, mName);
+}
+
+Result Unpacking::writeDown(const QList<Replacing>& replacing) const
+{
+    QByteArray text;
+    for (const Replacing& car : replacing)
+        text += Line(car);
+    return FileSystem::ReplaceFile(FileNames::Join(mPath, kJournal), text);
+}
+
+QStringList Recover(const QString& carsFolder)
+{
+    QStringList lines;
+    for (const FileSystem::Entry& entry : FileNames::ListEntries(carsFolder)) {
+        if (!entry.isDir || !IsUnpacking(entry.name))
+            continue;
+        const QString staging = FileNames::Join(carsFolder, entry.name);
+        // A folder whose lock is not free belongs to a running install, or cannot be told from
+        // one: it stays.
+        const FileSystem::FolderHold hold(staging);
+        if (hold.state() != FileSystem::FolderHold::State::Held)
+            continue;
+        bool whole = true;
+        for (const Replacing& replacing : ReadDown(staging))
+            whole = Finish(carsFolder, staging, replacing, &lines) && whole;
+        // What cannot be removed now is tried again next time.
+        if (whole)
+            (void)FileSystem::RemoveTree(carsFolder, entry.name);
+    }
+    if (!lines.isEmpty())
+        (void)FileSystem::FlushFolder(carsFolder);
+    return lines;
 }
 
 Result MovesFolders(const QString& staging)

@@ -1,23 +1,69 @@
 #pragma once
 
+#include "platform/FileSystem.h"
 #include "platform/Result.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <memory>
 
 // The hidden folders an install unpacks into, inside the cars folder so that a car moves into
-// place with one rename. A crash leaves one behind; it is no car, and the next install removes
-// it.
+// place with one rename. Each is locked while its install runs; one whose lock is free was left
+// by an install that was cut short (the program killed, the power cut), and is finished or
+// undone, then removed, by the next start or install.
 namespace InstallFolders {
 
 inline const QString kPrefix = QStringLiteral(".torvane-install-");
 
 inline bool IsUnpacking(const QString& folderName)
 {
-    return folderName.startsWith(kPrefix);
+    return folderName.startsWith(kPrefix, Qt::CaseInsensitive);
 }
 
-// Makes a new one in carsFolder and gives its name; the result says why when it cannot.
-QString Create(const QString& carsFolder, Result* made);
+// A car that takes the place of an installed one: its unpacked folder inside the hidden one,
+// and the installed car's folder name.
+struct Replacing
+{
+    QString unpacked; // a name inside the hidden folder
+    QString folderName;
+};
+
+// A hidden folder of a running install, held locked; removed with everything in it when the
+// object goes, unless kept. What cannot be removed then is a leftover like any other.
+class Unpacking
+{
+public:
+    // Makes a new one in carsFolder; the result says why when it cannot.
+    static std::unique_ptr<Unpacking> Create(const QString& carsFolder, Result* made);
+    ~Unpacking();
+    Unpacking(const Unpacking&) = delete;
+    Unpacking& operator=(const Unpacking&) = delete;
+
+    const QString& path() const { return mPath; }
+    // Left in place for the next start to finish: an installed car may be inside it.
+    void keep() { mKept = true; }
+
+    // Written down on disk before the first installed car is moved aside, so that an install
+    // cut short between its renames can be finished.
+    Result writeDown(const QList<Replacing>& replacing) const;
+    // Where an installed car waits while the new one moves into its place.
+    static QString Aside(const QString& unpacked) { return QStringLiteral("old-") + unpacked; }
+
+private:
+    Unpacking(const QString& carsFolder, const QString& name);
+
+    QString mCarsFolder;
+    QString mName;
+    QString mPath;
+    std::unique_ptr<FileSystem::FolderHold> mHold;
+    bool mKept = false;
+};
+
+// Finishes what the installs that were cut short left in carsFolder, and removes their hidden
+// folders: one line for each car put in place, none when there was nothing to finish.
+QStringList Recover(const QString& carsFolder);
 
 // Whether a folder renamed on the disk of the hidden folder staging keeps its files. A car
 // moves into place as one folder rename, and there are FUSE drivers for FAT that rename a

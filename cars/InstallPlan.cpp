@@ -4,6 +4,9 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace {
 
 const QString kParameters = QStringLiteral("parameters.txt");
@@ -150,8 +153,18 @@ bool InstallPlan::finish()
 {
     if (!mRefusal.ok)
         return false;
-    // A folder holding parameters.txt inside another car is one of that car's folders.
-    for (const QString& folder : mCarFolders) {
+    // A folder holding parameters.txt inside another car is one of that car's folders, in
+    // whatever order the archive lists them: the outer folders are taken first.
+    QList<qsizetype> byDepth(mCarFolders.size());
+    std::iota(byDepth.begin(), byDepth.end(), 0);
+    const auto depthOf = [this](qsizetype i) {
+        return mCarFolders[i].isEmpty() ? -1 : mCarFolders[i].count(QLatin1Char('/'));
+    };
+    std::stable_sort(byDepth.begin(), byDepth.end(),
+                     [&](qsizetype a, qsizetype b) { return depthOf(a) < depthOf(b); });
+    QSet<QString> outer;
+    for (const qsizetype i : std::as_const(byDepth)) {
+        const QString& folder = mCarFolders[i];
         const QStringList names = folder.isEmpty() ? QStringList() : folder.split(QLatin1Char('/'));
         qsizetype depth = 0;
         if (carOf(names, &depth) >= 0)
@@ -161,12 +174,33 @@ bool InstallPlan::finish()
             mCarIndex = {{QString(), 0}};
             break;
         }
-        mCarIndex.insert(folder, int(mCars.size()));
-        mCars.append({names.last(), folder});
+        mCarIndex.insert(folder, 0);
+        outer.insert(folder);
+    }
+    // The cars in the order the archive met them.
+    if (mCars.isEmpty()) {
+        mCarIndex.clear();
+        for (const QString& folder : std::as_const(mCarFolders)) {
+            if (!outer.contains(folder))
+                continue;
+            mCarIndex.insert(folder, int(mCars.size()));
+            mCars.append({folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1), folder});
+        }
     }
     if (mCars.isEmpty())
         return refuse(QStringLiteral("No car found in '%1': a car folder holds parameters.txt.")
                           .arg(mSourceName));
+    mFiles = QList<QStringList>(mCars.size());
+    // Each path inside a car is a file once or a folder, never both: the disk holds one.
+    QHash<QString, bool> isFolder;
+    const auto claim = [&isFolder](const QString& path, bool folder) {
+        const auto there = isFolder.constFind(path);
+        if (there == isFolder.constEnd()) {
+            isFolder.insert(path, folder);
+            return true;
+        }
+        return folder && *there;
+    };
     QStringList outside;
     for (const Seen& seen : std::as_const(mSeen)) {
         const QStringList names = seen.path.split(QLatin1Char('/'));
@@ -192,9 +226,22 @@ bool InstallPlan::finish()
                 outside.append(seen.path);
             continue;
         }
+        if (seen.kind == EntrySource::Kind::File || seen.kind == EntrySource::Kind::Folder) {
+            const bool folder = seen.kind == EntrySource::Kind::Folder;
+            for (qsizetype at = seen.path.indexOf(QLatin1Char('/')); at >= 0;
+                 at = seen.path.indexOf(QLatin1Char('/'), at + 1)) {
+                if (!claim(seen.path.left(at), true))
+                    return refuse(QStringLiteral("it holds %1 both as a file and as a folder")
+                                      .arg(Quoted(seen.path.left(at))));
+            }
+            if (!claim(seen.path, folder))
+                return refuse(QStringLiteral("it holds %1 twice, or both as a file and as a folder")
+                                  .arg(Quoted(seen.path)));
+        }
         switch (seen.kind) {
         case EntrySource::Kind::File:
             mBytes += seen.size;
+            mFiles[car].append(names.mid(depth).join(QLatin1Char('/')));
             break;
         case EntrySource::Kind::Folder:
             break;

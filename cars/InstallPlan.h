@@ -41,6 +41,8 @@ public:
     const QStringList& leftOut() const { return mLeftOut; }
     // What the headers say the files of the cars hold.
     qint64 bytes() const { return mBytes; }
+    // The files the archive holds for a car, each as its path inside the car folder.
+    const QStringList& files(int car) const { return mFiles[car]; }
 
     // Where an entry of the second reading goes: the car's index with the names of its path
     // inside the car folder (none for the car folder itself), or -1 when it is not installed.
@@ -67,7 +69,6 @@ private:
     };
     bool refuse(const QString& reason);
     int carOf(const QStringList& names, qsizetype* depth) const;
-    void finishLinks();
 
     QString mSourceName;
     Result mRefusal = Result::Success();
@@ -77,6 +78,7 @@ private:
     QSet<QString> mLinks;
     QList<Car> mCars;
     QHash<QString, int> mCarIndex; // by root
+    QList<QStringList> mFiles;     // by car
     QStringList mLeftOut;
     qint64 mBytes = 0;
     qint64 mEntries = 0;

@@ -1,5 +1,6 @@
 #include "cars/modFolderNames.h"
 
+#include "cars/InstallFolders.h"
 #include "platform/Cp1252.h"
 
 #include <QStringList>
@@ -68,6 +69,10 @@ QString FolderNameFault(const QString& name)
         fault = CharacterFault(field, name);
     if (fault.isEmpty())
         fault = WindowsNameFault(name);
+    if (fault.isEmpty() && InstallFolders::IsUnpacking(name))
+        fault = field + QStringLiteral(" may not begin with \"%1\": Torvane unpacks the cars it "
+                                       "installs into folders of such names.")
+                            .arg(InstallFolders::kPrefix);
     return fault;
 }
 

@@ -15,7 +15,8 @@ QString CharacterFault(const QString& field, const QString& name);
 // A name Windows, where the game runs, cannot hold: a closing blank or dot, a device's name.
 // A device name stays a device with any extension: "nul.txt" is NUL.
 QString WindowsNameFault(const QString& name);
-// All three, in that order, for the name of a new car folder.
+// All three, in that order, for the name of a new car folder; and none of the names an
+// install keeps for itself.
 QString FolderNameFault(const QString& name);
 
 } // namespace modFolderNames

@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QScopeGuard>
 #include <QSet>
+#include <QThread>
 
 #include <memory>
 
@@ -42,6 +43,13 @@ QString DataSize(qint64 bytes)
     return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
 }
 
+// What an install leaves free on the disk, for the game's own saves: 64 MiB, or a tenth of a
+// smaller disk.
+qint64 Reserve(const FileSystem::DiskSpace& space)
+{
+    return qMin(qint64(64) << 20, space.total / 10);
+}
+
 // A car of the plan on its way into the cars folder.
 struct Arrival
 {
@@ -65,11 +73,15 @@ private:
     bool wanted(const InstallPlan& plan, const QString& sourceName, QList<Arrival>* arrivals);
     Result unpack(EntrySource& source, const InstallPlan& plan, const QList<Arrival>& arrivals,
                   const QString& staging);
-    void arrive(const QString& sourceName, const QList<Arrival>& arrivals, const QString& staging);
-    // The first reading only checks: the bar shows the unpacking.
-    bool keepGoing(const EntrySource& source, bool unpacking = true)
+    Result checkUnpacked(const InstallPlan& plan, const QList<Arrival>& arrivals,
+                         const QString& staging) const;
+    void arrive(const QString& sourceName, const QList<Arrival>& arrivals,
+                InstallFolders::Unpacking& unpacking);
+    Result replace(const Arrival& arrival, const QString& unpacked, const QString& target,
+                   InstallFolders::Unpacking& unpacking);
+    bool keepGoing(const EntrySource& source, Stage stage)
     {
-        if (mProgress && !mProgress(unpacking ? source.position() : 0, source.size()))
+        if (mProgress && !mProgress(stage, source.position(), source.size()))
             mReport->canceled = true;
         return !mReport->canceled;
     }
@@ -143,9 +155,9 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
         carFolders.insert(arrival.car, folder);
     }
     // Headers can lie about sizes: what is written is counted against what may be.
-    const qint64 allowed =
-        qMin(InstallPlan::kMaxBytes,
-             FileSystem::FreeBytes(mContext.carsFolder).value_or(InstallPlan::kMaxBytes));
+    const std::optional<FileSystem::DiskSpace> space = FileSystem::SpaceOf(mContext.carsFolder);
+    const qint64 allowed = space ? qMin(InstallPlan::kMaxBytes, space->free - Reserve(*space))
+                                 : InstallPlan::kMaxBytes;
     qint64 written = 0;
     QSet<QString> folders;
     QByteArray buffer(kBlock, Qt::Uninitialized);
@@ -157,7 +169,7 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
             return Result::Success();
         if (step == EntrySource::Step::Failed)
             return Result::Failure(reason);
-        if (!keepGoing(source))
+        if (!keepGoing(source, Stage::Unpacking))
             return Result::Failure(QStringLiteral("the install was canceled"));
         const InstallPlan::Place place = plan.placeOf(entry);
         const auto carFolder = carFolders.constFind(place.car);
@@ -201,9 +213,9 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
                 return Result::Failure(
                     QStringLiteral("it unpacks to more than %1, more than the disk of the cars "
                                    "folder can take or than any car holds")
-                        .arg(DataSize(allowed)));
+                        .arg(DataSize(qMax<qint64>(0, allowed))));
             step2 = file.write(QByteArrayView(buffer.constData(), got));
-            if (step2.ok && !keepGoing(source))
+            if (step2.ok && !keepGoing(source, Stage::Unpacking))
                 return Result::Failure(QStringLiteral("the install was canceled"));
         }
         if (step2.ok)
@@ -213,32 +225,83 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
     }
 }
 
-void Installer::arrive(const QString& sourceName, const QList<Arrival>& arrivals,
-                       const QString& staging)
+Result Installer::checkUnpacked(const InstallPlan& plan, const QList<Arrival>& arrivals,
+                                const QString& staging) const
 {
     for (const Arrival& arrival : arrivals) {
-        const QString unpacked = FileNames::Join(staging, QString::number(arrival.car));
+        QString reason;
+        const std::optional<QStringList> there =
+            FileSystem::Folder(FileNames::Join(staging, QString::number(arrival.car)))
+                .ListTree(&reason);
+        if (!there)
+            return Result::Failure(reason);
+        QSet<QString> found;
+        for (const QString& path : *there)
+            found.insert(FileNames::Folded(path));
+        for (const QString& file : plan.files(arrival.car)) {
+            if (!found.contains(FileNames::Folded(file)))
+                return Result::Failure(QStringLiteral("%1 did not come out of it")
+                                           .arg(Quoted(plan.cars()[arrival.car].folderName +
+                                                       QLatin1Char('/') + file)));
+        }
+    }
+    return Result::Success();
+}
+
+Result Installer::replace(const Arrival& arrival, const QString& unpacked, const QString& target,
+                          InstallFolders::Unpacking& unpacking)
+{
+    bool unsupported = false;
+    const Result exchanged = FileSystem::ExchangeNames(unpacked, target, &unsupported);
+    if (!unsupported)
+        return exchanged;
+    // Two renames, with the installed car aside in the hidden folder in between: what they are
+    // for is on disk, so the next start finishes them if they are cut short.
+    const QString aside = FileNames::Join(
+        unpacking.path(), InstallFolders::Unpacking::Aside(QString::number(arrival.car)));
+    if (const Result moved = FileSystem::RenameNew(target, aside); !moved.ok)
+        return moved;
+    const Result moved = FileSystem::RenameNew(unpacked, target);
+    if (moved.ok)
+        return moved;
+    if (const Result back = FileSystem::RenameNew(aside, target); !back.ok) {
+        unpacking.keep();
+        return Result::Failure(QStringLiteral("%1, and the installed car could not be put back "
+                                              "(%2): Torvane puts it back when it next starts")
+                                   .arg(moved.message, back.message));
+    }
+    return moved;
+}
+
+void Installer::arrive(const QString& sourceName, const QList<Arrival>& arrivals,
+                       InstallFolders::Unpacking& unpacking)
+{
+    QList<InstallFolders::Replacing> replacing;
+    for (const Arrival& arrival : arrivals) {
+        if (!arrival.replacing.isEmpty())
+            replacing.append({QString::number(arrival.car), arrival.replacing});
+    }
+    if (!replacing.isEmpty()) {
+        if (const Result written = unpacking.writeDown(replacing); !written.ok)
+            return line(QStringLiteral("%1 was not installed: %2; nothing of it was kept.")
+                            .arg(Quoted(sourceName), written.message));
+    }
+    for (const Arrival& arrival : arrivals) {
+        const QString unpacked = FileNames::Join(unpacking.path(), QString::number(arrival.car));
         const QString target = FileNames::Join(mContext.carsFolder, arrival.folderName);
         const QString car =
             QStringLiteral("%1 from %2").arg(Quoted(arrival.folderName), Quoted(sourceName));
         const Result moved = arrival.replacing.isEmpty()
                                  ? FileSystem::RenameNew(unpacked, target)
-                                 : FileSystem::ExchangeNames(unpacked, target);
+                                 : replace(arrival, unpacked, target, unpacking);
         if (!moved.ok) {
             line(QStringLiteral("Could not install %1: %2").arg(car, moved.message));
             continue;
         }
         mReport->installed.append(arrival.folderName);
-        if (arrival.replacing.isEmpty()) {
-            line(QStringLiteral("Installed %1.").arg(car));
-            continue;
-        }
-        // The old car is now where the new one was unpacked, and goes with the rest.
-        const Result removed = FileSystem::RemoveTree(staging, QString::number(arrival.car));
-        line(removed.ok ? QStringLiteral("Replaced %1.").arg(car)
-                        : QStringLiteral("Replaced %1, but not all of the old car's files "
-                                         "could be deleted: %2")
-                              .arg(car, removed.message));
+        line((arrival.replacing.isEmpty() ? QStringLiteral("Installed %1.")
+                                          : QStringLiteral("Replaced %1."))
+                 .arg(car));
     }
     // The new names last only once the cars folder is on disk too.
     if (const Result flushed = FileSystem::FlushFolder(mContext.carsFolder); !flushed.ok)
@@ -250,7 +313,8 @@ void Installer::arrive(const QString& sourceName, const QList<Arrival>& arrivals
 void Installer::install(const QString& path)
 {
     const QString sourceName = FileName(path);
-    const bool folder = FileSystem::StatusOf(path).folder && !FileSystem::StatusOf(path).link;
+    const FileSystem::Status status = FileSystem::StatusOf(path);
+    const bool folder = status.folder && !status.link;
     std::unique_ptr<EntrySource> source;
     if (folder)
         source = std::make_unique<FolderSource>(path);
@@ -275,7 +339,8 @@ void Installer::install(const QString& path)
         const EntrySource::Step step = source->next(&entry, &reason);
         if (step == EntrySource::Step::Failed)
             return notInstalled(reason);
-        if (step == EntrySource::Step::End || !plan.add(entry) || !keepGoing(*source, false))
+        if (step == EntrySource::Step::End || !plan.add(entry) ||
+            !keepGoing(*source, Stage::Checking))
             break;
     }
     if (mReport->canceled)
@@ -285,22 +350,22 @@ void Installer::install(const QString& path)
             return line(plan.refusal().message);
         return notInstalled(plan.refusal().message);
     }
-    const std::optional<qint64> free = FileSystem::FreeBytes(mContext.carsFolder);
-    if (free && plan.bytes() > *free)
-        return notInstalled(QStringLiteral("it needs %1, and the disk of the cars folder has %2 "
-                                           "free")
-                                .arg(DataSize(plan.bytes()), DataSize(*free)));
+    if (const std::optional<FileSystem::DiskSpace> space = FileSystem::SpaceOf(mContext.carsFolder);
+        space && plan.bytes() > space->free - Reserve(*space))
+        return notInstalled(
+            QStringLiteral("it needs %1, and the disk of the cars folder has %2 "
+                           "free, of which %3 stay free for the game")
+                .arg(DataSize(plan.bytes()), DataSize(space->free), DataSize(Reserve(*space))));
     if (plan.bytes() > InstallPlan::kMaxBytes)
         return notInstalled(QStringLiteral("it unpacks to %1, more than any car holds")
                                 .arg(DataSize(plan.bytes())));
 
     Result made;
-    const QString stagingName = InstallFolders::Create(mContext.carsFolder, &made);
-    if (!made.ok)
+    const std::unique_ptr<InstallFolders::Unpacking> unpacking =
+        InstallFolders::Unpacking::Create(mContext.carsFolder, &made);
+    if (!unpacking)
         return notInstalled(made.message);
-    const auto removeStaging =
-        qScopeGuard([&] { (void)FileSystem::RemoveTree(mContext.carsFolder, stagingName); });
-    const QString staging = FileNames::Join(mContext.carsFolder, stagingName);
+    const QString& staging = unpacking->path();
     if (const Result moves = InstallFolders::MovesFolders(staging); !moves.ok)
         return notInstalled(moves.message);
 
@@ -308,11 +373,14 @@ void Installer::install(const QString& path)
     if (!wanted(plan, sourceName, &arrivals))
         return;
     Result unpacked = unpack(*source, plan, arrivals, staging);
+    // Nothing takes an installed car's place before every car is whole on disk.
+    if (unpacked.ok)
+        unpacked = checkUnpacked(plan, arrivals, staging);
     if (unpacked.ok)
         unpacked = FileSystem::FlushTree(staging);
     if (!unpacked.ok)
         return notInstalled(unpacked.message + QStringLiteral("; nothing of it was kept"));
-    arrive(sourceName, arrivals, staging);
+    arrive(sourceName, arrivals, *unpacking);
     for (const QString& left : plan.leftOut())
         line(QStringLiteral("Left out of %1: %2.").arg(Quoted(sourceName), left));
 }
@@ -328,14 +396,27 @@ Report Install(const QStringList& paths, const CarContext& context, const Progre
                           .arg(FileSystem::ForMessage(context.carsFolder));
         return report;
     }
-    // Two installs at once take turns, so that neither takes the other's unpacking for a
-    // leftover.
-    const FileSystem::FolderLock lock(FileNames::Join(context.carsFolder, InstallFolders::kPrefix));
-    for (const FileSystem::Entry& entry : FileNames::ListEntries(context.carsFolder)) {
-        if (InstallFolders::IsUnpacking(entry.name))
-            (void)FileSystem::RemoveTree(context.carsFolder, entry.name);
+    // Installs take turns, so that each sees the cars the one before brought.
+    FileSystem::FolderHold turn(context.carsFolder);
+    while (turn.state() == FileSystem::FolderHold::State::Busy) {
+        if (progress && !progress(Stage::Waiting, 0, 0)) {
+            report.canceled = true;
+            report.text = QStringLiteral("Nothing was installed: the install was canceled.");
+            return report;
+        }
+        QThread::msleep(50);
+        turn.tryAgain();
     }
+    if (turn.state() == FileSystem::FolderHold::State::Failed) {
+        report.text = QStringLiteral("Nothing was installed: the cars folder '%1' cannot be "
+                                     "locked for the install: %2.")
+                          .arg(FileSystem::ForMessage(context.carsFolder), turn.reason());
+        return report;
+    }
+    // Before the cars are listed: a car may be put back.
+    const QStringList recovered = InstallFolders::Recover(context.carsFolder);
     Installer installer(context, progress, &report);
+    installer.mLines = recovered;
     for (const QString& path : paths) {
         if (report.canceled)
             break;
@@ -343,6 +424,11 @@ Report Install(const QStringList& paths, const CarContext& context, const Progre
     }
     report.text = installer.mLines.join(QLatin1Char('\n'));
     return report;
+}
+
+QString Recover(const QString& carsFolder)
+{
+    return InstallFolders::Recover(carsFolder).join(QLatin1Char('\n'));
 }
 
 } // namespace modInstallCar

@@ -1,14 +1,16 @@
 #include "platform/ArchiveReader.h"
 
-#include "platform/FileSystem.h"
+#include "platform/FileSystemInternal.h"
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <zlib.h>
 
 #include <clocale>
 #include <fcntl.h>
 #include <locale.h>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -51,6 +53,44 @@ EntrySource::Kind KindOf(archive_entry* entry)
     }
 }
 
+// A plain file opened without waiting: a FIFO or device is refused before anything reads it.
+int OpenPlain(const QByteArray& path, struct stat* st, QString* reason)
+{
+    FileSystem::Fd fd(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0 || ::fstat(fd.get(), st) != 0) {
+        *reason = FileSystem::Reason(errno);
+        return -1;
+    }
+    if (!S_ISREG(st->st_mode)) {
+        *reason = FileSystem::NotPlainReason(st->st_mode);
+        return -1;
+    }
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return fd.release();
+}
+
+// Reads a gzip stream to its end, as gzip -t does: empty when every member's check holds.
+QString GzipFault(int fd, const std::atomic<bool>& stop)
+{
+    gzFile gz = ::gzdopen(fd, "rb");
+    if (!gz) {
+        ::close(fd);
+        return QStringLiteral("out of memory");
+    }
+    std::vector<char> buffer(1 << 17);
+    ::gzbuffer(gz, unsigned(buffer.size()));
+    int got = 0;
+    while (!stop && (got = ::gzread(gz, buffer.data(), unsigned(buffer.size()))) > 0) {
+    }
+    QString fault;
+    int error = Z_OK;
+    if (got < 0)
+        fault = QStringLiteral("its compressed data is damaged (%1)")
+                    .arg(QString::fromUtf8(::gzerror(gz, &error)));
+    ::gzclose_r(gz);
+    return fault;
+}
+
 } // namespace
 
 ArchiveReader::ArchiveReader(const QString& path) : mPath(path) {}
@@ -65,6 +105,36 @@ void ArchiveReader::close()
     if (mArchive)
         archive_read_free(mArchive);
     mArchive = nullptr;
+    if (mFd >= 0)
+        ::close(mFd);
+    mFd = -1;
+    if (mCheck.valid()) {
+        mStopCheck = true;
+        mCheck.wait();
+        mCheck = {};
+    }
+    mStopCheck = false;
+}
+
+void ArchiveReader::startCheck()
+{
+    const int count = archive_filter_count(mArchive);
+    // Only a gzip stream that is the file itself; the other filters check their own data.
+    if (mChecked || count < 2 || archive_filter_code(mArchive, count - 2) != ARCHIVE_FILTER_GZIP)
+        return;
+    struct stat opened, again;
+    QString fault;
+    const int fd = OpenPlain(FileSystem::Encode(mPath), &again, &fault);
+    if (fd >= 0 && ::fstat(mFd, &opened) == 0 && again.st_dev == opened.st_dev &&
+        again.st_ino == opened.st_ino) {
+        mCheck = std::async(std::launch::async, [fd, this] { return GzipFault(fd, mStopCheck); });
+        return;
+    }
+    if (fd >= 0) {
+        ::close(fd);
+        fault = QStringLiteral("it was replaced while being read");
+    }
+    mCheck = std::async(std::launch::deferred, [fault] { return fault; });
 }
 
 QString ArchiveReader::failure() const
@@ -84,14 +154,23 @@ Result ArchiveReader::open()
     archive_read_support_format_all(mArchive);
     // Only zip names without the UTF-8 mark take it; marked ones stay UTF-8.
     archive_read_set_options(mArchive, "zip:hdrcharset=CP437");
-    const QByteArray path = FileSystem::Encode(mPath);
+    // A tar's end marker is not the stream's end: the rest is read too, so that each
+    // compression's own check of its last block is made.
+    archive_read_set_format_option(mArchive, "tar", "read_concatenated_archives", "1");
     struct stat st;
-    mSize = ::stat(path.constData(), &st) == 0 ? qint64(st.st_size) : 0;
-    if (archive_read_open_filename(mArchive, path.constData(), 1 << 16) != ARCHIVE_OK) {
+    QString reason;
+    mFd = OpenPlain(FileSystem::Encode(mPath), &st, &reason);
+    if (mFd < 0) {
+        close();
+        return Result::Failure(reason);
+    }
+    mSize = qint64(st.st_size);
+    if (archive_read_open_fd(mArchive, mFd, 1 << 16) != ARCHIVE_OK) {
         const Result failed = Result::Failure(failure());
         close();
         return failed;
     }
+    startCheck();
     return Result::Success();
 }
 
@@ -100,8 +179,13 @@ EntrySource::Step ArchiveReader::next(Entry* entry, QString* reason)
     const Utf8Locale utf8;
     archive_entry* header = nullptr;
     const int status = archive_read_next_header(mArchive, &header);
-    if (status == ARCHIVE_EOF)
-        return Step::End;
+    if (status == ARCHIVE_EOF) {
+        if (!mCheck.valid())
+            return Step::End;
+        *reason = mCheck.get();
+        mChecked = reason->isEmpty();
+        return mChecked ? Step::End : Step::Failed;
+    }
     if (status < ARCHIVE_WARN) {
         *reason = failure();
         return Step::Failed;

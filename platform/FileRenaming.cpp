@@ -1,7 +1,5 @@
 #include "platform/FileSystemInternal.h"
 
-#include <QRandomGenerator>
-
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -45,43 +43,25 @@ Result RenameNew(const QString& from, const QString& to)
     return Result::Success();
 }
 
-Result ExchangeNames(const QString& first, const QString& second)
+Result ExchangeNames(const QString& first, const QString& second, bool* unsupported)
 {
-    const QByteArray a = Encode(first);
-    const QByteArray b = Encode(second);
-    if (::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE) == 0)
+    *unsupported = false;
+    if (::renameat2(AT_FDCWD, Encode(first).constData(), AT_FDCWD, Encode(second).constData(),
+                    RENAME_EXCHANGE) == 0)
         return Result::Success();
-    if (!FlagsUnknown(errno))
-        return Failed(errno);
-    // Three renames through a hidden name beside the first; each step that fails undoes the
-    // ones before it, so both entries keep one of the two names.
-    const QByteArray aside = SplitPath(a).folder + "/.tv" +
-                             QByteArray::number(QRandomGenerator::global()->generate(), 16) +
-                             ".swap";
-    if (::rename(a.constData(), aside.constData()) != 0)
-        return Failed(errno);
-    if (::rename(b.constData(), a.constData()) != 0) {
-        const int error = errno;
-        ::rename(aside.constData(), a.constData());
-        return Failed(error);
-    }
-    if (::rename(aside.constData(), b.constData()) != 0) {
-        const int error = errno;
-        ::rename(a.constData(), b.constData());
-        ::rename(aside.constData(), a.constData());
-        return Failed(error);
-    }
-    return Result::Success();
+    *unsupported = FlagsUnknown(errno);
+    return Failed(errno);
 }
 
-std::optional<qint64> FreeBytes(const QString& folder, QString* reason)
+std::optional<DiskSpace> SpaceOf(const QString& folder, QString* reason)
 {
     struct statvfs st;
     if (::statvfs(Encode(folder).constData(), &st) != 0) {
         Fail(reason, errno);
         return std::nullopt;
     }
-    return qint64(st.f_bavail) * qint64(st.f_frsize);
+    return DiskSpace{qint64(st.f_bavail) * qint64(st.f_frsize),
+                     qint64(st.f_blocks) * qint64(st.f_frsize)};
 }
 
 } // namespace FileSystem

@@ -119,6 +119,30 @@ private:
     bool mGaveUp = false;
 };
 
+// An exclusive lock on a folder, asked for without waiting and held while the object lives.
+// The system lets it go when the process ends, however it ends: a folder whose lock is free is
+// used by no running program.
+class FolderHold
+{
+public:
+    enum class State { Held, Busy, Failed };
+    explicit FolderHold(const QString& folder);
+    ~FolderHold();
+    FolderHold(const FolderHold&) = delete;
+    FolderHold& operator=(const FolderHold&) = delete;
+
+    State state() const { return mState; }
+    // Asks again while another holds it.
+    State tryAgain();
+    // Why it failed: the system's reason.
+    const QString& reason() const { return mReason; }
+
+private:
+    int mFd = -1;
+    State mState = State::Failed;
+    QString mReason;
+};
+
 Result CreateFolder(const QString& path);
 
 // Removes the folder `name` of folder with everything in it: a link (there or inside) is
@@ -130,11 +154,16 @@ Result RemoveTree(const QString& folder, const QString& name);
 // Renames from to the new name `to` on the same file system in one step; an entry that is
 // already there, in any letter case the file system ignores, is never replaced.
 Result RenameNew(const QString& from, const QString& to);
-// Swaps the names of two entries on the same file system: in one step where the file system
-// can, else in three renames that leave each entry with one of the two names on failure.
-Result ExchangeNames(const QString& first, const QString& second);
-// The bytes an ordinary user may still write to the folder's file system.
-std::optional<qint64> FreeBytes(const QString& folder, QString* reason = nullptr);
+// Swaps the names of two entries on the same file system in one step. A file system that
+// cannot (the FUSE drivers of disks shared with Windows) changes nothing and sets unsupported.
+Result ExchangeNames(const QString& first, const QString& second, bool* unsupported);
+struct DiskSpace
+{
+    qint64 free = 0; // what an ordinary user may still write
+    qint64 total = 0;
+};
+// The space of the folder's file system.
+std::optional<DiskSpace> SpaceOf(const QString& folder, QString* reason = nullptr);
 
 // A file made where nothing was, written piece by piece: what an install unpacks. The file
 // stays where it is when the object goes; it is the caller's to remove.

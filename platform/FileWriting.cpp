@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -152,24 +151,6 @@ Result CopyFile(const QString& source, const QString& target)
     if (!bytes)
         return Failed(reason);
     return ReplaceFile(target, *bytes, Replace::Guarded, int(st.st_mode & 07777));
-}
-
-FolderLock::FolderLock(const QString& path)
-{
-    mFd = ::open(SplitPath(Encode(path)).folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    // Another instance holds it only while it saves; a wait of seconds means it is stuck.
-    for (int attempt = 0; mFd >= 0 && attempt < 2000; ++attempt) {
-        if (::flock(mFd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR))
-            return;
-        ::usleep(5000);
-    }
-    mGaveUp = mFd >= 0;
-}
-
-FolderLock::~FolderLock()
-{
-    if (mFd >= 0)
-        ::close(mFd);
 }
 
 Result CreateFolder(const QString& path)

@@ -34,6 +34,7 @@ Result FolderSource::open()
     close();
     mRootGiven = false;
     mPosition = 0;
+    mCounted = 0;
     const int fd = ::open(mPath.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return FileSystem::Failed(errno);
@@ -90,6 +91,7 @@ EntrySource::Step FolderSource::next(Entry* entry, QString* reason)
         } else if (S_ISREG(st.st_mode)) {
             entry->kind = Kind::File;
             entry->size = st.st_size;
+            mCounted += st.st_size;
             mFile = ::openat(folder, n, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             if (mFile < 0) {
                 *reason = FileSystem::Reason(errno);
@@ -111,6 +113,7 @@ EntrySource::Step FolderSource::next(Entry* entry, QString* reason)
         }
         return Step::Entry;
     }
+    mSize = mCounted;
     return Step::End;
 }
 

@@ -20,7 +20,8 @@ public:
     Step next(Entry* entry, QString* reason) override;
     qint64 read(char* buffer, qint64 size, QString* reason) override;
     qint64 position() const override { return mPosition; }
-    qint64 size() const override { return 0; }
+    // The sum of its files' sizes, once a first reading has met them all.
+    qint64 size() const override { return mSize; }
 
 private:
     struct Level
@@ -35,4 +36,6 @@ private:
     bool mRootGiven = false;
     int mFile = -1;
     qint64 mPosition = 0;
+    qint64 mSize = 0;
+    qint64 mCounted = 0; // of the reading under way
 };

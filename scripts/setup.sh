@@ -19,7 +19,7 @@ install_missing() {
         "${missing[@]}"
 }
 
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libarchive-dev qt6-qpa-plugins fonts-dejavu-core)
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libarchive-dev zlib1g-dev qt6-qpa-plugins fonts-dejavu-core)
 # What the tests need besides: the check of the desktop entry, the FAT and exFAT disks
 # mounted through FUSE, and a virtual display on which the installed program's windows are
 # found by title; and the check of the code's layout.

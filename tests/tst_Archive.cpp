@@ -278,7 +278,9 @@ private slots:
             full.emplace(50000);
         int calls = 0;
         const modInstallCar::Report done =
-            install({path}, [&](qint64, qint64) { return fault != 2 || ++calls < 8; });
+            install({path}, [&](modInstallCar::Stage, qint64, qint64) {
+                return fault != 2 || ++calls < 8;
+            });
         full.reset();
         QVERIFY2(done.text.startsWith(report), qPrintable(done.text));
         QCOMPARE(Tree(mWorld->carsDir()), before);

@@ -372,14 +372,12 @@ void frmMain::OpenCarDir(const QString& directoryName)
 
 void frmMain::InstallCars(const QStringList& paths)
 {
-    if (paths.isEmpty())
-        return;
-    const modInstallCar::Report report = modInstallCommand::Install(this, paths);
-    RefreshCarList();
-    // Shown behind the message, so that the player sees where it went.
-    if (const QModelIndex node = mCarTree->car(report.installed.value(0)); node.isValid())
-        tvwCars->select(node);
-    modInstallCommand::Tell(report);
+    modInstallCommand::InstallInTurn(this, paths, [this](const modInstallCar::Report& report) {
+        RefreshCarList();
+        // Shown behind the message, so that the player sees where it went.
+        if (const QModelIndex node = mCarTree->car(report.installed.value(0)); node.isValid())
+            tvwCars->select(node);
+    });
 }
 
 void frmMain::DeleteSelectedCar(const QString& carKey)

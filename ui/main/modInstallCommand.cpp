@@ -23,6 +23,7 @@ namespace {
 
 // Below this the unpacking is over before a progress box could be read.
 constexpr qint64 kProgressFrom = qint64(4) << 20;
+constexpr qint64 kProgressAfterMs = 400;
 
 QStringList LocalPaths(const QMimeData* data)
 {
@@ -84,10 +85,14 @@ QStringList PickArchive()
 modInstallCar::Report Install(QWidget* window, const QStringList& paths)
 {
     qint64 total = 0;
-    for (const QString& path : paths)
-        total += qMax<qint64>(0, FileSystem::StatusOf(path).size);
+    for (const QString& path : paths) {
+        if (const FileSystem::Status status = FileSystem::StatusOf(path); status.plainFile)
+            total += status.size;
+    }
     std::optional<QProgressDialog> progress;
-    if (total > kProgressFrom) {
+    const auto showBox = [&] {
+        if (progress)
+            return;
         progress.emplace(QStringLiteral("Installing..."), QStringLiteral("Cancel"), 0, 1000,
                          window);
         progress->setObjectName(QStringLiteral("dlgInstallProgress"));
@@ -95,19 +100,41 @@ modInstallCar::Report Install(QWidget* window, const QStringList& paths)
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(0);
         progress->show();
-    }
+    };
+    // A large archive shows the box at once; a dropped folder, whose size is known only once
+    // it is read, and a wait for another install show it as soon as they last.
+    if (total > kProgressFrom)
+        showBox();
+    QElapsedTimer started;
+    started.start();
     // The box draws itself and takes a click on Cancel only while events are handled: a few
     // times a second is enough, and the checking of a large archive gets its turns too.
     QElapsedTimer sinceEvents;
-    return modInstallCar::Install(paths, CarContext::Now(), [&](qint64 done, qint64 size) {
-        if (!progress || (sinceEvents.isValid() && sinceEvents.elapsed() < 50))
-            return !progress || !progress->wasCanceled();
-        sinceEvents.start();
-        if (size > 0)
-            progress->setValue(int(qMin(done * 1000 / size, qint64(999))));
-        QCoreApplication::processEvents();
-        return !progress->wasCanceled();
-    });
+    std::optional<modInstallCar::Stage> shown;
+    return modInstallCar::Install(
+        paths, CarContext::Now(), [&](modInstallCar::Stage stage, qint64 done, qint64 size) {
+            if (sinceEvents.isValid() && sinceEvents.elapsed() < 50 && stage == shown)
+                return !progress || !progress->wasCanceled();
+            sinceEvents.start();
+            if (stage == modInstallCar::Stage::Waiting || size > kProgressFrom ||
+                started.elapsed() > kProgressAfterMs)
+                showBox();
+            if (!progress) {
+                // Nothing the player does reaches the window before the box is there.
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                return true;
+            }
+            if (stage != shown)
+                progress->setLabelText(stage == modInstallCar::Stage::Waiting
+                                           ? QStringLiteral("Waiting for another install to "
+                                                            "finish...")
+                                           : QStringLiteral("Installing..."));
+            shown = stage;
+            if (stage == modInstallCar::Stage::Unpacking && size > 0)
+                progress->setValue(int(qMin(done * 1000 / size, qint64(999))));
+            QCoreApplication::processEvents();
+            return !progress->wasCanceled();
+        });
 }
 
 void Tell(const modInstallCar::Report& report)
@@ -115,6 +142,23 @@ void Tell(const modInstallCar::Report& report)
     MsgBox::Show(report.text,
                  report.installed.isEmpty() ? MsgBox::Icon::Exclamation : MsgBox::Icon::Information,
                  QString());
+}
+
+void InstallInTurn(QWidget* window, const QStringList& paths,
+                   const std::function<void(const modInstallCar::Report&)>& installed)
+{
+    static QStringList queue;
+    static bool running = false;
+    queue.append(paths);
+    if (running)
+        return;
+    running = true;
+    while (!queue.isEmpty()) {
+        const modInstallCar::Report report = Install(window, std::exchange(queue, {}));
+        installed(report);
+        Tell(report);
+    }
+    running = false;
 }
 
 void AcceptDrops(QWidget* window, std::function<void(const QStringList&)> install)
