@@ -193,13 +193,15 @@ bool InstallPlan::finish()
     mFiles = QList<QStringList>(mCars.size());
     // Each path inside a car is a file once or a folder, never both: the disk holds one.
     QHash<QString, bool> isFolder;
-    const auto claim = [&isFolder](const QString& path, bool folder) {
+    const auto clash = [&isFolder](const QString& path, bool folder) {
         const auto there = isFolder.constFind(path);
-        if (there == isFolder.constEnd()) {
+        if (there == isFolder.constEnd())
             isFolder.insert(path, folder);
-            return true;
-        }
-        return folder && *there;
+        else if (!folder || !*there)
+            return (folder == *there ? QStringLiteral("it holds %1 twice")
+                                     : QStringLiteral("it holds %1 both as a file and as a folder"))
+                .arg(Quoted(path));
+        return QString();
     };
     QStringList outside;
     for (const Seen& seen : std::as_const(mSeen)) {
@@ -227,16 +229,14 @@ bool InstallPlan::finish()
             continue;
         }
         if (seen.kind == EntrySource::Kind::File || seen.kind == EntrySource::Kind::Folder) {
-            const bool folder = seen.kind == EntrySource::Kind::Folder;
-            for (qsizetype at = seen.path.indexOf(QLatin1Char('/')); at >= 0;
-                 at = seen.path.indexOf(QLatin1Char('/'), at + 1)) {
-                if (!claim(seen.path.left(at), true))
-                    return refuse(QStringLiteral("it holds %1 both as a file and as a folder")
-                                      .arg(Quoted(seen.path.left(at))));
-            }
-            if (!claim(seen.path, folder))
-                return refuse(QStringLiteral("it holds %1 twice, or both as a file and as a folder")
-                                  .arg(Quoted(seen.path)));
+            QString clashes;
+            for (qsizetype at = seen.path.indexOf(QLatin1Char('/')); at >= 0 && clashes.isEmpty();
+                 at = seen.path.indexOf(QLatin1Char('/'), at + 1))
+                clashes = clash(seen.path.left(at), true);
+            if (clashes.isEmpty())
+                clashes = clash(seen.path, seen.kind == EntrySource::Kind::Folder);
+            if (!clashes.isEmpty())
+                return refuse(clashes);
         }
         switch (seen.kind) {
         case EntrySource::Kind::File:

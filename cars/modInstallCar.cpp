@@ -24,6 +24,7 @@ namespace modInstallCar {
 namespace {
 
 constexpr qint64 kBlock = 1 << 18;
+const QString kParameters = QStringLiteral("parameters.txt");
 
 QString Quoted(const QString& name)
 {
@@ -238,7 +239,8 @@ Result Installer::checkUnpacked(const InstallPlan& plan, const QList<Arrival>& a
         QSet<QString> found;
         for (const QString& path : *there)
             found.insert(FileNames::Folded(path));
-        for (const QString& file : plan.files(arrival.car)) {
+        // A car is a folder holding parameters.txt, whatever else the archive had for it.
+        for (const QString& file : plan.files(arrival.car) + QStringList{kParameters}) {
             if (!found.contains(FileNames::Folded(file)))
                 return Result::Failure(QStringLiteral("%1 did not come out of it")
                                            .arg(Quoted(plan.cars()[arrival.car].folderName +

@@ -84,9 +84,14 @@ QString GzipFault(int fd, const std::atomic<bool>& stop)
     }
     QString fault;
     int error = Z_OK;
-    if (got < 0)
-        fault = QStringLiteral("its compressed data is damaged (%1)")
-                    .arg(QString::fromUtf8(::gzerror(gz, &error)));
+    if (got < 0) {
+        // The library names the stream by its descriptor first: "<fd:7>: incorrect data check".
+        const QString text = QString::fromUtf8(::gzerror(gz, &error));
+        fault =
+            QStringLiteral("its compressed data is damaged (%1)")
+                .arg(text.mid(
+                    text.startsWith(QLatin1Char('<')) ? text.indexOf(QLatin1String(": ")) + 2 : 0));
+    }
     ::gzclose_r(gz);
     return fault;
 }

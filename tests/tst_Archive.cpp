@@ -120,6 +120,35 @@ private slots:
             << "cut.tar.gz" << QByteArray("tar.gz-cut")
             << QByteArrayList{"car/parameters.txt", "car/car.bmp*9000"} << QStringList{}
             << "'cut.tar.gz' was not installed: truncated gzip input.";
+        QTest::newRow("a damaged gzip stream")
+            << "bad.tar.gz" << QByteArray("tar.gz-crc") << QByteArrayList{"car/parameters.txt"}
+            << QStringList{}
+            << "'bad.tar.gz' was not installed: its compressed data is damaged (incorrect data "
+               "check).";
+        QTest::newRow("a FIFO of an archive's name")
+            << "pipe.zip" << QByteArray("fifo") << QByteArrayList{} << QStringList{}
+            << "'pipe.zip' was not installed: it is not a plain file.";
+        for (const QByteArray kind : {"zip", "tar.gz"})
+            QTest::newRow("a file where the car's folder is, " + kind)
+                << "x.zip" << kind << QByteArrayList{"car/parameters.txt", "car"} << QStringList{}
+                << "'x.zip' was not installed: it holds 'car' both as a file and as a folder.";
+        QTest::newRow("a file where a folder of the car is, listed first")
+            << "x.7z" << QByteArray("7zip")
+            << QByteArrayList{"car/skins", "car/parameters.txt", "car/skins/a.bmp"} << QStringList{}
+            << "'x.7z' was not installed: it holds 'car/skins' both as a file and as a folder.";
+        QTest::newRow("a copy of the car inside it, listed first")
+            << "x.zip" << QByteArray("zip")
+            << QByteArrayList{"car/old/parameters.txt", "car/parameters.txt", "car/a.bmp"}
+            << QStringList{"car/", "car/a.bmp=car/a.bmp", "car/old/",
+                           "car/old/parameters.txt=car/old/parameters.txt",
+                           "car/parameters.txt=car/parameters.txt"}
+            << "Installed 'car' from 'x.zip'.";
+        QTest::newRow("the name of an install's own folder")
+            << "x.zip" << QByteArray("zip") << QByteArrayList{".Torvane-Install-1/parameters.txt"}
+            << QStringList{}
+            << "Skipped '.Torvane-Install-1' from 'x.zip': The directory name may not begin with "
+               "\".torvane-install-\": Torvane unpacks the cars it installs into folders of such "
+               "names.";
         QTest::newRow("a code page 437 name without the UTF-8 mark")
             << "cafe.zip" << QByteArray("zip") << QByteArrayList{"caf\x82/parameters.txt"}
             << QStringList{"café/", "café/parameters.txt=caf\x82/parameters.txt"}

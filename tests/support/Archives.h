@@ -12,6 +12,7 @@
 #include <archive_entry.h>
 #include <clocale>
 #include <locale.h>
+#include <sys/stat.h>
 
 // The archives players download, made with the archive library's own writer, and what an
 // install leaves in a folder.
@@ -21,10 +22,14 @@
 // FIFO, "name*N" a file of N bytes that do not compress. kind is "zip" (names as bytes, without the
 // UTF-8 mark, as written by Windows' own zip tool), "folder" (a folder, not an archive), "zip-utf8"
 // (with the mark), "zip-crypt" (encrypted), "7zip", "tar.gz" (names as bytes);
-// "-cut" after it cuts the file in half; "zip-lie" is a zip whose headers say that each file of
-// 1,000 bytes or more holds 10.
+// "-cut" after it cuts the file in half, "-crc" damages the check at a gzip stream's end; "zip-lie"
+// is a zip whose headers say that each file of 1,000 bytes or more holds 10; "fifo" is a FIFO.
 inline void MakeArchive(const QString& path, QByteArray kind, const QByteArrayList& entries)
 {
+    if (kind == "fifo") {
+        QVERIFY(::mkfifo(FileSystem::Encode(path).constData(), 0644) == 0);
+        return;
+    }
     if (kind == "folder") {
         for (const QByteArray& name : entries) {
             QDir().mkpath(path + '/' + name.left(name.lastIndexOf('/')));
@@ -34,8 +39,9 @@ inline void MakeArchive(const QString& path, QByteArray kind, const QByteArrayLi
         return;
     }
     const bool cut = kind.endsWith("-cut");
+    const bool crc = kind.endsWith("-crc");
     const bool lie = kind == "zip-lie";
-    kind.replace("-cut", "").replace("-lie", "");
+    kind.replace("-cut", "").replace("-lie", "").replace("-crc", "");
     const locale_t locale =
         ::newlocale(LC_ALL_MASK, kind == "zip-utf8" || kind == "7zip" ? "C.UTF-8" : "C", nullptr);
     const locale_t previous = ::uselocale(locale);
@@ -89,6 +95,12 @@ inline void MakeArchive(const QString& path, QByteArray kind, const QByteArrayLi
     if (cut)
         QVERIFY(::truncate(FileSystem::Encode(path).constData(),
                            FileSystem::StatusOf(path).size / 2) == 0);
+    if (crc) {
+        // The stream's last 8 bytes are its check and its length.
+        QByteArray bytes = ReadFile(path);
+        bytes[bytes.size() - 8] = char(bytes[bytes.size() - 8] ^ 0x5a);
+        QVERIFY(FileSystem::ReplaceFile(path, bytes).ok);
+    }
     if (lie) {
         // The uncompressed size in each local header (22 bytes in), central directory entry (24)
         // and data descriptor (12).
