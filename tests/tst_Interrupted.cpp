@@ -1,0 +1,235 @@
+#include "Archives.h"
+#include "Faults.h"
+#include "MainWindowDriver.h"
+#include "app/cSettings.h"
+#include "app/modMain.h"
+#include "cars/CarContext.h"
+#include "cars/modInstallCar.h"
+#include "platform/FileSystem.h"
+#include "ui/main/modInstallCommand.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <dlfcn.h>
+#include <sys/wait.h>
+
+// Installs that meet one another or are cut short: they take turns, and a cars folder never
+// loses a car, whenever the program is killed.
+
+namespace {
+
+// In a child process, the calls that change the cars folder are counted, and the one numbered
+// gKillAt is never made: the process is killed before it, as by a crash or a power cut.
+int gKillAt = 0;
+int gCalls = 0;
+
+template <typename Call> Call Real(const char* name)
+{
+    return reinterpret_cast<Call>(::dlsym(RTLD_NEXT, name));
+}
+
+void Step()
+{
+    if (gKillAt > 0 && ++gCalls == gKillAt)
+        ::raise(SIGKILL);
+}
+
+} // namespace
+
+extern "C" {
+int rename(const char* from, const char* to) noexcept
+{
+    static const auto real = Real<int (*)(const char*, const char*)>("rename");
+    Step();
+    return real(from, to);
+}
+int renameat(int fromFolder, const char* from, int toFolder, const char* to) noexcept
+{
+    static const auto real = Real<int (*)(int, const char*, int, const char*)>("renameat");
+    Step();
+    return real(fromFolder, from, toFolder, to);
+}
+int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
+              unsigned flags) noexcept
+{
+    static const auto real =
+        Real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
+    Step();
+    return real(fromFolder, from, toFolder, to, flags);
+}
+int unlinkat(int folder, const char* name, int flags) noexcept
+{
+    static const auto real = Real<int (*)(int, const char*, int)>("unlinkat");
+    Step();
+    return real(folder, name, flags);
+}
+int mkdir(const char* path, mode_t mode) noexcept
+{
+    static const auto real = Real<int (*)(const char*, mode_t)>("mkdir");
+    Step();
+    return real(path, mode);
+}
+}
+
+class tst_Interrupted : public QObject, MainWindowDriver, MsgBox::Presenter
+{
+    Q_OBJECT
+    QStringList mShown; // the boxes of the start-up
+
+    MsgBox::Answer present(const MsgBox::Box& box) override
+    {
+        mShown << box.text;
+        return MsgBox::Answer::Yes;
+    }
+
+private slots:
+    void init() { open(); }
+    void cleanup() { close(); }
+
+    // Killed before each change it makes, on a disk that swaps two names in one step and on
+    // one that cannot: the next start leaves each car old or new, whole, and no hidden folder.
+    void killed_data()
+    {
+        Columns<QString>("disk");
+        QTest::newRow("this disk") << "";
+        QTest::newRow("exFAT") << "exFAT";
+    }
+    void killed()
+    {
+        QFETCH(QString, disk);
+        const QString root = mWorld->root() + "/disk";
+        const Mounted shared = disk.isEmpty() ? Mounted({}, {}) : SharedDisk(disk, root);
+        if (!shared.ok)
+            QSKIP("mounting a file system through FUSE is not allowed here");
+        const QString game = disk.isEmpty() ? mWorld->gameDir() : root + "/game";
+        const QString cars = game + "/cars";
+        mWorld->write("program/torvane.ini", "[Directories]\r\nEXEPath=" + game.toUtf8() +
+                                                 "\r\n[Classify]\r\nrc=original\r\n");
+        MakeArchive(mWorld->root() + "/new.zip", "zip",
+                    {"FastCar/parameters.txt", "FastCar/skins/a.bmp", "other/parameters.txt"});
+        const QStringList oldCar{"fastcar/", "fastcar/car.bmp=BM"};
+        const QStringList newCar{"fastcar/", "fastcar/parameters.txt=FastCar/parameters.txt",
+                                 "fastcar/skins/", "fastcar/skins/a.bmp=FastCar/skins/a.bmp"};
+        const QStringList other{"other/", "other/parameters.txt=other/parameters.txt"};
+        QList<QStringList> whole;
+        for (const QStringList& first : {oldCar, newCar})
+            for (const QStringList& second : {QStringList(), other})
+                whole << QStringList(first + second);
+        MsgBox::Presenter* const previous = MsgBox::SetPresenter(this);
+        const auto restore = qScopeGuard([previous] { MsgBox::SetPresenter(previous); });
+        QStringList said;
+        for (int at = 1;; ++at) {
+            (void)FileSystem::RemoveTree(game, "cars");
+            mWorld->write(cars.mid(mWorld->root().size() + 1) + "/fastcar/car.bmp", "BM");
+            const pid_t child = ::fork();
+            if (child == 0) {
+                gKillAt = at;
+                modMain::gSettings().setDrovakDir(game);
+                modInstallCar::Install({mWorld->root() + "/new.zip"}, CarContext::Now());
+                ::_exit(0);
+            }
+            int status = 0;
+            QCOMPARE(::waitpid(child, &status, 0), child);
+            mShown.clear();
+            for (int start = 0; start < 2; ++start)
+                QCOMPARE(modMain::Main({[] {}, [] {}}), modMain::Run::Normal);
+            QVERIFY2(mShown.size() <= 1, qPrintable(mShown.join('\n')));
+            said << mShown;
+            QStringList tree = Tree(cars);
+            QVERIFY2(whole.contains(tree),
+                     qPrintable(QString("killed at %1: %2").arg(at).arg(tree.join(", "))));
+            if (!WIFSIGNALED(status)) {
+                QCOMPARE(tree, newCar + other);
+                break;
+            }
+        }
+        // Only a disk without the swap has a replace to finish.
+        QCOMPARE(said.isEmpty(), disk.isEmpty());
+        for (const QString& text : said)
+            QCOMPARE(text, "An install that was cut short has been finished: 'fastcar' holds the "
+                           "car it installed.");
+    }
+
+    // Another install, of this program or another, holds the turn or its hidden folder.
+    void turns_data()
+    {
+        Columns<QString, QString>("held", "report");
+        QTest::newRow("the turn, then let go") << "turn"
+                                               << "Installed 'fastcar' from 'fast.zip'.";
+        QTest::newRow("the turn, canceled while waiting")
+            << "turn, cancel"
+            << "Nothing was installed: the install was canceled.";
+        QTest::newRow("a hidden folder being unpacked into")
+            << "folder"
+            << "Installed 'fastcar' from 'fast.zip'.";
+    }
+    void turns()
+    {
+        QFETCH(QString, held);
+        QFETCH(QString, report);
+        MakeArchive(mWorld->root() + "/fast.zip", "zip", {"fastcar/parameters.txt"});
+        const QString running = mWorld->carsDir() + "/.torvane-install-12345678";
+        mWorld->write("game/cars/.torvane-install-12345678/0/parameters.txt", "x");
+        std::optional<FileSystem::FolderHold> hold;
+        hold.emplace(held == "folder" ? running : mWorld->carsDir());
+        QCOMPARE(hold->state(), FileSystem::FolderHold::State::Held);
+        int waits = 0;
+        const modInstallCar::Report done =
+            modInstallCar::Install({mWorld->root() + "/fast.zip"}, CarContext::Now(),
+                                   [&](modInstallCar::Stage stage, qint64, qint64) {
+                                       if (stage != modInstallCar::Stage::Waiting)
+                                           return true;
+                                       if (++waits == 3 && held == "turn")
+                                           hold.reset();
+                                       return waits < 3 || held != "turn, cancel";
+                                   });
+        QCOMPARE(done.text, report);
+        QCOMPARE(waits, held == "folder" ? 0 : 3);
+        // The hidden folder of a running install stays; a leftover goes.
+        QCOMPARE(FileSystem::StatusOf(running).exists, hold.has_value());
+    }
+
+    // The progress box of the window: over a wait for another install, and over a dropped
+    // folder, whose size is known only once it is read.
+    void progressBox_data()
+    {
+        Columns<QString, QString>("way", "report");
+        QTest::newRow("waiting") << "wait"
+                                 << "Nothing was installed: the install was canceled.";
+        QTest::newRow("a large dropped folder")
+            << "folder"
+            << "'Downloads' was not installed: the install was canceled; nothing of "
+               "it was kept.";
+    }
+    void progressBox()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, report);
+        const QString source = mWorld->root() + (way == "wait" ? "/fast.zip" : "/Downloads");
+        MakeArchive(source, way == "wait" ? "zip" : "folder",
+                    {"fastcar/parameters.txt", "fastcar/a.bmp"});
+        if (way == "folder")
+            QVERIFY(::truncate(FileSystem::Encode(source + "/fastcar/a.bmp").constData(),
+                               6 << 20) == 0);
+        const FileSystem::FolderHold turn(way == "wait" ? mWorld->carsDir() : mWorld->root());
+        openWindow({"rc"});
+        QString label;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+                label = box->labelText();
+                box->cancel();
+            }
+        });
+        poll.start(0);
+        mBoxes->expect();
+        modInstallCommand::InstallInTurn(mWindow.get(), {source}, [](const auto&) {});
+        QCOMPARE(mBoxes->only().text, report);
+        QCOMPARE(label,
+                 way == "wait" ? "Waiting for another install to finish..." : "Installing...");
+    }
+};
+
+QTEST_MAIN(tst_Interrupted)
+#include "tst_Interrupted.moc"
