@@ -1,13 +1,14 @@
 // Times installing a car from a zip archive against the plainest unpacking that reaches the
 // disk: bsdtar unpacking the same archive, followed by sync.
 //
-//   install_bench [--megabytes 20] [--files 200] [--runs 5] [--dir PATH] [--check]
+//   install_bench [--megabytes 20] [--files 200] [--runs 5] [--dir PATH] [--tar-gz] [--check]
 //
 // It makes a game folder and a zip of one car (parameters.txt and files of mixed sizes, most
 // of them bytes that do not compress, as bitmaps and textures are) in a temporary folder inside
 // PATH (the system's temporary folder by default), so that both unpack to the same disk. Each
 // round, after one warm-up round, times one install and one bsdtar -xf + sync, each into an
-// emptied folder after everything before it is on disk. It prints the medians, their ratio
+// emptied folder after everything before it is on disk. With --tar-gz the archive is a tar.gz,
+// whose stream the install also checks to its end. It prints the medians, their ratio
 // and how many times each waited (for the disk, mostly). It fails when an install installs
 // nothing or differs from what bsdtar unpacks; with --check, also when the install takes more
 // than 1.5 times as long.
@@ -110,9 +111,9 @@ struct Archive
     qint64 bytes = 0; // unpacked
 };
 
-// A zip of one car folder: parameters.txt and files of sizes spread evenly on a log scale
-// from 1 KB to 1 MB, then scaled to make up the total; every tenth one compresses.
-Archive MakeArchive(const QString& path, qint64 total, int files)
+// A zip (or a tar.gz) of one car folder: parameters.txt and files of sizes spread evenly on a log
+// scale from 1 KB to 1 MB, then scaled to make up the total; every tenth one compresses.
+Archive MakeArchive(const QString& path, qint64 total, int files, bool tarGz)
 {
     QRandomGenerator random(20);
     std::vector<double> weights;
@@ -123,7 +124,12 @@ Archive MakeArchive(const QString& path, qint64 total, int files)
     }
 
     archive* a = archive_write_new();
-    archive_write_set_format_zip(a);
+    if (tarGz) {
+        archive_write_set_format_gnutar(a);
+        archive_write_add_filter_gzip(a);
+    } else {
+        archive_write_set_format_zip(a);
+    }
     if (archive_write_open_filename(a, QFile::encodeName(path).constData()) != ARCHIVE_OK)
         qFatal("cannot write %s: %s", qPrintable(path), archive_error_string(a));
     Archive made;
@@ -260,11 +266,14 @@ int main(int argc, char* argv[])
     int files = 200;
     int runs = 5;
     bool check = false;
+    bool tarGz = false;
     QString dir = QDir::tempPath();
     const QStringList args = QCoreApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--check"))
             check = true;
+        else if (args[i] == QLatin1String("--tar-gz"))
+            tarGz = true;
         else if (args[i] == QLatin1String("--megabytes") && i + 1 < args.size())
             megabytes = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--files") && i + 1 < args.size())
@@ -283,8 +292,9 @@ int main(int argc, char* argv[])
     }
     MakeWorld(root.path());
     const QString cars = modMain::gSettings().CarDir();
-    const QString zip = root.filePath(QStringLiteral("fastcar.zip"));
-    const Archive content = MakeArchive(zip, qint64(megabytes) << 20, files);
+    const QString zip =
+        root.filePath(tarGz ? QStringLiteral("fastcar.tar.gz") : QStringLiteral("fastcar.zip"));
+    const Archive content = MakeArchive(zip, qint64(megabytes) << 20, files, tarGz);
     // bsdtar unpacks into a folder beside the installed car, in the same cars folder.
     const QString unpackedName = QStringLiteral("unpacked-by-bsdtar");
     const QString unpacked = cars + QLatin1Char('/') + unpackedName;
@@ -294,7 +304,7 @@ int main(int argc, char* argv[])
                                 ? loadFile.readAll().split(' ').front()
                                 : QByteArrayLiteral("unknown");
     const QStorageInfo disk(root.path());
-    std::printf("%d files, %.1f MB in %s (a %.1f MB zip); unpacked in %s, on %s (%s); load %s "
+    std::printf("%d files, %.1f MB in %s (a %.1f MB archive); unpacked in %s, on %s (%s); load %s "
                 "on %d cores\n",
                 content.files, content.bytes / 1048576.0, qPrintable(kCar),
                 QFileInfo(zip).size() / 1048576.0, qPrintable(cars), disk.device().constData(),
