@@ -123,6 +123,9 @@ QStringList Recover(const QString& carsFolder)
         if (!entry.isDir || !IsUnpacking(entry.name))
             continue;
         const QString staging = FileNames::Join(carsFolder, entry.name);
+        // Never made by an install: what a link leads to is not its to finish or remove.
+        if (FileSystem::StatusOf(staging).link)
+            continue;
         // A folder whose lock is not free belongs to a running install, or cannot be told from
         // one: it stays.
         const FileSystem::FolderHold hold(staging);

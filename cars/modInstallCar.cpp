@@ -177,6 +177,10 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
         if (carFolder == carFolders.constEnd() ||
             (entry.kind != EntrySource::Kind::File && entry.kind != EntrySource::Kind::Folder))
             continue;
+        // The first reading refused this; a folder dropped on the window can change since.
+        if (entry.kind == EntrySource::Kind::File && place.names.isEmpty())
+            return Result::Failure(QStringLiteral("%1 changed while it was read")
+                                       .arg(Quoted(plan.cars()[place.car].folderName)));
         // Named as it would be in the cars folder: the player finds the entry by it.
         const auto failed = [&](const QString& why) {
             const QString name = place.names.isEmpty()

@@ -27,7 +27,7 @@ FolderLock::~FolderLock()
 
 FolderHold::FolderHold(const QString& folder)
 {
-    mFd = ::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    mFd = ::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (mFd < 0)
         mReason = Reason(errno);
     tryAgain();
