@@ -40,7 +40,8 @@ private slots:
     void repair_data()
     {
         // files: under the cars folder, each holding kParams; a trailing "@" makes a link to a
-        // folder outside instead. warning: the name the tooltip names; now: the car's key after.
+        // folder outside instead, a leading "-" one removed with its car folder once the car is
+        // shown. warning: the name the tooltip names; now: the car's key after.
         Columns<QByteArrayList, QByteArray, QString, bool, QStringList, QString, QByteArray>(
             "files", "car", "warning", "enabled", "after", "message", "now");
         const QByteArray cafe = "caf\xe9", dash = "\xf0\x9f\x92\xa8";
@@ -81,6 +82,10 @@ private slots:
         QTest::newRow("UTF-8 names only")
             << QByteArrayList{dash + "café/skiné.bmp"} << dash + "café"
             << "" << false << QStringList{"💨café", "💨café/skiné.bmp"} << "" << dash + "café";
+        QTest::newRow("car folder gone")
+            << QByteArrayList{"-" + cafe + "/car.bmp"} << cafe << "café" << true << QStringList{}
+            << kLeft + "café: the names in it could not be read: No such file or directory."
+            << cafe;
     }
     // The tooltip names the first such name, the folder's own first; the files' contents and
     // what a link points at are left alone, and the car is shown again under its new name.
@@ -91,7 +96,10 @@ private slots:
         QFETCH(QString, warning);
         QFETCH(QString, message);
         const QString outside = mWorld->write(FileSystem::Decode("outside/keep\xe9"), kParams);
-        for (const QByteArray& file : files) {
+        QByteArray gone;
+        for (QByteArray file : files) {
+            if (file.startsWith('-'))
+                gone = (file = file.mid(1)).left(file.indexOf('/'));
             if (!file.endsWith('@'))
                 mWorld->write(FileSystem::Decode("game/cars/" + file), kParams);
             else
@@ -105,13 +113,15 @@ private slots:
                  shown.data().toString() + (warning.isEmpty() ? "" : kWarning.arg(warning)));
         clickNode(shown);
         QTEST(control<QAction>("mnuPopUpRepair")->isEnabled(), "enabled");
+        if (!gone.isEmpty())
+            QVERIFY(FileSystem::RemoveTree(mWorld->carsDir(), FileSystem::Decode(gone)).success());
         if (!message.isEmpty())
             mBoxes->expect();
         act("mnuPopUpRepair");
 
         QTEST(carsTree(), "after");
         QTEST(FileSystem::Encode(mWindow->SelectedKey()), "now");
-        QCOMPARE(carState(), "+++++ shown");
+        QCOMPARE(carState(), gone.isEmpty() ? "+++++ shown" : "+----");
         if (!message.isEmpty())
             QCOMPARE(mBoxes->only().title + ": " + mBoxes->only().text, "Repair Names: " + message);
         QCOMPARE(ReadFile(outside), kParams);
