@@ -6,6 +6,7 @@
 #include "app/modQuarnIniAPI.h"
 #include "cars/CarContext.h"
 #include "cars/CarInfoFile.h"
+#include "cars/modFolderNames.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
@@ -19,26 +20,34 @@ const QString kBar = QStringLiteral("|");
 const QString kEntries[] = {CarInfoFile::kName, CarInfoFile::kAuthor, CarInfoFile::kOriginalSkin,
                             CarInfoFile::kDescription};
 
-// See cCarFolder::foreignName. The names listed are at hand; only a car with sub-folders, which
-// few have, is listed deeper.
+// See cCarFolder::foreignName; bytes is set when it is not UTF-8. The names listed are at hand;
+// only a car with sub-folders, which few have, is listed deeper.
 QString FirstForeignName(const QString& directoryName, const FileSystem::Folder& car,
-                         const FileNames::FolderListing& folder)
+                         const FileNames::FolderListing& folder, bool* bytes)
 {
+    *bytes = true;
     if (FileSystem::CarriesBytes(directoryName))
         return directoryName;
+    QString unheld = modFolderNames::WindowsCanHold(directoryName) ? QString() : directoryName;
     bool subFolders = false;
     for (const FileNames::Entry& entry : folder.entries()) {
         if (FileSystem::CarriesBytes(entry.name))
             return entry.name;
+        if (unheld.isEmpty() && !modFolderNames::WindowsCanHold(entry.name))
+            unheld = entry.name;
         subFolders = subFolders || entry.isDir;
     }
     if (subFolders) {
         for (const QString& path : car.ListTree().value_or(QStringList())) {
-            if (FileSystem::CarriesBytes(QStringView(path).sliced(path.lastIndexOf('/') + 1)))
+            const QStringView name = QStringView(path).sliced(path.lastIndexOf('/') + 1);
+            if (FileSystem::CarriesBytes(name))
                 return path;
+            if (unheld.isEmpty() && !modFolderNames::WindowsCanHold(name))
+                unheld = path;
         }
     }
-    return {};
+    *bytes = false;
+    return unheld;
 }
 
 } // namespace
@@ -86,7 +95,7 @@ void cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& direc
     }
     hasPhoto = folder.hasPlainFile(directoryName + QStringLiteral(".jpg"));
     hasReadMe = folder.hasPlainFile(QStringLiteral("readme.txt"));
-    foreignName = FirstForeignName(directoryName, car, folder);
+    foreignName = FirstForeignName(directoryName, car, folder, &foreignBytes);
 }
 
 bool cCar::CanLoad(const CarContext& context)
@@ -136,9 +145,12 @@ void cCar::Apply(const CarContext& context, const cCarFolder& folder)
     // Only ever set by loading, never cleared.
     mHasPhoto = mHasPhoto || folder.hasPhoto;
     mHasReadMe = mHasReadMe || folder.hasReadMe;
-    // Shown makes a new text for a name that carries bytes, so that the record keeps one from
-    // this thread's heap.
-    mForeignName = FileSystem::Shown(folder.foreignName);
+    // A new text, so that the record keeps one from this thread's heap: Shown makes one for a
+    // name that carries bytes, and any other is copied.
+    const QString& foreign = folder.foreignName;
+    mForeignName = folder.foreignBytes ? FileSystem::Shown(foreign)
+                                       : QString(foreign.constData(), foreign.size());
+    mForeignBytes = folder.foreignBytes;
 
     const QString kind = context.tables.value(QStringLiteral("Classify"), mDirectoryName);
     if (kind == QLatin1String("original")) {

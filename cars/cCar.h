@@ -19,9 +19,12 @@ struct cCarFolder
     QByteArray entries;
     bool hasPhoto = false;
     bool hasReadMe = false;
-    // The first name of the folder, its own first, that is not UTF-8, as the system holds it
-    // (a path from the folder for a name in a sub-folder); empty when every name is.
+    // The first name of the folder, its own first, that the game cannot open, as the system
+    // holds it (a path from the folder for a name in a sub-folder); empty when it can open
+    // every one. One that is not UTF-8 comes before any that Windows cannot hold, as only that
+    // kind can be repaired.
     QString foreignName;
+    bool foreignBytes = false; // foreignName is not UTF-8
 
     // Reads the folder directoryName inside carsFolder. Touches nothing shared, so several
     // folders can be read at once on different threads. The room entries already has is used
@@ -69,8 +72,11 @@ public:
     const QString& CarName() const { return mCarName; }
     void setCarName(const QString& value) { mCarName = value; }
     // A name in the car's folder, or the folder's own, that the game under Wine cannot open,
-    // since it is not UTF-8, as the player should see it; empty when every name is UTF-8.
+    // as the player should see it: one that is not UTF-8 if there is one, else one that Windows
+    // cannot hold; empty when the game can open every name.
     const QString& ForeignName() const { return mForeignName; }
+    // True when ForeignName is not UTF-8; false when it is UTF-8 but Windows cannot hold it.
+    bool ForeignBytes() const { return mForeignBytes; }
 
     // The car's folder: the cars folder, a separator and the folder name.
     QString FolderPath() const;
@@ -87,5 +93,6 @@ private:
     QString mDirectoryName;
     Classification mClassification = Classification::None;
     bool mHasReadMe = false;
+    bool mForeignBytes = false;
     QString mForeignName;
 };

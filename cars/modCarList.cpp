@@ -204,7 +204,11 @@ QString Warning(const cCar& car)
 {
     if (car.ForeignName().isEmpty())
         return {};
-    return QStringLiteral("The game cannot open this car under Wine: %1 is not a UTF-8 name.")
+    if (car.ForeignBytes())
+        return QStringLiteral("The game cannot open this car under Wine: %1 is not a UTF-8 name.")
+            .arg(car.ForeignName());
+    return QStringLiteral(
+               "The game cannot open this car under Wine: %1 is not a name Windows can hold.")
         .arg(car.ForeignName());
 }
 

@@ -7,6 +7,44 @@
 
 namespace modFolderNames {
 
+namespace {
+
+// Windows keeps these out of every name; control characters too, below a blank.
+constexpr QStringView kReserved = u":*?\"<>|";
+
+// Windows drops a closing blank or dot, so the game asks for another name.
+bool EndsBadly(QStringView name)
+{
+    return name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.'));
+}
+
+// Only a size check for nearly every name: a scan asks this of every name in every car.
+bool IsDeviceName(QStringView name)
+{
+    const QStringView base = name.left(name.indexOf(QLatin1Char('.'))).trimmed();
+    if (base.size() == 3) {
+        for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
+            if (base.compare(QLatin1String(device), Qt::CaseInsensitive) == 0)
+                return true;
+        }
+    }
+    return base.size() == 4 &&
+           (base.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) ||
+            base.startsWith(QLatin1String("LPT"), Qt::CaseInsensitive)) &&
+           base[3] >= QLatin1Char('1') && base[3] <= QLatin1Char('9');
+}
+
+} // namespace
+
+bool WindowsCanHold(QStringView name)
+{
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || kReserved.contains(c))
+            return false;
+    }
+    return !EndsBadly(name) && !IsDeviceName(name);
+}
+
 QString EntryNameFault(const QString& field, const QString& name)
 {
     if (name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')))
@@ -20,7 +58,7 @@ QString EntryNameFault(const QString& field, const QString& name)
 QString CharacterFault(const QString& field, const QString& name)
 {
     for (const QChar c : name) {
-        if (QStringView(u":*?\"<>|").contains(c))
+        if (kReserved.contains(c))
             return field + QStringLiteral(" may not contain any of the characters : * ? \" < > |");
         if (c.category() == QChar::Other_Control)
             return field + QStringLiteral(" may not contain control characters such as a tab.");
@@ -41,19 +79,10 @@ QString CharacterFault(const QString& field, const QString& name)
 
 QString WindowsNameFault(const QString& name)
 {
-    if (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
+    if (EndsBadly(name))
         return QStringLiteral("The directory name may not end in a blank or a dot: Windows "
                               "cannot hold such a name.");
-
-    const QString base = name.section(QLatin1Char('.'), 0, 0).trimmed().toUpper();
-    static const QStringList devices = [] {
-        QStringList names{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
-                          QStringLiteral("NUL")};
-        for (int n = 1; n <= 9; ++n)
-            names << QStringLiteral("COM%1").arg(n) << QStringLiteral("LPT%1").arg(n);
-        return names;
-    }();
-    if (devices.contains(base))
+    if (IsDeviceName(name))
         return QStringLiteral("The directory name may not be \"%1\": Windows keeps that name for "
                               "a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9), with any "
                               "extension.")

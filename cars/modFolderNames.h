@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // The rules a new car folder's name has to pass, for the wizard and for an install. Each gives
 // the reason a name breaks it, for the player, or an empty text when it passes. field starts
@@ -18,5 +19,9 @@ QString WindowsNameFault(const QString& name);
 // All three, in that order, for the name of a new car folder; and none of the names an
 // install keeps for itself.
 QString FolderNameFault(const QString& name);
+
+// True when Windows can hold the name of any entry: none of its reserved or control
+// characters, no closing blank or dot, no device's name. Cheap, for every name a scan lists.
+bool WindowsCanHold(QStringView name);
 
 } // namespace modFolderNames

@@ -60,7 +60,8 @@ bool Repair(const QString& folder, const QString& path, const QString& shown, Sp
 
 bool CanRepair(const cCar& car)
 {
-    return car.Classified() == cCar::Classification::Custom && !car.ForeignName().isEmpty();
+    // A name Windows cannot hold has no one spelling to take its place: the player picks it.
+    return car.Classified() == cCar::Classification::Custom && car.ForeignBytes();
 }
 
 Repaired RepairNames(const QString& carsFolder, const QString& folderName)

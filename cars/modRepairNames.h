@@ -24,7 +24,8 @@ struct Repaired
     QString folderName; // the car's folder name now
 };
 
-// True for a custom car with a name to repair: a standard car's folder is the game's own.
+// True for a custom car with a name that is not UTF-8: a standard car's folder is the game's
+// own. A car whose names are all UTF-8, but one Windows cannot hold, has nothing to repair.
 bool CanRepair(const cCar& car);
 
 // Renames each name in the car's folder folderName, and the folder itself last, that is not

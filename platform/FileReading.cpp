@@ -137,7 +137,12 @@ int OpenFolder(int dirFd, const QString& name, int* error)
 
 } // namespace
 
-Folder::Folder(const QString& path) : mPath(path), mFd(OpenFolder(AT_FDCWD, path, &mError)) {}
+Folder::Folder(const QString& path) : mPath(path)
+{
+    // Opened here, not in the initializers: mError, declared after mFd, would take its own
+    // initial 0 after mFd's had set it, and every reason would be "Success".
+    mFd = OpenFolder(AT_FDCWD, path, &mError);
+}
 
 Folder::Folder(const Folder& parent, const QString& name)
 {

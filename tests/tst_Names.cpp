@@ -7,13 +7,24 @@ namespace {
 
 const QByteArray kParams = "Name\tCaf\xe9\r\nSkin\tcars\\caf\xe9\\skin\xe9.bmp\r\n";
 const QString kRenamed = "Renamed to UTF-8, so that the game can open them under Wine:\n",
-              kLeft = "Left as they were:\n", kTaken = ": its UTF-8 spelling is already taken.",
-              kWarning = "\nThe game cannot open this car under Wine: %1 is not a UTF-8 name.";
+              kLeft = "Left as they were:\n", kTaken = ": its UTF-8 spelling is already taken.";
+
+// The tooltip's warning after the node's text.
+QString NotUtf8(const QString& name)
+{
+    return "\nThe game cannot open this car under Wine: " + name + " is not a UTF-8 name.";
+}
+QString NotWindows(const QString& name)
+{
+    return "\nThe game cannot open this car under Wine: " + name +
+           " is not a name Windows can hold.";
+}
 
 } // namespace
 
 // Names that are not UTF-8, as copied from Windows, which the game under Wine cannot open: the
-// tree warns of them, and Repair Names gives a custom car's names their UTF-8 spelling.
+// tree warns of them, and Repair Names gives a custom car's names their UTF-8 spelling. It warns
+// of names Windows cannot hold too, and leaves them to the player.
 class tst_Names : public QObject, MainWindowDriver
 {
     Q_OBJECT
@@ -40,50 +51,72 @@ private slots:
     void repair_data()
     {
         // files: under the cars folder, each holding kParams; a trailing "@" makes a link to a
-        // folder outside instead. warning: the name the tooltip names; now: the car's key after.
+        // folder outside instead, a leading "-" one removed with its car folder once the car is
+        // shown. warning: what the tooltip says after the node's text; now: the car's key after.
         Columns<QByteArrayList, QByteArray, QString, bool, QStringList, QString, QByteArray>(
             "files", "car", "warning", "enabled", "after", "message", "now");
         const QByteArray cafe = "caf\xe9", dash = "\xf0\x9f\x92\xa8";
         QTest::newRow("folder and file")
-            << QByteArrayList{cafe + "/skin\xe9.bmp", cafe + "/parameters.txt"} << cafe << "café"
-            << true << QStringList{"café", "café/parameters.txt", "café/skiné.bmp"}
+            << QByteArrayList{cafe + "/skin\xe9.bmp", cafe + "/parameters.txt"} << cafe
+            << NotUtf8("café") << true
+            << QStringList{"café", "café/parameters.txt", "café/skiné.bmp"}
             << kRenamed + "café/skiné.bmp\ncafé" << QByteArray("café");
         QTest::newRow("a file inside")
-            << QByteArrayList{"cafe/skin\xe9.bmp"} << QByteArray("cafe") << "skiné.bmp" << true
-            << QStringList{"cafe", "cafe/skiné.bmp"} << kRenamed + "cafe/skiné.bmp"
+            << QByteArrayList{"cafe/skin\xe9.bmp"} << QByteArray("cafe") << NotUtf8("skiné.bmp")
+            << true << QStringList{"cafe", "cafe/skiné.bmp"} << kRenamed + "cafe/skiné.bmp"
             << QByteArray("cafe");
         QTest::newRow("in a sub-folder, a link not walked")
             << QByteArrayList{"cafe/skins/blue\xe9/car.bmp", "cafe/link@"} << QByteArray("cafe")
-            << "skins/blueé" << true
+            << NotUtf8("skins/blueé") << true
             << QStringList{"cafe", "cafe/link", "cafe/skins", "cafe/skins/blueé",
                            "cafe/skins/blueé/car.bmp"}
             << kRenamed + "cafe/skins/blueé" << QByteArray("cafe");
         QTest::newRow("contents before their folder, links as names")
             << QByteArrayList{cafe + "/skins\xe9/blue\xe9.bmp", cafe + "/link\xe9@"} << cafe
-            << "café" << true
+            << NotUtf8("café") << true
             << QStringList{"café", "café/linké", "café/skinsé", "café/skinsé/blueé.bmp"}
             << kRenamed + "café/linké\ncafé/skinsé/blueé.bmp\ncafé/skinsé\ncafé"
             << QByteArray("café");
         QTest::newRow("new name taken")
-            << QByteArrayList{cafe + "/skin\xe9.bmp", "café/car.bmp"} << cafe << "café" << true
-            << QStringList{"caf?", "caf?/skiné.bmp", "café", "café/car.bmp"}
+            << QByteArrayList{cafe + "/skin\xe9.bmp", "café/car.bmp"} << cafe << NotUtf8("café")
+            << true << QStringList{"caf?", "caf?/skiné.bmp", "café", "café/car.bmp"}
             << kRenamed + "café/skiné.bmp\n" + kLeft + "café" + kTaken << cafe;
         QTest::newRow("taken in other letter case")
-            << QByteArrayList{cafe + "/car.bmp", "CAFÉ/car.bmp"} << cafe << "café" << true
+            << QByteArrayList{cafe + "/car.bmp", "CAFÉ/car.bmp"} << cafe << NotUtf8("café") << true
             << QStringList{"CAFÉ", "CAFÉ/car.bmp", "caf?", "caf?/car.bmp"}
             << kLeft + "café" + kTaken << cafe;
         QTest::newRow("beyond U+FFFF")
-            << QByteArrayList{cafe + dash + "/car.bmp"} << cafe + dash << "café💨" << true
+            << QByteArrayList{cafe + dash + "/car.bmp"} << cafe + dash << NotUtf8("café💨") << true
             << QStringList{"café💨", "café💨/car.bmp"} << kRenamed + "café💨" << QByteArray("café💨");
         QTest::newRow("standard car")
-            << QByteArrayList{"rc/skin\xe9.bmp"} << QByteArray("rc") << "skiné.bmp" << false
-            << QStringList{"rc", "rc/skin?.bmp"} << "" << QByteArray("rc");
+            << QByteArrayList{"rc/skin\xe9.bmp"} << QByteArray("rc") << NotUtf8("skiné.bmp")
+            << false << QStringList{"rc", "rc/skin?.bmp"} << "" << QByteArray("rc");
         QTest::newRow("UTF-8 names only")
             << QByteArrayList{dash + "café/skiné.bmp"} << dash + "café"
             << "" << false << QStringList{"💨café", "💨café/skiné.bmp"} << "" << dash + "café";
+        QTest::newRow("a character Windows forbids, not repaired")
+            << QByteArrayList{"cafe/skin:blue.bmp"} << QByteArray("cafe")
+            << NotWindows("skin:blue.bmp") << false << QStringList{"cafe", "cafe/skin:blue.bmp"}
+            << "" << QByteArray("cafe");
+        QTest::newRow("a closing dot in a sub-folder")
+            << QByteArrayList{"cafe/skins/blue./car.bmp"} << QByteArray("cafe")
+            << NotWindows("skins/blue.") << false
+            << QStringList{"cafe", "cafe/skins", "cafe/skins/blue.", "cafe/skins/blue./car.bmp"}
+            << "" << QByteArray("cafe");
+        QTest::newRow("not UTF-8 deeper, before a name Windows cannot hold")
+            << QByteArrayList{"cafe/a|b.bmp", "cafe/skins/blue\xe9.bmp"} << QByteArray("cafe")
+            << NotUtf8("skins/blueé.bmp") << true
+            << QStringList{"cafe", "cafe/a|b.bmp", "cafe/skins", "cafe/skins/blueé.bmp"}
+            << kRenamed + "cafe/skins/blueé.bmp" << QByteArray("cafe");
+        QTest::newRow("car folder gone")
+            << QByteArrayList{"-" + cafe + "/car.bmp"} << cafe << NotUtf8("café") << true
+            << QStringList{}
+            << kLeft + "café: the names in it could not be read: No such file or directory."
+            << cafe;
     }
-    // The tooltip names the first such name, the folder's own first; the files' contents and
-    // what a link points at are left alone, and the car is shown again under its new name.
+    // The tooltip names the first name that is not UTF-8, the folder's own first, else the first
+    // that Windows cannot hold; the files' contents and what a link points at are left alone,
+    // and the car is shown again under its new name.
     void repair()
     {
         QFETCH(QByteArrayList, files);
@@ -91,7 +124,10 @@ private slots:
         QFETCH(QString, warning);
         QFETCH(QString, message);
         const QString outside = mWorld->write(FileSystem::Decode("outside/keep\xe9"), kParams);
-        for (const QByteArray& file : files) {
+        QByteArray gone;
+        for (QByteArray file : files) {
+            if (file.startsWith('-'))
+                gone = (file = file.mid(1)).left(file.indexOf('/'));
             if (!file.endsWith('@'))
                 mWorld->write(FileSystem::Decode("game/cars/" + file), kParams);
             else
@@ -101,17 +137,18 @@ private slots:
         }
         openWindow();
         const QModelIndex shown = node(FileSystem::Decode(car));
-        QCOMPARE(shown.data(Qt::ToolTipRole).toString(),
-                 shown.data().toString() + (warning.isEmpty() ? "" : kWarning.arg(warning)));
+        QCOMPARE(shown.data(Qt::ToolTipRole).toString(), shown.data().toString() + warning);
         clickNode(shown);
         QTEST(control<QAction>("mnuPopUpRepair")->isEnabled(), "enabled");
+        if (!gone.isEmpty())
+            QVERIFY(FileSystem::RemoveTree(mWorld->carsDir(), FileSystem::Decode(gone)).success());
         if (!message.isEmpty())
             mBoxes->expect();
         act("mnuPopUpRepair");
 
         QTEST(carsTree(), "after");
         QTEST(FileSystem::Encode(mWindow->SelectedKey()), "now");
-        QCOMPARE(carState(), "+++++ shown");
+        QCOMPARE(carState(), gone.isEmpty() ? "+++++ shown" : "+----");
         if (!message.isEmpty())
             QCOMPARE(mBoxes->only().title + ": " + mBoxes->only().text, "Repair Names: " + message);
         QCOMPARE(ReadFile(outside), kParams);
