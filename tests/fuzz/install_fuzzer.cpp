@@ -34,20 +34,6 @@ public:
     }
 };
 
-// Every name below folder with each file's bytes, to compare a car before and after.
-QByteArray Snapshot(const QString& folder)
-{
-    QByteArray all;
-    for (const FileSystem::Entry& entry :
-         FileSystem::List(folder).value_or(QList<FileSystem::Entry>())) {
-        const QString path = FileNames::Join(folder, entry.name);
-        all += FileSystem::Encode(entry.name) + (entry.isDir ? "/{" : "=");
-        all += entry.isDir ? Snapshot(path) + '}'
-                           : FileSystem::ReadPlainFile(path).value_or("unreadable") + '\n';
-    }
-    return all;
-}
-
 QStringList Names(const QString& folder)
 {
     QStringList names;
@@ -56,6 +42,20 @@ QStringList Names(const QString& folder)
         names.append(entry.name);
     names.sort();
     return names;
+}
+
+// Every name below folder with each file's bytes, to compare a car before and after.
+QByteArray Snapshot(const QString& folder)
+{
+    QByteArray all;
+    for (const QString& name : Names(folder)) {
+        const QString path = FileNames::Join(folder, name);
+        all += FileSystem::Encode(name) + (FileSystem::StatusOf(path).folder ? "/{" : "=");
+        all += FileSystem::StatusOf(path).folder
+                   ? Snapshot(path) + '}'
+                   : FileSystem::ReadPlainFile(path).value_or("unreadable") + '\n';
+    }
+    return all;
 }
 
 struct Scratch
