@@ -116,6 +116,28 @@ Result Unpacking::writeDown(const QList<Replacing>& replacing) const
     return FileSystem::ReplaceFile(FileNames::Join(mPath, kJournal), text);
 }
 
+Result Unpacking::replace(const QString& unpackedName, const QString& target)
+{
+    const QString unpacked = FileNames::Join(mPath, unpackedName);
+    bool unsupported = false;
+    const Result exchanged = FileSystem::ExchangeNames(unpacked, target, &unsupported);
+    if (!unsupported)
+        return exchanged;
+    const QString aside = FileNames::Join(mPath, Aside(unpackedName));
+    if (const Result moved = FileSystem::RenameNew(target, aside); !moved.ok)
+        return moved;
+    const Result moved = FileSystem::RenameNew(unpacked, target);
+    if (moved.ok)
+        return moved;
+    if (const Result back = FileSystem::RenameNew(aside, target); !back.ok) {
+        keep();
+        return Result::Failure(QStringLiteral("%1, and the installed car could not be put back "
+                                              "(%2): Torvane puts it back when it next starts")
+                                   .arg(moved.message, back.message));
+    }
+    return moved;
+}
+
 QStringList Recover(const QString& carsFolder)
 {
     QStringList lines;

@@ -48,6 +48,11 @@ public:
     // Written down on disk before the first installed car is moved aside, so that an install
     // cut short between its renames can be finished.
     Result writeDown(const QList<Replacing>& replacing) const;
+    // Puts the car unpacked in the folder of that name in the place of the installed car at
+    // target: one swap of the two names where the disk can, else (written down first) two
+    // renames with the installed car aside in this folder between them. The installed car ends
+    // up in this folder, and goes with it.
+    Result replace(const QString& unpacked, const QString& target);
     // Where an installed car waits while the new one moves into its place.
     static QString Aside(const QString& unpacked) { return QStringLiteral("old-") + unpacked; }
 

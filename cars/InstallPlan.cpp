@@ -281,3 +281,22 @@ InstallPlan::Place InstallPlan::placeOf(const EntrySource::Entry& entry) const
     names.remove(0, depth);
     return {car, names};
 }
+
+Result InstallPlan::checkUnpacked(int car, const QString& folder) const
+{
+    QString reason;
+    const std::optional<QStringList> there = FileSystem::Folder(folder).ListTree(&reason);
+    if (!there)
+        return Result::Failure(reason);
+    QSet<QString> found;
+    for (const QString& path : *there)
+        found.insert(FileNames::Folded(path));
+    // A car is a folder holding parameters.txt, whatever else the archive had for it.
+    for (const QString& file : mFiles[car] + QStringList{kParameters}) {
+        if (!found.contains(FileNames::Folded(file)))
+            return Result::Failure(
+                QStringLiteral("%1 did not come out of it")
+                    .arg(Quoted(mCars[car].folderName + QLatin1Char('/') + file)));
+    }
+    return Result::Success();
+}

@@ -41,8 +41,9 @@ public:
     const QStringList& leftOut() const { return mLeftOut; }
     // What the headers say the files of the cars hold.
     qint64 bytes() const { return mBytes; }
-    // The files the archive holds for a car, each as its path inside the car folder.
-    const QStringList& files(int car) const { return mFiles[car]; }
+    // Whether folder, where the car was unpacked, holds its parameters.txt and every file the
+    // archive had for it: the failure names the first missing.
+    Result checkUnpacked(int car, const QString& folder) const;
 
     // Where an entry of the second reading goes: the car's index with the names of its path
     // inside the car folder (none for the car folder itself), or -1 when it is not installed.

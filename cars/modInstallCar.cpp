@@ -24,7 +24,6 @@ namespace modInstallCar {
 namespace {
 
 constexpr qint64 kBlock = 1 << 18;
-const QString kParameters = QStringLiteral("parameters.txt");
 
 QString Quoted(const QString& name)
 {
@@ -74,12 +73,8 @@ private:
     bool wanted(const InstallPlan& plan, const QString& sourceName, QList<Arrival>* arrivals);
     Result unpack(EntrySource& source, const InstallPlan& plan, const QList<Arrival>& arrivals,
                   const QString& staging);
-    Result checkUnpacked(const InstallPlan& plan, const QList<Arrival>& arrivals,
-                         const QString& staging) const;
     void arrive(const QString& sourceName, const QList<Arrival>& arrivals,
                 InstallFolders::Unpacking& unpacking);
-    Result replace(const Arrival& arrival, const QString& unpacked, const QString& target,
-                   InstallFolders::Unpacking& unpacking);
     bool keepGoing(const EntrySource& source, Stage stage)
     {
         if (mProgress && !mProgress(stage, source.position(), source.size()))
@@ -230,55 +225,6 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
     }
 }
 
-Result Installer::checkUnpacked(const InstallPlan& plan, const QList<Arrival>& arrivals,
-                                const QString& staging) const
-{
-    for (const Arrival& arrival : arrivals) {
-        QString reason;
-        const std::optional<QStringList> there =
-            FileSystem::Folder(FileNames::Join(staging, QString::number(arrival.car)))
-                .ListTree(&reason);
-        if (!there)
-            return Result::Failure(reason);
-        QSet<QString> found;
-        for (const QString& path : *there)
-            found.insert(FileNames::Folded(path));
-        // A car is a folder holding parameters.txt, whatever else the archive had for it.
-        for (const QString& file : plan.files(arrival.car) + QStringList{kParameters}) {
-            if (!found.contains(FileNames::Folded(file)))
-                return Result::Failure(QStringLiteral("%1 did not come out of it")
-                                           .arg(Quoted(plan.cars()[arrival.car].folderName +
-                                                       QLatin1Char('/') + file)));
-        }
-    }
-    return Result::Success();
-}
-
-Result Installer::replace(const Arrival& arrival, const QString& unpacked, const QString& target,
-                          InstallFolders::Unpacking& unpacking)
-{
-    bool unsupported = false;
-    const Result exchanged = FileSystem::ExchangeNames(unpacked, target, &unsupported);
-    if (!unsupported)
-        return exchanged;
-    // Two renames, with the installed car aside in the hidden folder in between: what they are
-    // for is on disk, so the next start finishes them if they are cut short.
-    const QString aside = FileNames::Join(
-        unpacking.path(), InstallFolders::Unpacking::Aside(QString::number(arrival.car)));
-    if (const Result moved = FileSystem::RenameNew(target, aside); !moved.ok)
-        return moved;
-    const Result moved = FileSystem::RenameNew(unpacked, target);
-    if (moved.ok)
-        return moved;
-    if (const Result back = FileSystem::RenameNew(aside, target); !back.ok) {
-        unpacking.keep();
-        return Result::Failure(QStringLiteral("%1, and the installed car could not be put back "
-                                              "(%2): Torvane puts it back when it next starts")
-                                   .arg(moved.message, back.message));
-    }
-    return moved;
-}
-
 void Installer::arrive(const QString& sourceName, const QList<Arrival>& arrivals,
                        InstallFolders::Unpacking& unpacking)
 {
@@ -299,7 +245,7 @@ void Installer::arrive(const QString& sourceName, const QList<Arrival>& arrivals
             QStringLiteral("%1 from %2").arg(Quoted(arrival.folderName), Quoted(sourceName));
         const Result moved = arrival.replacing.isEmpty()
                                  ? FileSystem::RenameNew(unpacked, target)
-                                 : replace(arrival, unpacked, target, unpacking);
+                                 : unpacking.replace(QString::number(arrival.car), target);
         if (!moved.ok) {
             line(QStringLiteral("Could not install %1: %2").arg(car, moved.message));
             continue;
@@ -380,8 +326,11 @@ void Installer::install(const QString& path)
         return;
     Result unpacked = unpack(*source, plan, arrivals, staging);
     // Nothing takes an installed car's place before every car is whole on disk.
-    if (unpacked.ok)
-        unpacked = checkUnpacked(plan, arrivals, staging);
+    for (const Arrival& arrival : arrivals) {
+        if (unpacked.ok)
+            unpacked = plan.checkUnpacked(arrival.car,
+                                          FileNames::Join(staging, QString::number(arrival.car)));
+    }
     if (unpacked.ok)
         unpacked = FileSystem::FlushTree(staging);
     if (!unpacked.ok)
