@@ -47,12 +47,10 @@ FolderHold::State FolderHold::tryAgain()
     do
         locked = ::flock(mFd, LOCK_EX | LOCK_NB);
     while (locked != 0 && errno == EINTR);
-    if (locked == 0)
-        mState = State::Held;
-    else if (errno == EWOULDBLOCK)
-        mState = State::Busy;
-    else
-        mReason = Reason(errno);
+    const int error = errno;
+    mState = locked == 0 ? State::Held : error == EWOULDBLOCK ? State::Busy : State::Failed;
+    if (mState == State::Failed)
+        mReason = Reason(error);
     return mState;
 }
 
