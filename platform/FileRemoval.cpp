@@ -60,7 +60,7 @@ bool RemoveContents(int folder, QString* reason)
             continue;
         }
         if (!S_ISDIR(st.st_mode)) {
-            if (::unlinkat(folder, name.constData(), 0) != 0)
+            if (Disk::unlinkat(folder, name.constData(), 0) != 0)
                 ok = Fail(reason, errno) && ok;
             continue;
         }
@@ -80,7 +80,7 @@ bool RemoveContents(int folder, QString* reason)
             ok = false;
             continue;
         }
-        if (::unlinkat(folder, name.constData(), AT_REMOVEDIR) != 0)
+        if (Disk::unlinkat(folder, name.constData(), AT_REMOVEDIR) != 0)
             ok = Fail(reason, errno) && ok;
     }
     return ok;
@@ -102,7 +102,7 @@ Result RemoveTree(const QString& folder, const QString& name)
     if (::fstatat(parent.get(), entry.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return Failed(errno);
     if (S_ISLNK(st.st_mode)) {
-        if (::unlinkat(parent.get(), entry.constData(), 0) != 0)
+        if (Disk::unlinkat(parent.get(), entry.constData(), 0) != 0)
             return Failed(errno);
         return Result::Success();
     }
@@ -120,7 +120,7 @@ Result RemoveTree(const QString& folder, const QString& name)
     QString reason;
     if (!RemoveContents(inner.get(), &reason))
         return Failed(reason);
-    if (::unlinkat(parent.get(), entry.constData(), AT_REMOVEDIR) != 0)
+    if (Disk::unlinkat(parent.get(), entry.constData(), AT_REMOVEDIR) != 0)
         return Failed(errno);
     return Result::Success();
 }

@@ -29,8 +29,8 @@ Result RenameNew(const QString& from, const QString& to)
 {
     const QByteArray source = Encode(from);
     const QByteArray target = Encode(to);
-    const int renamed =
-        ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+    const int renamed = Disk::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                                        RENAME_NOREPLACE);
     if (renamed == 0)
         return Result::Success();
     if (!FlagsUnknown(errno))
@@ -38,7 +38,7 @@ Result RenameNew(const QString& from, const QString& to)
     // Only a rename of this program's own could take the name between the look and the rename.
     if (Exists(target))
         return Failed(EEXIST);
-    if (::rename(source.constData(), target.constData()) != 0)
+    if (Disk::rename(source.constData(), target.constData()) != 0)
         return Failed(errno);
     return Result::Success();
 }
@@ -46,8 +46,8 @@ Result RenameNew(const QString& from, const QString& to)
 Result ExchangeNames(const QString& first, const QString& second, bool* unsupported)
 {
     *unsupported = false;
-    if (::renameat2(AT_FDCWD, Encode(first).constData(), AT_FDCWD, Encode(second).constData(),
-                    RENAME_EXCHANGE) == 0)
+    if (Disk::renameat2(AT_FDCWD, Encode(first).constData(), AT_FDCWD, Encode(second).constData(),
+                        RENAME_EXCHANGE) == 0)
         return Result::Success();
     *unsupported = FlagsUnknown(errno);
     return Failed(errno);

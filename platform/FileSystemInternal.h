@@ -73,4 +73,16 @@ std::optional<QByteArray> ReadAll(int fd, qint64 sizeHint, QString* reason);
 
 std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason);
 
+// The system's calls that change a disk, each as the system has it, through the seam where
+// tests make one fail (FileFaults.h).
+namespace Disk {
+int fsync(int fd);
+int syncfs(int fd);
+int rename(const char* from, const char* to);
+int renameat(int fromFolder, const char* from, int toFolder, const char* to);
+int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags);
+ssize_t write(int fd, const void* bytes, size_t size);
+int unlinkat(int folder, const char* name, int flags);
+} // namespace Disk
+
 } // namespace FileSystem

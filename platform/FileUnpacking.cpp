@@ -43,13 +43,13 @@ bool FlushInside(int folder, int* error)
             ok = false;
         } else if (S_ISDIR(st.st_mode)) {
             ok = FlushInside(inner.get(), error) && ok;
-        } else if (S_ISREG(st.st_mode) && ::fsync(inner.get()) != 0) {
+        } else if (S_ISREG(st.st_mode) && Disk::fsync(inner.get()) != 0) {
             *error = errno;
             ok = false;
         }
     }
     ::closedir(dir);
-    if (::fsync(folder) != 0 && !CannotFlushFolder(errno)) {
+    if (Disk::fsync(folder) != 0 && !CannotFlushFolder(errno)) {
         *error = errno;
         ok = false;
     }
@@ -96,8 +96,8 @@ Result FlushTree(const QString& folder)
     // it was its own.
     struct statfs disk;
     const bool fuse = ::fstatfs(top.get(), &disk) == 0 && disk.f_type == kFuseMagic;
-    if (!fuse && ::syncfs(top.get()) == 0) {
-        if (::fsync(top.get()) != 0 && !CannotFlushFolder(errno))
+    if (!fuse && Disk::syncfs(top.get()) == 0) {
+        if (Disk::fsync(top.get()) != 0 && !CannotFlushFolder(errno))
             return Failed(errno);
         return Result::Success();
     }
@@ -112,7 +112,7 @@ Result FlushFolder(const QString& folder)
     Fd opened(::open(Encode(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (opened.get() < 0)
         return Failed(errno);
-    if (::fsync(opened.get()) != 0 && !CannotFlushFolder(errno))
+    if (Disk::fsync(opened.get()) != 0 && !CannotFlushFolder(errno))
         return Failed(errno);
     return Result::Success();
 }

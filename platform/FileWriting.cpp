@@ -46,7 +46,7 @@ bool WriteAll(int fd, QByteArrayView bytes, int* error)
     const char* data = bytes.data();
     qsizetype left = bytes.size();
     while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
+        const ssize_t written = Disk::write(fd, data, size_t(left));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -104,7 +104,7 @@ Result ReplaceFile(const QString& path, QByteArrayView bytes, Replace replace, i
     int error = 0;
     const auto abandon = [&](int e) {
         ::close(out.release());
-        ::unlinkat(folder.get(), temporary.constData(), 0);
+        Disk::unlinkat(folder.get(), temporary.constData(), 0);
         return Failed(e);
     };
     if (!WriteAll(out.get(), bytes, &error))
@@ -117,21 +117,21 @@ Result ReplaceFile(const QString& path, QByteArrayView bytes, Replace replace, i
     // Run by root, the replaced file still belongs to whoever it belonged to.
     if (keepOld && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0))
         (void)!::fchown(out.get(), old.st_uid, old.st_gid);
-    if (::fsync(out.get()) != 0)
+    if (Disk::fsync(out.get()) != 0)
         return abandon(errno);
     if (::close(out.release()) != 0) {
         error = errno;
-        ::unlinkat(folder.get(), temporary.constData(), 0);
+        Disk::unlinkat(folder.get(), temporary.constData(), 0);
         return Failed(error);
     }
-    if (::renameat(folder.get(), temporary.constData(), folder.get(), name) != 0) {
+    if (Disk::renameat(folder.get(), temporary.constData(), folder.get(), name) != 0) {
         error = errno;
-        ::unlinkat(folder.get(), temporary.constData(), 0);
+        Disk::unlinkat(folder.get(), temporary.constData(), 0);
         return Failed(error);
     }
     // The new name is only lasting once the folder is on disk too. Some file systems cannot
     // flush a folder (FAT through FUSE answers EINVAL); the file is in place all the same.
-    if (::fsync(folder.get()) != 0 && !CannotFlushFolder(errno))
+    if (Disk::fsync(folder.get()) != 0 && !CannotFlushFolder(errno))
         return Failed(errno);
     return Result::Success();
 }
