@@ -104,8 +104,16 @@ std::unique_ptr<Unpacking> Unpacking::Create(const QString& carsFolder, Result* 
 
 Unpacking::~Unpacking()
 {
-    if (!mKept)
-        (void)FileSystem::RemoveTree(mCarsFolder, mName);
+    // The install has said what failed; what stays is removed by the next start.
+    (void)remove();
+}
+
+Result Unpacking::remove()
+{
+    if (mKept || mRemoved)
+        return Result::Success();
+    mRemoved = true;
+    return FileSystem::RemoveTree(mCarsFolder, mName);
 }
 
 Result Unpacking::writeDown(const QList<Replacing>& replacing) const
@@ -160,6 +168,8 @@ QStringList Recover(const QString& carsFolder)
         if (whole)
             (void)FileSystem::RemoveTree(carsFolder, entry.name);
     }
+    // A car put back is in place either way; only a power cut soon after could undo the move,
+    // and the hidden folder that would then be back is finished again at the next start.
     if (!lines.isEmpty())
         (void)FileSystem::FlushFolder(carsFolder);
     return lines;

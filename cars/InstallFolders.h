@@ -31,7 +31,8 @@ struct Replacing
 };
 
 // A hidden folder of a running install, held locked; removed with everything in it when the
-// object goes, unless kept. What cannot be removed then is a leftover like any other.
+// object goes, unless kept or removed before. An install that failed removes it so, as what
+// cannot be removed then is a leftover like any other, which the next start removes.
 class Unpacking
 {
 public:
@@ -44,6 +45,8 @@ public:
     const QString& path() const { return mPath; }
     // Left in place for the next start to finish: an installed car may be inside it.
     void keep() { mKept = true; }
+    // Removes it with everything in it, now, unless kept.
+    Result remove();
 
     // Written down on disk before the first installed car is moved aside, so that an install
     // cut short between its renames can be finished.
@@ -64,6 +67,7 @@ private:
     QString mPath;
     std::unique_ptr<FileSystem::FolderHold> mHold;
     bool mKept = false;
+    bool mRemoved = false;
 };
 
 // Finishes what the installs that were cut short left in carsFolder, and removes their hidden

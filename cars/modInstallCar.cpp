@@ -336,6 +336,10 @@ void Installer::install(const QString& path)
     if (!unpacked.ok)
         return notInstalled(unpacked.message + QStringLiteral("; nothing of it was kept"));
     arrive(sourceName, arrivals, *unpacking);
+    if (const Result removed = unpacking->remove(); !removed.ok)
+        line(QStringLiteral("The hidden folder %1 could not be removed: %2. Torvane removes it "
+                            "when it next starts.")
+                 .arg(Quoted(FileName(staging)), removed.message));
     for (const QString& left : plan.leftOut())
         line(QStringLiteral("Left out of %1: %2.").arg(Quoted(sourceName), left));
 }

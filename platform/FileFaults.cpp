@@ -53,11 +53,6 @@ int fsync(int fd)
     return FileFaults::Fails(Call::Flush) ? -1 : ::fsync(fd);
 }
 
-int syncfs(int fd)
-{
-    return FileFaults::Fails(Call::Flush) ? -1 : ::syncfs(fd);
-}
-
 int rename(const char* from, const char* to)
 {
     return FileFaults::Fails(Call::Rename) ? -1 : ::rename(from, to);

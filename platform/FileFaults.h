@@ -7,7 +7,8 @@
 namespace FileFaults {
 
 enum class Call {
-    Flush,  // fsync, syncfs
+    Flush,  // fsync of a file or folder; a flush of the whole disk may fail for another
+            // program's file, and is followed by one of each file then
     Rename, // rename, renameat, renameat2
     Write,
     Remove, // unlinkat

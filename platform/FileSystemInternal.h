@@ -77,7 +77,6 @@ std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason);
 // tests make one fail (FileFaults.h).
 namespace Disk {
 int fsync(int fd);
-int syncfs(int fd);
 int rename(const char* from, const char* to);
 int renameat(int fromFolder, const char* from, int toFolder, const char* to);
 int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags);

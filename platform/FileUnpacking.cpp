@@ -96,7 +96,7 @@ Result FlushTree(const QString& folder)
     // it was its own.
     struct statfs disk;
     const bool fuse = ::fstatfs(top.get(), &disk) == 0 && disk.f_type == kFuseMagic;
-    if (!fuse && Disk::syncfs(top.get()) == 0) {
+    if (!fuse && ::syncfs(top.get()) == 0) {
         if (Disk::fsync(top.get()) != 0 && !CannotFlushFolder(errno))
             return Failed(errno);
         return Result::Success();
