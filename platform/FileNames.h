@@ -53,8 +53,7 @@ QString Join(const QString& folder, const QString& name);
 // The key that two entry names of a folder share exactly when the game under Wine takes them
 // for one name: letter case ignored (Unicode case folding), and a byte copied from Windows
 // (carried, see FileSystem.h) read as its Windows-1252 character, so that "caf\xE9" and "café"
-// in UTF-8 are one name. Quick for the plain ASCII names that nearly every name is: a scan
-// makes one for each car.
+// in UTF-8 are one name. Quick for the plain ASCII names that nearly every name is.
 QString NameKey(const QString& name);
 bool SameName(const QString& a, const QString& b);
 // Letter case alone ignored: a name carrying bytes stays apart from its UTF-8 spelling. The car
