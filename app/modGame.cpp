@@ -17,7 +17,7 @@ QString WinePrefix(const QString& gameDir)
         const QString above = slash > 0 ? below.left(slash) : QStringLiteral("/");
         const QString name = below.mid(slash + 1);
         // Most folders on the way are plainly not a drive_c; only those are listed.
-        if (FileNames::Folded(name) == QLatin1String("drive_c")) {
+        if (FileNames::NameKey(name) == QLatin1String("drive_c")) {
             const FileNames::FolderListing listing(above);
             if (listing.find(QStringLiteral("drive_c")) == name &&
                 listing.hasPlainFile(QStringLiteral("system.reg")))

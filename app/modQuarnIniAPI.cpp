@@ -31,9 +31,10 @@ char AsciiLower(char c)
     return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
 }
 
-// Names compare ignoring letter case, a character at a time, as the game's platform compares
-// them; every Windows-1252 character is one character of text, so names of different lengths
-// never match. Most names are plain ASCII, which needs no decoding.
+// Names compare as the game takes file names (FileNames::SameName), a character at a time: a key
+// can be a car's folder name. Every Windows-1252 character is one character of text and folding
+// keeps a name's length, so names of different lengths never match. Most names are plain ASCII,
+// which needs no decoding.
 bool SameName(QByteArrayView stored, const QString& wanted)
 {
     if (stored.size() != wanted.size())
@@ -41,7 +42,7 @@ bool SameName(QByteArrayView stored, const QString& wanted)
     for (qsizetype i = 0; i < stored.size(); ++i) {
         const char16_t w = wanted[i].unicode();
         if (uchar(stored[i]) >= 0x80 || w >= 0x80)
-            return QString::compare(Cp1252::ToUnicode(stored), wanted, Qt::CaseInsensitive) == 0;
+            return FileNames::SameName(Cp1252::ToUnicode(stored), wanted);
         if (AsciiLower(stored[i]) != AsciiLower(char(w)))
             return false;
     }
@@ -189,9 +190,9 @@ const Profile::Entry* Profile::find(const QString& section, const QString& key) 
         if (!s.index) {
             s.index = std::make_shared<QHash<QString, qsizetype>>();
             for (qsizetype i = s.entries.size() - 1; i >= 0; --i)
-                s.index->insert(FileNames::Folded(Cp1252::ToUnicode(s.entries[i].key)), i);
+                s.index->insert(FileNames::NameKey(Cp1252::ToUnicode(s.entries[i].key)), i);
         }
-        const auto found = s.index->constFind(FileNames::Folded(key));
+        const auto found = s.index->constFind(FileNames::NameKey(key));
         return found == s.index->constEnd() ? nullptr : &s.entries[*found];
     }
     return nullptr;

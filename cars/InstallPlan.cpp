@@ -118,7 +118,7 @@ bool InstallPlan::add(const EntrySource::Entry& entry)
     }
     if (entry.kind == EntrySource::Kind::Link)
         mLinks.insert(path);
-    if (entry.kind == EntrySource::Kind::File && FileNames::Folded(names.last()) == kParameters) {
+    if (entry.kind == EntrySource::Kind::File && FileNames::NameKey(names.last()) == kParameters) {
         const QString folder = path.left(qMax<qsizetype>(0, path.size() - names.last().size() - 1));
         if (!mCarFolderSet.contains(folder)) {
             mCarFolderSet.insert(folder);
@@ -290,10 +290,10 @@ Result InstallPlan::checkUnpacked(int car, const QString& folder) const
         return Result::Failure(reason);
     QSet<QString> found;
     for (const QString& path : *there)
-        found.insert(FileNames::Folded(path));
+        found.insert(FileNames::NameKey(path));
     // A car is a folder holding parameters.txt, whatever else the archive had for it.
     for (const QString& file : mFiles[car] + QStringList{kParameters}) {
-        if (!found.contains(FileNames::Folded(file)))
+        if (!found.contains(FileNames::NameKey(file)))
             return Result::Failure(
                 QStringLiteral("%1 did not come out of it")
                     .arg(Quoted(mCars[car].folderName + QLatin1Char('/') + file)));

@@ -2,7 +2,6 @@
 
 #include "cars/CarContext.h"
 #include "cars/cCar.h"
-#include "platform/FileNames.h"
 
 InstalledCars::InstalledCars(const CarContext& context) : mContext(context)
 {
@@ -11,15 +10,12 @@ InstalledCars::InstalledCars(const CarContext& context) : mContext(context)
 
 void InstalledCars::reload()
 {
-    mByFolded.clear();
-    for (const FileSystem::Entry& entry : FileNames::ListEntries(mContext.carsFolder))
-        mByFolded.insert(FileNames::Folded(entry.name), entry);
+    mListing = FileNames::FolderListing(mContext.carsFolder);
 }
 
 const FileSystem::Entry* InstalledCars::find(const QString& name) const
 {
-    const auto found = mByFolded.constFind(FileNames::Folded(name));
-    return found == mByFolded.constEnd() ? nullptr : &*found;
+    return mListing.entry(name);
 }
 
 bool InstalledCars::isStandard(const QString& folderName) const

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "platform/FileSystem.h"
+#include "platform/FileNames.h"
 
-#include <QHash>
 #include <QString>
 
 struct CarContext;
 
-// The cars folder's entries as an install finds a car's name among them: by the name the
-// game's platform compares them by, ignoring letter case.
+// The cars folder's entries as an install finds a car's name among them: as the game would,
+// in any letter case or spelt with Windows-1252 bytes.
 class InstalledCars
 {
 public:
@@ -23,5 +22,5 @@ public:
 
 private:
     const CarContext& mContext;
-    QHash<QString, FileSystem::Entry> mByFolded;
+    FileNames::FolderListing mListing;
 };

@@ -18,11 +18,6 @@ cCarCollection::Item cCarCollection::Find(const QString& key) const
     return it == mIndex.constEnd() ? nullptr : mItems.at(it.value());
 }
 
-bool cCarCollection::Contains(const QString& key) const
-{
-    return mIndex.contains(FileNames::Folded(key));
-}
-
 void cCarCollection::Reserve(qsizetype n)
 {
     mItems.reserve(n);

@@ -20,7 +20,6 @@ public:
     bool Add(Item car, const QString& key);
     // The record under key, or nullptr.
     Item Find(const QString& key) const;
-    bool Contains(const QString& key) const;
     qsizetype Count() const { return mItems.size(); }
     bool isEmpty() const { return mItems.isEmpty(); }
     void Reserve(qsizetype n);

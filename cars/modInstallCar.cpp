@@ -97,13 +97,13 @@ bool Installer::wanted(const InstallPlan& plan, const QString& sourceName, QList
     QSet<QString> taken;
     for (int i = 0; i < plan.cars().size(); ++i) {
         const QString name = plan.cars()[i].folderName;
-        const QString folded = FileNames::Folded(name);
+        const QString key = FileNames::NameKey(name);
         const QString car = QStringLiteral("%1 from %2").arg(Quoted(name), Quoted(sourceName));
         if (const QString fault = modFolderNames::FolderNameFault(name); !fault.isEmpty()) {
             line(QStringLiteral("Skipped %1: %2").arg(car, fault));
             continue;
         }
-        if (taken.contains(folded)) {
+        if (taken.contains(key)) {
             line(QStringLiteral("Skipped %1: a car of that name came with it already.").arg(car));
             continue;
         }
@@ -132,7 +132,7 @@ bool Installer::wanted(const InstallPlan& plan, const QString& sourceName, QList
             arrival.folderName = there->name;
             arrival.replacing = there->name;
         }
-        taken.insert(folded);
+        taken.insert(key);
         arrivals->append(arrival);
     }
     return !arrivals->isEmpty();

@@ -24,9 +24,9 @@ public:
         if (counts == mByFolder.end()) {
             counts = mByFolder.insert(folder, {});
             for (const FileSystem::Entry& entry : FileNames::ListEntries(folder))
-                ++(*counts)[FileNames::Folded(FileSystem::Shown(entry.name))];
+                ++(*counts)[FileNames::NameKey(entry.name)];
         }
-        return counts->value(FileNames::Folded(newName)) > 1;
+        return counts->value(FileNames::NameKey(newName)) > 1;
     }
 
 private:

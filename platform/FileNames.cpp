@@ -32,47 +32,44 @@ FolderListing::FolderListing(const FileSystem::Folder& opened)
 {
 }
 
-const Entry* FolderListing::findEntry(const QString& name) const
+const Entry* FolderListing::entry(const QString& name) const
 {
+    // Several entries can be one name to the game: the closest spelling is taken, and among
+    // equals the first in byte order, so that the pick does not depend on the listing's order.
     const Entry* match = nullptr;
-    const auto better = [&match](const Entry& entry) {
-        return !match || FileSystem::Encode(entry.name) < FileSystem::Encode(match->name);
-    };
+    bool matchCaseOnly = false;
     for (const Entry& entry : mEntries) {
         if (entry.name == name)
             return &entry;
-        if (QString::compare(entry.name, name, Qt::CaseInsensitive) == 0 && better(entry))
+        const bool caseOnly = QString::compare(entry.name, name, Qt::CaseInsensitive) == 0;
+        if (!caseOnly && !SameName(entry.name, name))
+            continue;
+        if (!match || (caseOnly && !matchCaseOnly) ||
+            (caseOnly == matchCaseOnly &&
+             FileSystem::Encode(entry.name) < FileSystem::Encode(match->name))) {
             match = &entry;
-    }
-    // A byte copied from Windows and the same character in UTF-8 are one name to the game.
-    // Only a name beyond ASCII can be shown like another.
-    if (match || Cp1252::IsAscii(name))
-        return match;
-    const QString shown = FileSystem::Shown(name);
-    for (const Entry& entry : mEntries) {
-        if (QString::compare(FileSystem::Shown(entry.name), shown, Qt::CaseInsensitive) == 0 &&
-            better(entry))
-            match = &entry;
+            matchCaseOnly = caseOnly;
+        }
     }
     return match;
 }
 
 QString FolderListing::find(const QString& name) const
 {
-    const Entry* entry = findEntry(name);
-    return entry ? entry->name : QString();
+    const Entry* found = entry(name);
+    return found ? found->name : QString();
 }
 
 QString FolderListing::path(const QString& name) const
 {
-    const Entry* entry = findEntry(name);
-    return Join(mFolder, entry ? entry->name : name);
+    const Entry* found = entry(name);
+    return Join(mFolder, found ? found->name : name);
 }
 
 bool FolderListing::hasPlainFile(const QString& name) const
 {
-    const Entry* entry = findEntry(name);
-    return entry && entry->isFile;
+    const Entry* found = entry(name);
+    return found && found->isFile;
 }
 
 QString Folded(const QString& name)
@@ -91,6 +88,18 @@ QString Folded(const QString& name)
             c = QChar(c.unicode() + ('a' - 'A'));
     }
     return folded;
+}
+
+QString NameKey(const QString& name)
+{
+    return Folded(FileSystem::Shown(name));
+}
+
+bool SameName(const QString& a, const QString& b)
+{
+    if (Cp1252::IsAscii(a) && Cp1252::IsAscii(b))
+        return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    return NameKey(a) == NameKey(b);
 }
 
 QString Join(const QString& folder, const QString& name)

@@ -28,9 +28,11 @@ public:
     bool isReadable() const { return mReadable; }
     const QList<Entry>& entries() const { return mEntries; }
 
-    // The real name of the entry that the game would take for `name`: the exact name if it
-    // exists, else one that equals it ignoring case (the first in byte order), else one that
-    // the game's code page shows as that name ignoring case; empty if none.
+    // The entry that the game would take for `name`: the exact name if it exists, else one of
+    // the same name (see NameKey) that differs only in letter case, else any of the same name,
+    // each the first in byte order; nullptr if none.
+    const Entry* entry(const QString& name) const;
+    // That entry's real name; empty if none.
     QString find(const QString& name) const;
 
     // The full path for `name`: the real entry's path, or folder + separator + name when
@@ -41,8 +43,6 @@ public:
     bool hasPlainFile(const QString& name) const;
 
 private:
-    const Entry* findEntry(const QString& name) const;
-
     QString mFolder;
     bool mReadable = false;
     QList<Entry> mEntries;
@@ -50,8 +50,15 @@ private:
 
 QString Join(const QString& folder, const QString& name);
 
-// The form of a name under which names compare ignoring letter case (Unicode case folding),
-// quick for the plain ASCII names that nearly every name is.
+// The key that two entry names of a folder share exactly when the game under Wine takes them
+// for one name: letter case ignored (Unicode case folding), and a byte copied from Windows
+// (carried, see FileSystem.h) read as its Windows-1252 character, so that "caf\xE9" and "café"
+// in UTF-8 are one name. Quick for the plain ASCII names that nearly every name is.
+QString NameKey(const QString& name);
+bool SameName(const QString& a, const QString& b);
+// Letter case alone ignored: a name carrying bytes stays apart from its UTF-8 spelling. The car
+// list keeps both, as the game under Wine cannot open the one with bytes and Repair Names must
+// reach it beside the other.
 QString Folded(const QString& name);
 
 // FolderListing(folder).path(name): the entry's own spelling, whatever the file system.

@@ -26,7 +26,6 @@ Status StatusOf(const QString& path)
     status.folder = S_ISDIR(st.st_mode);
     status.plainFile = S_ISREG(st.st_mode);
     status.size = st.st_size;
-    status.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return status;
 }
 

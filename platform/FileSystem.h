@@ -39,7 +39,6 @@ struct Status
     bool folder = false;    // a folder, or a link to one
     bool plainFile = false; // a regular file, or a link to one
     qint64 size = -1;
-    qint64 modifiedNs = 0;
 };
 Status StatusOf(const QString& path);
 

@@ -161,6 +161,11 @@ private slots:
             << "cafe.tar.gz" << QByteArray("tar.gz") << QByteArrayList{"caf\xE9/parameters.txt"}
             << QStringList{"café/", "café/parameters.txt=caf\xE9/parameters.txt"}
             << "Installed 'café' from 'cafe.tar.gz'.";
+        QTest::newRow("two cars of one name")
+            << "x.zip" << QByteArray("zip")
+            << QByteArrayList{"Car/parameters.txt", "car/parameters.txt"}
+            << QStringList{"Car/", "Car/parameters.txt=Car/parameters.txt"}
+            << "Skipped 'car' from 'x.zip': a car of that name came with it already.";
         QTest::newRow("a name Windows keeps for a device")
             << "con.zip" << QByteArray("zip") << QByteArrayList{"Con.txt/parameters.txt"}
             << QStringList{}
@@ -186,24 +191,26 @@ private slots:
         QCOMPARE(done.installed.isEmpty(), tree.isEmpty());
     }
 
-    // A car of the same name in any letter case: replaced when the player says so, a standard
-    // car never.
+    // The tree's first car, named alike: replaced when the player says so, a standard car never.
     void nameTaken_data()
     {
         Columns<QString, int, QStringList, QString>("archived", "answer", "tree", "report");
         QTest::newRow("replaced") << "fastcar" << int(MsgBox::Answer::Yes)
                                   << QStringList{"FastCar/",
-                                                 "FastCar/parameters.txt=fastcar/parameters.txt",
-                                                 "rc/", "rc/car.bmp=BM"}
+                                                 "FastCar/parameters.txt=fastcar/parameters.txt"}
                                   << "Replaced 'FastCar' from 'new.zip'.";
         QTest::newRow("kept") << "fastcar" << int(MsgBox::Answer::No)
-                              << QStringList{"FastCar/", "FastCar/car.bmp=BM", "rc/",
-                                             "rc/car.bmp=BM"}
+                              << QStringList{"FastCar/", "FastCar/car.bmp=BM"}
                               << "Skipped 'fastcar' from 'new.zip': the installed car was kept.";
         QTest::newRow("a standard car")
-            << "RC" << -1 << QStringList{"FastCar/", "FastCar/car.bmp=BM", "rc/", "rc/car.bmp=BM"}
+            << "RC" << -1 << QStringList{"FastCar/", "FastCar/car.bmp=BM"}
             << "Skipped 'RC' from 'new.zip': 'rc' is a standard car of the game, which is never "
                "replaced.";
+        QTest::newRow("installed as bytes")
+            << "café" << int(MsgBox::Answer::Yes)
+            << QStringList{FileSystem::Decode("CAF\xc9/"),
+                           FileSystem::Decode("CAF\xc9/parameters.txt=café/parameters.txt")}
+            << "Replaced 'CAFÉ' from 'new.zip'.";
     }
     void nameTaken()
     {
@@ -211,18 +218,19 @@ private slots:
         QFETCH(int, answer);
         QFETCH(QStringList, tree);
         QFETCH(QString, report);
-        mWorld->makeCar("FastCar");
+        mWorld->makeCar(tree.first().chopped(1));
         mWorld->makeCar("rc");
-        MakeArchive(mWorld->root() + "/new.zip", "zip", {archived.toUtf8() + "/parameters.txt"});
+        const QString zip = mWorld->root() + "/new.zip";
+        MakeArchive(zip, "zip-utf8", {archived.toUtf8() + "/parameters.txt"});
         if (answer >= 0)
             mBoxes->expect(MsgBox::Answer(answer));
-
-        const modInstallCar::Report done = install({mWorld->root() + "/new.zip"});
-        QCOMPARE(done.text, report);
-        QCOMPARE(Tree(mWorld->carsDir()), tree);
+        QCOMPARE(install({zip}).text, report);
+        QCOMPARE(Tree(mWorld->carsDir()), (tree + QStringList{"rc/", "rc/car.bmp=BM"}));
         if (answer >= 0)
-            QCOMPARE(mBoxes->only().text, "A car named 'FastCar' is already installed. Replace it? "
-                                          "Its files will be PERMANENTLY deleted!");
+            QCOMPARE(mBoxes->only().text, "A car named '" +
+                                              FileSystem::Shown(tree.first().chopped(1)) +
+                                              "' is already installed. Replace it? Its files "
+                                              "will be PERMANENTLY deleted!");
     }
 
     // On a partition shared with Windows, whose FUSE driver knows only the plain rename; or

@@ -1,4 +1,5 @@
 #include "MainWindowDriver.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
 #include <unistd.h>
@@ -47,6 +48,33 @@ class tst_Names : public QObject, MainWindowDriver
 private slots:
     void init() { open(); }
     void cleanup() { close(); }
+
+    // Names as the system holds them, bytes that are not UTF-8 carried: one name to the game
+    // when they differ only in letter case or spell a character as its Windows-1252 byte.
+    void sameName_data()
+    {
+        Columns<QByteArray, QByteArray, bool>("a", "b", "same");
+        QTest::newRow("letter case") << QByteArray("FastCar") << QByteArray("fASTcAR") << true;
+        QTest::newRow("letter case beyond ASCII") << QByteArray("ÉTÉ") << QByteArray("été") << true;
+        QTest::newRow("Kelvin sign and k") << QByteArray("\xe2\x84\xaa") << QByteArray("k") << true;
+        QTest::newRow("capital sharp s") << QByteArray("STRAẞE") << QByteArray("straße") << true;
+        QTest::newRow("sharp s, not ss") << QByteArray("straße") << QByteArray("strasse") << false;
+        QTest::newRow("a byte and UTF-8") << QByteArray("caf\xe9") << QByteArray("café") << true;
+        QTest::newRow("a byte, capital") << QByteArray("CAF\xc9") << QByteArray("café") << true;
+        QTest::newRow("euro sign") << QByteArray("\x80") << QByteArray("€") << true;
+        QTest::newRow("two bytes") << QByteArray("a\xe8") << QByteArray("a\xe9") << false;
+        QTest::newRow("no character") << QByteArray("a\x81") << QByteArray("a\xc2\x81") << true;
+        QTest::newRow("no character, two") << QByteArray("a\x81") << QByteArray("a\x8d") << false;
+        QTest::newRow("other names") << QByteArray("car") << QByteArray("car2") << false;
+    }
+    void sameName()
+    {
+        QFETCH(QByteArray, a);
+        QFETCH(QByteArray, b);
+        const QString first = FileSystem::Decode(a), second = FileSystem::Decode(b);
+        QTEST(FileNames::NameKey(first) == FileNames::NameKey(second), "same");
+        QTEST(FileNames::SameName(first, second), "same");
+    }
 
     void repair_data()
     {

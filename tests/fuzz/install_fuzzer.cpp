@@ -111,7 +111,7 @@ struct Scratch
             const QStringList files = Names(car(name));
             if (!FileSystem::StatusOf(car(name)).folder ||
                 std::none_of(files.begin(), files.end(), [&](const QString& file) {
-                    return FileNames::Folded(file) == QLatin1String("parameters.txt") &&
+                    return FileNames::NameKey(file) == QLatin1String("parameters.txt") &&
                            FileSystem::StatusOf(FileNames::Join(car(name), file)).plainFile;
                 }))
                 return "an installed car is a folder holding parameters.txt, not " + name;
