@@ -2,6 +2,7 @@
 
 #include "platform/FileNames.h"
 
+#include <QHash>
 #include <QString>
 
 struct CarContext;
@@ -23,4 +24,5 @@ public:
 private:
     const CarContext& mContext;
     FileNames::FolderListing mListing;
+    QHash<QString, const FileSystem::Entry*> mByKey; // into mListing, by FileNames::NameKey
 };
