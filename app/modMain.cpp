@@ -111,10 +111,9 @@ struct BytesRead
 
 BytesRead ReadBytes(const QString& path)
 {
-    QString reason;
-    std::optional<QByteArray> bytes = FileSystem::ReadPlainFile(path, &reason);
+    ResultOf<QByteArray> bytes = FileSystem::ReadPlainFile(path);
     if (!bytes)
-        return {Result::Failure(Failure(QStringLiteral("read"), path, reason)), {}};
+        return {Result::Failure(Failure(QStringLiteral("read"), path, bytes.message)), {}};
     return {Result::Success(), std::move(*bytes)};
 }
 
@@ -240,10 +239,10 @@ Result CreateFolder(const QString& path)
 
 Result CopyFiles(const QString& sourceFolder, const QString& targetFolder)
 {
-    QString reason;
-    std::optional<QList<FileSystem::Entry>> entries = FileSystem::List(sourceFolder, &reason);
+    const ResultOf<QList<FileSystem::Entry>> entries = FileSystem::List(sourceFolder);
     if (!entries)
-        return Result::Failure(Failure(QStringLiteral("copy the files of"), sourceFolder, reason));
+        return Result::Failure(
+            Failure(QStringLiteral("copy the files of"), sourceFolder, entries.message));
     QList<FileSystem::Entry> files;
     for (const FileSystem::Entry& entry : *entries) {
         if (entry.isFile)

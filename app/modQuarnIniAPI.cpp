@@ -170,7 +170,7 @@ Profile Profile::Parse(const QByteArray& bytes)
 Profile Profile::Load(const QString& file)
 {
     // Only a plain file is read: a FIFO of that name would block, and reads as missing.
-    std::optional<QByteArray> bytes = FileSystem::ReadPlainFile(file);
+    const ResultOf<QByteArray> bytes = FileSystem::ReadPlainFile(file);
     return bytes ? Parse(*bytes) : Profile();
 }
 
@@ -290,10 +290,9 @@ Result WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& fi
     const FileSystem::Status status = FileSystem::StatusOf(file);
     QByteArray bytes;
     if (status.exists && (status.plainFile || !status.link)) {
-        QString reason;
-        std::optional<QByteArray> current = FileSystem::ReadPlainFile(file, &reason);
+        ResultOf<QByteArray> current = FileSystem::ReadPlainFile(file);
         if (!current)
-            return Fail(file, reason);
+            return Fail(file, current.message);
         bytes = std::move(*current);
     }
     QByteArray updated = bytes;

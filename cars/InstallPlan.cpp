@@ -284,10 +284,9 @@ InstallPlan::Place InstallPlan::placeOf(const EntrySource::Entry& entry) const
 
 Result InstallPlan::checkUnpacked(int car, const QString& folder) const
 {
-    QString reason;
-    const std::optional<QStringList> there = FileSystem::Folder(folder).ListTree(&reason);
+    const ResultOf<QStringList> there = FileSystem::Folder(folder).ListTree();
     if (!there)
-        return Result::Failure(reason);
+        return there;
     QSet<QString> found;
     for (const QString& path : *there)
         found.insert(FileNames::NameKey(path));

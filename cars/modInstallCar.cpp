@@ -151,7 +151,8 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
         carFolders.insert(arrival.car, folder);
     }
     // Headers can lie about sizes: what is written is counted against what may be.
-    const std::optional<FileSystem::DiskSpace> space = FileSystem::SpaceOf(mContext.carsFolder);
+    // Where the space cannot be told, the count stops at what any car holds.
+    const ResultOf<FileSystem::DiskSpace> space = FileSystem::SpaceOf(mContext.carsFolder);
     const qint64 allowed = space ? qMin(InstallPlan::kMaxBytes, space->free - Reserve(*space))
                                  : InstallPlan::kMaxBytes;
     qint64 written = 0;
@@ -302,7 +303,7 @@ void Installer::install(const QString& path)
             return line(plan.refusal().message);
         return notInstalled(plan.refusal().message);
     }
-    if (const std::optional<FileSystem::DiskSpace> space = FileSystem::SpaceOf(mContext.carsFolder);
+    if (const ResultOf<FileSystem::DiskSpace> space = FileSystem::SpaceOf(mContext.carsFolder);
         space && plan.bytes() > space->free - Reserve(*space))
         return notInstalled(
             QStringLiteral("it needs %1, and the disk of the cars folder has %2 "

@@ -70,11 +70,11 @@ Repaired RepairNames(const QString& carsFolder, const QString& folderName)
     repaired.folderName = folderName;
     const QString car = FileNames::Join(carsFolder, folderName);
     const QString shownFolder = FileSystem::Shown(folderName);
-    QString reason;
-    const std::optional<QStringList> inside = FileSystem::Folder(car).ListTree(&reason);
+    const ResultOf<QStringList> inside = FileSystem::Folder(car).ListTree();
     if (!inside) {
         repaired.left.append(
-            {shownFolder, QStringLiteral("the names in it could not be read: %1").arg(reason)});
+            {shownFolder,
+             QStringLiteral("the names in it could not be read: %1").arg(inside.message)});
         return repaired;
     }
     Spellings spellings;

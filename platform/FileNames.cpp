@@ -8,11 +8,11 @@ namespace FileNames {
 
 namespace {
 
-QList<Entry> Taken(std::optional<QList<Entry>> entries, bool* readable)
+QList<Entry> Taken(ResultOf<QList<Entry>> entries, bool* readable)
 {
     if (readable)
-        *readable = entries.has_value();
-    return entries ? std::move(*entries) : QList<Entry>();
+        *readable = entries.ok;
+    return std::move(entries.value);
 }
 
 } // namespace

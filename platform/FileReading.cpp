@@ -29,7 +29,7 @@ Status StatusOf(const QString& path)
     return status;
 }
 
-std::optional<QByteArray> ReadAll(int fd, qint64 sizeHint, QString* reason)
+ResultOf<QByteArray> ReadAll(int fd, qint64 sizeHint)
 {
     // Room for one byte more than the size the file had: a read that gives exactly that size
     // and stops short has met the end, so a small file takes one read, not two.
@@ -44,18 +44,17 @@ std::optional<QByteArray> ReadAll(int fd, qint64 sizeHint, QString* reason)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            Fail(reason, errno);
-            return std::nullopt;
+            return ResultOf<QByteArray>::Failure(Reason(errno));
         }
         have += got;
         if (got == 0 || (size > 0 && have == size && got < room)) {
             bytes.truncate(have);
-            return bytes;
+            return ResultOf<QByteArray>::Success(std::move(bytes));
         }
     }
 }
 
-std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason)
+ResultOf<QList<Entry>> ListOpen(int dirFd)
 {
     QList<Entry> entries;
     alignas(dirent64) char buffer[32768];
@@ -63,12 +62,10 @@ std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason)
         const ssize_t got = ::getdents64(dirFd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            Fail(reason, errno);
-            return std::nullopt;
-        }
+        if (got < 0)
+            return ResultOf<QList<Entry>>::Failure(Reason(errno));
         if (got == 0)
-            return entries;
+            return ResultOf<QList<Entry>>::Success(std::move(entries));
         if (entries.isEmpty()) {
             qsizetype count = 0;
             for (ssize_t at = 0; at < got; ++count)
@@ -101,28 +98,19 @@ std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason)
 
 namespace {
 
-std::optional<QByteArray> ReadPlainFileAt(int dirFd, const QByteArray& name, QString* reason)
+ResultOf<QByteArray> ReadPlainFileAt(int dirFd, const QByteArray& name)
 {
-    if (name.isEmpty()) {
-        Fail(reason, ENOENT);
-        return std::nullopt;
-    }
+    using Read = ResultOf<QByteArray>;
+    if (name.isEmpty())
+        return Read::Failure(Reason(ENOENT));
     // Non-blocking, so that opening a FIFO does not wait for a writer; it is refused below.
     Fd fd(::openat(dirFd, name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        Fail(reason, errno);
-        return std::nullopt;
-    }
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0) {
-        Fail(reason, errno);
-        return std::nullopt;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        Fail(reason, NotPlainReason(st.st_mode));
-        return std::nullopt;
-    }
-    return ReadAll(fd.get(), st.st_size, reason);
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
+        return Read::Failure(Reason(errno));
+    if (!S_ISREG(st.st_mode))
+        return Read::Failure(NotPlainReason(st.st_mode));
+    return ReadAll(fd.get(), st.st_size);
 }
 
 int OpenFolder(int dirFd, const QString& name, int* error)
@@ -158,32 +146,28 @@ Folder::~Folder()
         ::close(mFd);
 }
 
-std::optional<QList<Entry>> Folder::List(QString* reason) const
+ResultOf<QList<Entry>> Folder::List() const
 {
-    if (mFd < 0) {
-        Fail(reason, mError);
-        return std::nullopt;
-    }
-    return ListOpen(mFd, reason);
+    if (mFd < 0)
+        return ResultOf<QList<Entry>>::Failure(Reason(mError));
+    return ListOpen(mFd);
 }
 
-std::optional<QByteArray> Folder::ReadPlainFile(const QString& name, QString* reason) const
+ResultOf<QByteArray> Folder::ReadPlainFile(const QString& name) const
 {
-    if (mFd < 0) {
-        Fail(reason, mError);
-        return std::nullopt;
-    }
-    return ReadPlainFileAt(mFd, Encode(name), reason);
+    if (mFd < 0)
+        return ResultOf<QByteArray>::Failure(Reason(mError));
+    return ReadPlainFileAt(mFd, Encode(name));
 }
 
-std::optional<QList<Entry>> List(const QString& folder, QString* reason)
+ResultOf<QList<Entry>> List(const QString& folder)
 {
-    return Folder(folder).List(reason);
+    return Folder(folder).List();
 }
 
-std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason)
+ResultOf<QByteArray> ReadPlainFile(const QString& path)
 {
-    return ReadPlainFileAt(AT_FDCWD, Encode(path), reason);
+    return ReadPlainFileAt(AT_FDCWD, Encode(path));
 }
 
 } // namespace FileSystem

@@ -53,15 +53,13 @@ Result ExchangeNames(const QString& first, const QString& second, bool* unsuppor
     return Failed(errno);
 }
 
-std::optional<DiskSpace> SpaceOf(const QString& folder, QString* reason)
+ResultOf<DiskSpace> SpaceOf(const QString& folder)
 {
     struct statvfs st;
-    if (::statvfs(Encode(folder).constData(), &st) != 0) {
-        Fail(reason, errno);
-        return std::nullopt;
-    }
-    return DiskSpace{qint64(st.f_bavail) * qint64(st.f_frsize),
-                     qint64(st.f_blocks) * qint64(st.f_frsize)};
+    if (::statvfs(Encode(folder).constData(), &st) != 0)
+        return ResultOf<DiskSpace>::Failure(Reason(errno));
+    return ResultOf<DiskSpace>::Success(
+        {qint64(st.f_bavail) * qint64(st.f_frsize), qint64(st.f_blocks) * qint64(st.f_frsize)});
 }
 
 } // namespace FileSystem

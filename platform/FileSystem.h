@@ -48,13 +48,13 @@ struct Entry
     bool isDir = false;  // a folder, or a link to one
     bool isFile = false; // a regular file, or a link to one
 };
-// The folder's entries without "." and "..", in the order the system yields them; nothing
-// when the folder cannot be listed.
-std::optional<QList<Entry>> List(const QString& folder, QString* reason = nullptr);
+// The folder's entries without "." and "..", in the order the system yields them; a failure
+// with the reason when the folder cannot be listed.
+ResultOf<QList<Entry>> List(const QString& folder);
 
 // The bytes of a plain file. A folder, FIFO or device of that name is refused without being
 // opened for reading, so that nothing can block.
-std::optional<QByteArray> ReadPlainFile(const QString& path, QString* reason = nullptr);
+ResultOf<QByteArray> ReadPlainFile(const QString& path);
 
 // A folder held open, so that the names inside it are reached without the system walking the
 // folder's whole path again for each: a scan reaches thousands of car folders.
@@ -70,13 +70,13 @@ public:
 
     const QString& path() const { return mPath; }
     // As List and ReadPlainFile above, for the folder itself and for a name inside it.
-    std::optional<QList<Entry>> List(QString* reason = nullptr) const;
-    std::optional<QByteArray> ReadPlainFile(const QString& name, QString* reason = nullptr) const;
+    ResultOf<QList<Entry>> List() const;
+    ResultOf<QByteArray> ReadPlainFile(const QString& name) const;
     // The entries below the folder at every depth, each as its path from the folder ("a/b"),
     // the entries of a folder, in name order, before the folder itself, so that renaming them
     // in this order never moves a path still to come. Links inside are listed and never
-    // followed. Nothing when a folder on the way cannot be listed.
-    std::optional<QStringList> ListTree(QString* reason = nullptr) const;
+    // followed. A failure when a folder on the way cannot be listed.
+    ResultOf<QStringList> ListTree() const;
 
 private:
     QString mPath;
@@ -162,7 +162,7 @@ struct DiskSpace
     qint64 total = 0;
 };
 // The space of the folder's file system.
-std::optional<DiskSpace> SpaceOf(const QString& folder, QString* reason = nullptr);
+ResultOf<DiskSpace> SpaceOf(const QString& folder);
 
 // A file made where nothing was, written piece by piece: what an install unpacks. The file
 // stays where it is when the object goes; it is the caller's to remove.

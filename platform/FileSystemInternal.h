@@ -67,11 +67,11 @@ inline bool CannotFlushFolder(int error)
 
 // Writes all of bytes; false with the system's error when it cannot (ENOSPC when the system
 // takes no more without saying why).
-bool WriteAll(int fd, QByteArrayView bytes, int* error);
+Result WriteAll(int fd, QByteArrayView bytes);
 
-std::optional<QByteArray> ReadAll(int fd, qint64 sizeHint, QString* reason);
+ResultOf<QByteArray> ReadAll(int fd, qint64 sizeHint);
 
-std::optional<QList<Entry>> ListOpen(int dirFd, QString* reason);
+ResultOf<QList<Entry>> ListOpen(int dirFd);
 
 // The system's calls that change a disk, each as the system has it, through the seam where
 // tests make one fail (FileFaults.h).

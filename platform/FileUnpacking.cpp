@@ -73,8 +73,7 @@ Result NewFile::create(const QString& path)
 
 Result NewFile::write(QByteArrayView bytes)
 {
-    int error = 0;
-    return WriteAll(mFd, bytes, &error) ? Result::Success() : Failed(error);
+    return WriteAll(mFd, bytes);
 }
 
 Result NewFile::close()

@@ -9,11 +9,11 @@ namespace FileSystem {
 
 namespace {
 
-bool ListBelow(int folder, const QString& prefix, QStringList& tree, QString* reason)
+Result ListBelow(int folder, const QString& prefix, QStringList& tree)
 {
-    std::optional<QList<Entry>> entries = ListOpen(folder, reason);
+    ResultOf<QList<Entry>> entries = ListOpen(folder);
     if (!entries)
-        return false;
+        return entries;
     std::sort(entries->begin(), entries->end(),
               [](const Entry& a, const Entry& b) { return a.name < b.name; });
     for (const Entry& entry : *entries) {
@@ -24,32 +24,32 @@ bool ListBelow(int folder, const QString& prefix, QStringList& tree, QString* re
             const Fd inner(::openat(folder, Encode(entry.name).constData(),
                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
             if (inner.get() < 0 && errno != ELOOP && errno != ENOTDIR)
-                return Fail(reason, errno);
-            if (inner.get() >= 0 && !ListBelow(inner.get(), path + QLatin1Char('/'), tree, reason))
-                return false;
+                return Failed(errno);
+            if (inner.get() >= 0) {
+                if (const Result below = ListBelow(inner.get(), path + QLatin1Char('/'), tree);
+                    !below.ok)
+                    return below;
+            }
         }
         tree.append(path);
     }
-    return true;
+    return Result::Success();
 }
 
 } // namespace
 
-std::optional<QStringList> Folder::ListTree(QString* reason) const
+ResultOf<QStringList> Folder::ListTree() const
 {
-    if (mFd < 0) {
-        Fail(reason, mError);
-        return std::nullopt;
-    }
+    using Tree = ResultOf<QStringList>;
+    if (mFd < 0)
+        return Tree::Failure(Reason(mError));
     // From the start: a listing of the folder before this one has read it to its end.
-    if (::lseek(mFd, 0, SEEK_SET) != 0) {
-        Fail(reason, errno);
-        return std::nullopt;
-    }
+    if (::lseek(mFd, 0, SEEK_SET) != 0)
+        return Tree::Failure(Reason(errno));
     QStringList tree;
-    if (!ListBelow(mFd, QString(), tree, reason))
-        return std::nullopt;
-    return tree;
+    if (const Result listed = ListBelow(mFd, QString(), tree); !listed.ok)
+        return Tree::Failure(listed);
+    return Tree::Success(std::move(tree));
 }
 
 } // namespace FileSystem

@@ -17,8 +17,10 @@ namespace {
 QByteArray SpellingIn(int folder, const QByteArray& name)
 {
     Fd listing(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    const std::optional<QList<Entry>> entries =
-        listing.get() < 0 ? std::nullopt : ListOpen(listing.get(), nullptr);
+    // Unlisted, the name asked for is used: the write then fails, or not, on its own.
+    if (listing.get() < 0)
+        return name;
+    const ResultOf<QList<Entry>> entries = ListOpen(listing.get());
     if (!entries)
         return name;
     const QString wanted = Decode(name);
@@ -41,7 +43,7 @@ bool KeepsNoPermissions(int error)
 
 } // namespace
 
-bool WriteAll(int fd, QByteArrayView bytes, int* error)
+Result WriteAll(int fd, QByteArrayView bytes)
 {
     const char* data = bytes.data();
     qsizetype left = bytes.size();
@@ -50,17 +52,14 @@ bool WriteAll(int fd, QByteArrayView bytes, int* error)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            *error = errno;
-            return false;
+            return Failed(errno);
         }
-        if (written == 0) {
-            *error = ENOSPC;
-            return false;
-        }
+        if (written == 0)
+            return Failed(ENOSPC);
         data += written;
         left -= written;
     }
-    return true;
+    return Result::Success();
 }
 
 Result ReplaceFile(const QString& path, QByteArrayView bytes, Replace replace, int permissions)
@@ -101,33 +100,30 @@ Result ReplaceFile(const QString& path, QByteArrayView bytes, Replace replace, i
     }
     Fd out(created);
 
-    int error = 0;
-    const auto abandon = [&](int e) {
+    // The half-written new file goes; were that to fail, it is a hidden name beside the file,
+    // and the failure that came first is the one to tell.
+    const auto abandon = [&](const Result& failed) {
         ::close(out.release());
-        Disk::unlinkat(folder.get(), temporary.constData(), 0);
-        return Failed(e);
+        (void)Disk::unlinkat(folder.get(), temporary.constData(), 0);
+        return failed;
     };
-    if (!WriteAll(out.get(), bytes, &error))
-        return abandon(error);
+    if (const Result written = WriteAll(out.get(), bytes); !written.ok)
+        return abandon(written);
     // Permissions are kept where the file system keeps them; where it cannot, the data is what
     // matters.
     if (permissions >= 0 && ::fchmod(out.get(), mode_t(permissions)) != 0 &&
         !KeepsNoPermissions(errno))
-        return abandon(errno);
+        return abandon(Failed(errno));
     // Run by root, the replaced file still belongs to whoever it belonged to.
     if (keepOld && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0))
         (void)!::fchown(out.get(), old.st_uid, old.st_gid);
     if (Disk::fsync(out.get()) != 0)
-        return abandon(errno);
-    if (::close(out.release()) != 0) {
-        error = errno;
-        Disk::unlinkat(folder.get(), temporary.constData(), 0);
-        return Failed(error);
-    }
-    if (Disk::renameat(folder.get(), temporary.constData(), folder.get(), name) != 0) {
-        error = errno;
-        Disk::unlinkat(folder.get(), temporary.constData(), 0);
-        return Failed(error);
+        return abandon(Failed(errno));
+    if (::close(out.release()) != 0 ||
+        Disk::renameat(folder.get(), temporary.constData(), folder.get(), name) != 0) {
+        const Result failed = Failed(errno);
+        (void)Disk::unlinkat(folder.get(), temporary.constData(), 0);
+        return failed;
     }
     // The new name is only lasting once the folder is on disk too. Some file systems cannot
     // flush a folder (FAT through FUSE answers EINVAL); the file is in place all the same.
@@ -146,10 +142,9 @@ Result CopyFile(const QString& source, const QString& target)
         return Failed(errno);
     if (!S_ISREG(st.st_mode))
         return Failed(NotPlainReason(st.st_mode));
-    QString reason;
-    const std::optional<QByteArray> bytes = ReadAll(in.get(), st.st_size, &reason);
+    const ResultOf<QByteArray> bytes = ReadAll(in.get(), st.st_size);
     if (!bytes)
-        return Failed(reason);
+        return bytes;
     return ReplaceFile(target, *bytes, Replace::Guarded, int(st.st_mode & 07777));
 }
 

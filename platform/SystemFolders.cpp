@@ -100,7 +100,8 @@ QString NativeSeparators(const QString& path)
 
 QStringList MountRoots()
 {
-    const std::optional<QByteArray> table = ReadPlainFile(QStringLiteral("/proc/self/mounts"));
+    // Without the table, no mounted file system is offered beside the root.
+    const ResultOf<QByteArray> table = ReadPlainFile(QStringLiteral("/proc/self/mounts"));
     QStringList roots;
     for (const QByteArray& line : table.value_or(QByteArray()).split('\n')) {
         const QList<QByteArray> fields = line.split(' ');

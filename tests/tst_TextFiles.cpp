@@ -225,7 +225,7 @@ private slots:
             QCOMPARE(modMain::ReadWholeFile(path).result.success(), !text.isNull());
             QCOMPARE(modMain::ReadWholeFile(path).text, text);
             QVERIFY(text.isNull() || modMain::WriteWholeFile(path, text));
-            QCOMPARE(FileSystem::ReadPlainFile(path).has_value(), before != "<fifo>");
+            QCOMPARE(FileSystem::ReadPlainFile(path).ok, before != "<fifo>");
         } else {
             QVERIFY(carName.isEmpty() ? modMain::SetParamsObtain(folder)
                                       : modMain::SetParamsName(folder, carName));

@@ -52,7 +52,7 @@ void CarPicture::ShowPicture(const QString& path)
     // A picture that is missing or cannot be decoded leaves the box empty but usable. Only a
     // plain file is read: a FIFO of that name would hang the window.
     QPixmap picture;
-    if (const std::optional<QByteArray> bytes = FileSystem::ReadPlainFile(path))
+    if (const ResultOf<QByteArray> bytes = FileSystem::ReadPlainFile(path))
         picture.loadFromData(*bytes);
     if (picture.isNull())
         imgSkin->clear();
