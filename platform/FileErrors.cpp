@@ -12,20 +12,6 @@ QString Reason(int error)
     return QString::fromLocal8Bit(::strerror_r(error, buffer, sizeof buffer));
 }
 
-bool Fail(QString* reason, int error)
-{
-    if (reason)
-        *reason = Reason(error);
-    return false;
-}
-
-bool Fail(QString* reason, const QString& text)
-{
-    if (reason)
-        *reason = text;
-    return false;
-}
-
 Result Failed(int error)
 {
     return Result::Failure(Reason(error));

@@ -24,12 +24,13 @@ bool IsMountRoot(int folder, const char* name, dev_t parentDevice)
     return ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_dev != parentDevice;
 }
 
-// Removes everything inside the open folder; true when all of it went.
-bool RemoveContents(int folder, QString* reason)
+// Removes everything inside the open folder, going on past an entry that cannot go: the
+// result is the first failure, or success when all of it went.
+Result RemoveContents(int folder)
 {
     struct stat self;
     if (::fstat(folder, &self) != 0)
-        return Fail(reason, errno);
+        return Failed(errno);
     // A forced delete takes read-only folders too: their entries can only go once they are
     // writable.
     if ((self.st_mode & (S_IWUSR | S_IXUSR)) != (S_IWUSR | S_IXUSR))
@@ -37,11 +38,11 @@ bool RemoveContents(int folder, QString* reason)
 
     const int listFd = ::dup(folder);
     if (listFd < 0)
-        return Fail(reason, errno);
+        return Failed(errno);
     DIR* dir = ::fdopendir(listFd);
     if (!dir) {
         ::close(listFd);
-        return Fail(reason, errno);
+        return Failed(errno);
     }
     std::vector<QByteArray> names;
     while (const dirent* d = ::readdir(dir)) {
@@ -52,38 +53,42 @@ bool RemoveContents(int folder, QString* reason)
     }
     ::closedir(dir);
 
-    bool ok = true;
+    Result all = Result::Success();
+    const auto failed = [&all](const Result& failure) {
+        if (all.ok && !failure.ok)
+            all = failure;
+    };
     for (const QByteArray& name : names) {
         struct stat st;
         if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            ok = Fail(reason, errno) && ok;
+            failed(Failed(errno));
             continue;
         }
         if (!S_ISDIR(st.st_mode)) {
             if (Disk::unlinkat(folder, name.constData(), 0) != 0)
-                ok = Fail(reason, errno) && ok;
+                failed(Failed(errno));
             continue;
         }
         if (IsMountRoot(folder, name.constData(), self.st_dev)) {
-            ok = Fail(reason, QStringLiteral("%1 is a mount point of another file system, "
-                                             "which is left alone")
-                                  .arg(Shown(Decode(name))));
+            failed(Failed(QStringLiteral("%1 is a mount point of another file system, which is "
+                                         "left alone")
+                              .arg(Shown(Decode(name)))));
             continue;
         }
         Fd inner(
             ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (inner.get() < 0) {
-            ok = Fail(reason, errno) && ok;
+            failed(Failed(errno));
             continue;
         }
-        if (!RemoveContents(inner.get(), reason)) {
-            ok = false;
+        if (const Result inside = RemoveContents(inner.get()); !inside.ok) {
+            failed(inside);
             continue;
         }
         if (Disk::unlinkat(folder, name.constData(), AT_REMOVEDIR) != 0)
-            ok = Fail(reason, errno) && ok;
+            failed(Failed(errno));
     }
-    return ok;
+    return all;
 }
 
 } // namespace
@@ -117,9 +122,8 @@ Result RemoveTree(const QString& folder, const QString& name)
         ::openat(parent.get(), entry.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (inner.get() < 0)
         return Failed(errno);
-    QString reason;
-    if (!RemoveContents(inner.get(), &reason))
-        return Failed(reason);
+    if (const Result inside = RemoveContents(inner.get()); !inside.ok)
+        return inside;
     if (Disk::unlinkat(parent.get(), entry.constData(), AT_REMOVEDIR) != 0)
         return Failed(errno);
     return Result::Success();

@@ -12,8 +12,6 @@
 
 namespace FileSystem {
 
-bool Fail(QString* reason, int error);
-bool Fail(QString* reason, const QString& text);
 Result Failed(int error);
 Result Failed(const QString& text);
 

@@ -13,47 +13,45 @@ namespace {
 
 constexpr decltype(statfs::f_type) kFuseMagic = 0x65735546;
 
-bool FlushInside(int folder, int* error)
+// Flushes each file and folder inside, going on past one that fails: the result is the first
+// failure, or success when every one got to the disk.
+Result FlushInside(int folder)
 {
     const int listFd = ::dup(folder);
     DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
     if (!dir) {
-        *error = errno;
+        const Result failed = Failed(errno);
         if (listFd >= 0)
             ::close(listFd);
-        return false;
+        return failed;
     }
-    bool ok = true;
+    Result all = Result::Success();
+    const auto failed = [&all](const Result& failure) {
+        if (all.ok && !failure.ok)
+            all = failure;
+    };
     while (const dirent* d = ::readdir(dir)) {
         const char* n = d->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
             continue;
         Fd inner(::openat(folder, n, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st;
         if (inner.get() < 0) {
             // A link is not ours to flush.
-            if (errno != ELOOP) {
-                *error = errno;
-                ok = false;
-            }
-            continue;
-        }
-        struct stat st;
-        if (::fstat(inner.get(), &st) != 0) {
-            *error = errno;
-            ok = false;
+            if (errno != ELOOP)
+                failed(Failed(errno));
+        } else if (::fstat(inner.get(), &st) != 0) {
+            failed(Failed(errno));
         } else if (S_ISDIR(st.st_mode)) {
-            ok = FlushInside(inner.get(), error) && ok;
+            failed(FlushInside(inner.get()));
         } else if (S_ISREG(st.st_mode) && Disk::fsync(inner.get()) != 0) {
-            *error = errno;
-            ok = false;
+            failed(Failed(errno));
         }
     }
     ::closedir(dir);
-    if (Disk::fsync(folder) != 0 && !CannotFlushFolder(errno)) {
-        *error = errno;
-        ok = false;
-    }
-    return ok;
+    if (Disk::fsync(folder) != 0 && !CannotFlushFolder(errno))
+        failed(Failed(errno));
+    return all;
 }
 
 } // namespace
@@ -100,10 +98,7 @@ Result FlushTree(const QString& folder)
             return Failed(errno);
         return Result::Success();
     }
-    int error = 0;
-    if (!FlushInside(top.get(), &error))
-        return Failed(error);
-    return Result::Success();
+    return FlushInside(top.get());
 }
 
 Result FlushFolder(const QString& folder)
