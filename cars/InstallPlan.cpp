@@ -89,32 +89,27 @@ QString InstallPlan::WithoutExtensions(const QString& fileName)
     return name;
 }
 
-bool InstallPlan::refuse(const QString& reason)
-{
-    mRefusal = Result::Failure(reason);
-    return false;
-}
-
-bool InstallPlan::add(const EntrySource::Entry& entry)
+Result InstallPlan::add(const EntrySource::Entry& entry)
 {
     if (++mEntries > kMaxEntries)
-        return refuse(QStringLiteral("it holds more than %1 entries").arg(kMaxEntries));
+        return Result::Failure(QStringLiteral("it holds more than %1 entries").arg(kMaxEntries));
     if (entry.encrypted)
-        return refuse(QStringLiteral("the entry %1 is encrypted, and Torvane cannot unpack "
-                                     "encrypted archives")
-                          .arg(Quoted(Text(entry.name))));
+        return Result::Failure(
+            QStringLiteral("the entry %1 is encrypted, and Torvane cannot unpack "
+                           "encrypted archives")
+                .arg(Quoted(Text(entry.name))));
     QString reason;
     const QStringList names = Names(entry.name, &reason);
     if (!reason.isEmpty())
-        return refuse(reason);
+        return Result::Failure(reason);
     if (names.isEmpty())
-        return true;
+        return Result::Success();
     const QString path = names.join(QLatin1Char('/'));
     if (entry.kind == EntrySource::Kind::HardLink) {
         Names(entry.target, &reason);
         if (!reason.isEmpty())
-            return refuse(QStringLiteral("the hard link %1 points at another entry: %2")
-                              .arg(Quoted(path), reason));
+            return Result::Failure(QStringLiteral("the hard link %1 points at another entry: %2")
+                                       .arg(Quoted(path), reason));
     }
     if (entry.kind == EntrySource::Kind::Link)
         mLinks.insert(path);
@@ -126,7 +121,7 @@ bool InstallPlan::add(const EntrySource::Entry& entry)
         }
     }
     mSeen.append({path, entry.kind, entry.target, qMax<qint64>(0, entry.size)});
-    return true;
+    return Result::Success();
 }
 
 int InstallPlan::carOf(const QStringList& names, qsizetype* depth) const
@@ -149,10 +144,8 @@ int InstallPlan::carOf(const QStringList& names, qsizetype* depth) const
     return -1;
 }
 
-bool InstallPlan::finish()
+Result InstallPlan::finish()
 {
-    if (!mRefusal.ok)
-        return false;
     // A folder holding parameters.txt inside another car is one of that car's folders, in
     // whatever order the archive lists them: the outer folders are taken first.
     QList<qsizetype> byDepth(mCarFolders.size());
@@ -188,8 +181,9 @@ bool InstallPlan::finish()
         }
     }
     if (mCars.isEmpty())
-        return refuse(QStringLiteral("No car found in '%1': a car folder holds parameters.txt.")
-                          .arg(mSourceName));
+        return Result::Failure(
+            QStringLiteral("No car found in '%1': a car folder holds parameters.txt.")
+                .arg(mSourceName));
     mFiles = QList<QStringList>(mCars.size());
     // Each path inside a car is a file once or a folder, never both: the disk holds one.
     QHash<QString, bool> isFolder;
@@ -212,17 +206,18 @@ bool InstallPlan::finish()
             QString prefix = names.first();
             for (qsizetype i = 1; i < names.size(); prefix += QLatin1Char('/') + names[i++]) {
                 if (mLinks.contains(prefix))
-                    return refuse(QStringLiteral("the entry %1 would be written through the link "
-                                                 "%2")
-                                      .arg(Quoted(seen.path), Quoted(prefix)));
+                    return Result::Failure(
+                        QStringLiteral("the entry %1 would be written through the link "
+                                       "%2")
+                            .arg(Quoted(seen.path), Quoted(prefix)));
             }
         }
         qsizetype depth = 0;
         const int car = carOf(names, &depth);
         if (seen.kind == EntrySource::Kind::Link &&
             !StaysWithin(names.mid(0, names.size() - 1), seen.target, car < 0 ? 0 : depth))
-            return refuse(QStringLiteral("the link %1 points out of its car, at %2")
-                              .arg(Quoted(seen.path), Quoted(Text(seen.target))));
+            return Result::Failure(QStringLiteral("the link %1 points out of its car, at %2")
+                                       .arg(Quoted(seen.path), Quoted(Text(seen.target))));
         if (car < 0) {
             if (seen.kind != EntrySource::Kind::Folder)
                 outside.append(seen.path);
@@ -236,7 +231,7 @@ bool InstallPlan::finish()
             if (clashes.isEmpty())
                 clashes = clash(seen.path, seen.kind == EntrySource::Kind::Folder);
             if (!clashes.isEmpty())
-                return refuse(clashes);
+                return Result::Failure(clashes);
         }
         switch (seen.kind) {
         case EntrySource::Kind::File:
@@ -267,7 +262,7 @@ bool InstallPlan::finish()
                                  Quoted(outside.first()),
                                  outside.size() > 1 ? QStringLiteral(", ...") : QString()));
     mSeen.clear();
-    return true;
+    return Result::Success();
 }
 
 InstallPlan::Place InstallPlan::placeOf(const EntrySource::Entry& entry) const

@@ -29,13 +29,12 @@ public:
     // sourceName is the archive file's name, with its extensions.
     explicit InstallPlan(const QString& sourceName);
 
-    // An entry of the first reading. False when the source is refused; refusal() says why.
-    bool add(const EntrySource::Entry& entry);
+    // An entry of the first reading; a failure when it refuses the source.
+    Result add(const EntrySource::Entry& entry);
     // After the last entry: finds the cars and checks the links against them. False when the
     // source is refused.
-    bool finish();
+    Result finish();
 
-    const Result& refusal() const { return mRefusal; }
     const QList<Car>& cars() const { return mCars; }
     // The entries that are not installed, each with the reason, for the report.
     const QStringList& leftOut() const { return mLeftOut; }
@@ -68,11 +67,9 @@ private:
         QByteArray target;
         qint64 size;
     };
-    bool refuse(const QString& reason);
     int carOf(const QStringList& names, qsizetype* depth) const;
 
     QString mSourceName;
-    Result mRefusal = Result::Success();
     QList<Seen> mSeen;
     QStringList mCarFolders; // holding parameters.txt, in the order met
     QSet<QString> mCarFolderSet;

@@ -159,13 +159,10 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
     QSet<QString> folders;
     QByteArray buffer(kBlock, Qt::Uninitialized);
     EntrySource::Entry entry;
-    QString reason;
     for (;;) {
-        const EntrySource::Step step = source.next(&entry, &reason);
-        if (step == EntrySource::Step::End)
-            return Result::Success();
-        if (step == EntrySource::Step::Failed)
-            return Result::Failure(reason);
+        const ResultOf<bool> next = source.next(&entry);
+        if (!next || !*next)
+            return next;
         if (!keepGoing(source, Stage::Unpacking))
             return Result::Failure(QStringLiteral("the install was canceled"));
         const InstallPlan::Place place = plan.placeOf(entry);
@@ -204,9 +201,10 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
         FileSystem::NewFile file;
         Result step2 = file.create(path);
         for (qint64 got = 0; step2.ok;) {
-            got = source.read(buffer.data(), buffer.size(), &reason);
-            if (got < 0)
-                return failed(reason);
+            const ResultOf<qint64> read = source.read(buffer.data(), buffer.size());
+            if (!read)
+                return failed(read.message);
+            got = *read;
             if (got == 0)
                 break;
             written += got;
@@ -287,21 +285,22 @@ void Installer::install(const QString& path)
 
     InstallPlan plan(sourceName);
     EntrySource::Entry entry;
-    QString reason;
     for (;;) {
-        const EntrySource::Step step = source->next(&entry, &reason);
-        if (step == EntrySource::Step::Failed)
-            return notInstalled(reason);
-        if (step == EntrySource::Step::End || !plan.add(entry) ||
-            !keepGoing(*source, Stage::Checking))
+        const ResultOf<bool> next = source->next(&entry);
+        if (!next)
+            return notInstalled(next.message);
+        if (!*next)
             break;
+        if (const Result added = plan.add(entry); !added.ok)
+            return notInstalled(added.message);
+        if (!keepGoing(*source, Stage::Checking))
+            return notInstalled(QStringLiteral("the install was canceled"));
     }
-    if (mReport->canceled)
-        return notInstalled(QStringLiteral("the install was canceled"));
-    if (!plan.finish()) {
-        if (plan.cars().isEmpty() && plan.refusal().message.startsWith(QLatin1String("No car")))
-            return line(plan.refusal().message);
-        return notInstalled(plan.refusal().message);
+    if (const Result finished = plan.finish(); !finished.ok) {
+        // Without a car the archive is no install to refuse: the message says what a car is.
+        if (plan.cars().isEmpty())
+            return line(finished.message);
+        return notInstalled(finished.message);
     }
     if (const ResultOf<FileSystem::DiskSpace> space = FileSystem::SpaceOf(mContext.carsFolder);
         space && plan.bytes() > space->free - Reserve(*space))

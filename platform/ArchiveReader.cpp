@@ -179,27 +179,24 @@ Result ArchiveReader::open()
     return Result::Success();
 }
 
-EntrySource::Step ArchiveReader::next(Entry* entry, QString* reason)
+ResultOf<bool> ArchiveReader::next(Entry* entry)
 {
+    using Next = ResultOf<bool>;
     const Utf8Locale utf8;
     archive_entry* header = nullptr;
     const int status = archive_read_next_header(mArchive, &header);
     if (status == ARCHIVE_EOF) {
         if (!mCheck.valid())
-            return Step::End;
-        *reason = mCheck.get();
-        mChecked = reason->isEmpty();
-        return mChecked ? Step::End : Step::Failed;
+            return Next::Success(false);
+        const QString fault = mCheck.get();
+        mChecked = fault.isEmpty();
+        return mChecked ? Next::Success(false) : Next::Failure(fault);
     }
-    if (status < ARCHIVE_WARN) {
-        *reason = failure();
-        return Step::Failed;
-    }
+    if (status < ARCHIVE_WARN)
+        return Next::Failure(failure());
     const char* name = archive_entry_pathname(header);
-    if (!name) {
-        *reason = QStringLiteral("an entry's name cannot be read (%1)").arg(failure());
-        return Step::Failed;
-    }
+    if (!name)
+        return Next::Failure(QStringLiteral("an entry's name cannot be read (%1)").arg(failure()));
     entry->name = QByteArray(name);
     entry->kind = KindOf(header);
     const char* target = entry->kind == Kind::HardLink ? archive_entry_hardlink(header)
@@ -207,15 +204,15 @@ EntrySource::Step ArchiveReader::next(Entry* entry, QString* reason)
     entry->target = target ? QByteArray(target) : QByteArray();
     entry->size = archive_entry_size_is_set(header) ? archive_entry_size(header) : 0;
     entry->encrypted = archive_entry_is_encrypted(header);
-    return Step::Entry;
+    return Next::Success(true);
 }
 
-qint64 ArchiveReader::read(char* buffer, qint64 size, QString* reason)
+ResultOf<qint64> ArchiveReader::read(char* buffer, qint64 size)
 {
     const la_ssize_t got = archive_read_data(mArchive, buffer, size_t(size));
     if (got < 0)
-        *reason = failure();
-    return got < 0 ? -1 : qint64(got);
+        return ResultOf<qint64>::Failure(failure());
+    return ResultOf<qint64>::Success(qint64(got));
 }
 
 qint64 ArchiveReader::position() const

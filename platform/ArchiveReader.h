@@ -22,8 +22,8 @@ public:
     ArchiveReader& operator=(const ArchiveReader&) = delete;
 
     Result open() override;
-    Step next(Entry* entry, QString* reason) override;
-    qint64 read(char* buffer, qint64 size, QString* reason) override;
+    ResultOf<bool> next(Entry* entry) override;
+    ResultOf<qint64> read(char* buffer, qint64 size) override;
     qint64 position() const override;
     qint64 size() const override { return mSize; }
 

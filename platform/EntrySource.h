@@ -25,14 +25,13 @@ public:
         bool encrypted = false;
     };
 
-    enum class Step { Entry, End, Failed };
-
     virtual ~EntrySource() = default;
     // Starts at the first entry; again from the start when called again.
     virtual Result open() = 0;
-    virtual Step next(Entry* entry, QString* reason) = 0;
-    // The next bytes of the current entry into buffer: 0 at its end, -1 on failure.
-    virtual qint64 read(char* buffer, qint64 size, QString* reason) = 0;
+    // True with the next entry, false at the end.
+    virtual ResultOf<bool> next(Entry* entry) = 0;
+    // The next bytes of the current entry into buffer, and how many: 0 at its end.
+    virtual ResultOf<qint64> read(char* buffer, qint64 size) = 0;
     // How far the reading is, as bytes of the source read against its size, for a progress
     // bar.
     virtual qint64 position() const = 0;

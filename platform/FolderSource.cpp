@@ -48,7 +48,7 @@ Result FolderSource::open()
     return Result::Success();
 }
 
-EntrySource::Step FolderSource::next(Entry* entry, QString* reason)
+ResultOf<bool> FolderSource::next(Entry* entry)
 {
     if (mFile >= 0)
         ::close(mFile);
@@ -58,17 +58,16 @@ EntrySource::Step FolderSource::next(Entry* entry, QString* reason)
         mRootGiven = true;
         entry->name = mLevels.front().prefix;
         entry->kind = Kind::Folder;
-        return Step::Entry;
+        return ResultOf<bool>::Success(true);
     }
+    const auto failed = [] { return ResultOf<bool>::Failure(FileSystem::Reason(errno)); };
     while (!mLevels.empty()) {
         Level& level = mLevels.back();
         errno = 0;
         const dirent* d = ::readdir(level.dir);
         if (!d) {
-            if (errno != 0) {
-                *reason = FileSystem::Reason(errno);
-                return Step::Failed;
-            }
+            if (errno != 0)
+                return failed();
             ::closedir(level.dir);
             mLevels.pop_back();
             continue;
@@ -79,10 +78,8 @@ EntrySource::Step FolderSource::next(Entry* entry, QString* reason)
         const int folder = ::dirfd(level.dir);
         entry->name = level.prefix + n;
         struct stat st;
-        if (::fstatat(folder, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            *reason = FileSystem::Reason(errno);
-            return Step::Failed;
-        }
+        if (::fstatat(folder, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return failed();
         if (S_ISLNK(st.st_mode)) {
             entry->kind = Kind::Link;
             char target[4096];
@@ -93,41 +90,37 @@ EntrySource::Step FolderSource::next(Entry* entry, QString* reason)
             entry->size = st.st_size;
             mCounted += st.st_size;
             mFile = ::openat(folder, n, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            if (mFile < 0) {
-                *reason = FileSystem::Reason(errno);
-                return Step::Failed;
-            }
+            if (mFile < 0)
+                return failed();
         } else if (S_ISDIR(st.st_mode)) {
             entry->kind = Kind::Folder;
             const int inner = ::openat(folder, n, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             DIR* dir = inner < 0 ? nullptr : ::fdopendir(inner);
             if (!dir) {
-                *reason = FileSystem::Reason(errno);
+                const ResultOf<bool> failure = failed();
                 if (inner >= 0)
                     ::close(inner);
-                return Step::Failed;
+                return failure;
             }
             mLevels.push_back({dir, entry->name + '/'});
         } else {
             entry->kind = Kind::Other;
         }
-        return Step::Entry;
+        return ResultOf<bool>::Success(true);
     }
     mSize = mCounted;
-    return Step::End;
+    return ResultOf<bool>::Success(false);
 }
 
-qint64 FolderSource::read(char* buffer, qint64 size, QString* reason)
+ResultOf<qint64> FolderSource::read(char* buffer, qint64 size)
 {
     for (;;) {
         const ssize_t got = ::read(mFile, buffer, size_t(size));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            *reason = FileSystem::Reason(errno);
-            return -1;
-        }
+        if (got < 0)
+            return ResultOf<qint64>::Failure(FileSystem::Reason(errno));
         mPosition += got;
-        return got;
+        return ResultOf<qint64>::Success(got);
     }
 }

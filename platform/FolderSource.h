@@ -17,8 +17,8 @@ public:
     FolderSource& operator=(const FolderSource&) = delete;
 
     Result open() override;
-    Step next(Entry* entry, QString* reason) override;
-    qint64 read(char* buffer, qint64 size, QString* reason) override;
+    ResultOf<bool> next(Entry* entry) override;
+    ResultOf<qint64> read(char* buffer, qint64 size) override;
     qint64 position() const override { return mPosition; }
     // The sum of its files' sizes, once a first reading has met them all.
     qint64 size() const override { return mSize; }
