@@ -34,7 +34,7 @@ private slots:
         const QString read = "<read>";
         const QByteArray d("<default>"), one("[A]\r\nk=1\r\n"), none;
         QByteArray table("[Classify]\r\n");
-        for (int i = 0; i < 40; ++i)
+        for (int i = 0; i < 16; ++i) // as long as the shipped table of standard cars
             table += "car" + QByteArray::number(i) + "=v" + QByteArray::number(i) + "\r\n";
         // clang-format off
         QTest::newRow("read: CR lines, entry before any section, lone quote kept") << QByteArray("k=1\r[A]\rx=1\rk=\"") << "A" << "k" << read << QByteArray("\"");
@@ -44,7 +44,10 @@ private slots:
         QTest::newRow("read: empty value is not the default, section name up to the last bracket") << QByteArray("[A]B]\r\nk=\r\n") << "A]B" << "k" << read << QByteArray("");
         QTest::newRow("read: key of the next section or a later twin, line without = is no entry") << QByteArray("[A]\r\nk\r\n[B]\r\nk=1\r\n[A]\r\nk=2\r\n") << "A" << "k" << read << d;
         QTest::newRow("read: long section, first of two keys, capital Z") << table + "carz=zed\r\nCARZ=twin\r\n" << "classify" << "CarZ" << read << QByteArray("zed");
-        QTest::newRow("read: long section, missing key") << table << "Classify" << "car40" << read << d;
+        QTest::newRow("read: long section, missing key") << table << "Classify" << "car16" << read << d;
+        QTest::newRow("read: long section, first key") << table << "Classify" << "CAR0" << read << QByteArray("v0");
+        QTest::newRow("read: long section, a middle key") << table << "Classify" << "car7" << read << QByteArray("v7");
+        QTest::newRow("read: long section, last key") << table << "Classify" << "car15" << read << QByteArray("v15");
         QTest::newRow("read: no file") << QByteArray() << "A" << "k" << read << d;
         QTest::newRow("read: a folder in the file's place") << QByteArray("<folder>") << "A" << "k" << read << d;
         QTest::newRow("write: replaced where it stands, other bytes kept") << QByteArray("; head\n[a]\n  KEY = old ; x\nother=1\n") << "A" << "key" << "new" << QByteArray("; head\n[a]\nKEY=new\r\nother=1\n");
@@ -60,7 +63,8 @@ private slots:
         QTest::newRow("write: missing folder") << QByteArray("<no folder>") << "A" << "k" << "v" << none;
         QTest::newRow("write: a folder in the file's place") << QByteArray("<folder>") << "A" << "k" << "v" << none;
         // A line break would end the entry early and leave the rest as a line of its own.
-        QTest::newRow("write: line break in the value") << one << "A" << "k" << "one\r\ntwo=x" << none;
+        QTest::newRow("write: line break in the value") << one << "A" << "k" << "one\ntwo=x" << none;
+        QTest::newRow("write: lone CR in the value") << one << "A" << "k" << "one\rtwo=x" << none;
         QTest::newRow("write: line break in the key") << one << "A" << "k\n" << "v" << none;
         // clang-format on
     }
