@@ -165,6 +165,32 @@ private slots:
         QCOMPARE(Cp1252::FromUnicode(text), bytes);
     }
 
+    // Both ways against the code page as another codec defines it; the five bytes it leaves
+    // undefined read as the C1 controls of the same value, as the game's platform reads them.
+    // Every other character is a "?".
+    void codePageTable()
+    {
+        QFile file(QFINDTESTDATA("data/cp1252.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        QByteArrayList codes;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            codes += line.startsWith('#') ? QByteArrayList() : line.simplified().split(' ');
+        codes.removeAll(QByteArray());
+        QCOMPARE(codes.size(), 256);
+        QHash<char16_t, char> bytes;
+        for (int b = 0; b < 256; ++b) {
+            bool defined = false;
+            const char16_t c = char16_t(codes[b].toUShort(&defined, 16));
+            QCOMPARE(Cp1252::ToUnicode(QByteArray(1, char(b))), QString(QChar(defined ? c : b)));
+            bytes.insert(defined ? c : char16_t(b), char(b));
+        }
+        for (char32_t c = 0; c <= 0xFFFF; ++c) {
+            const bool carried = c >= 0xDC80 && c <= 0xDCFF; // a byte of a file name
+            QCOMPARE(Cp1252::FromUnicode(QString(QChar(c))),
+                     QByteArray(1, carried ? char(c) : bytes.value(char16_t(c), '?')));
+        }
+    }
+
     void resolve_data()
     {
         // files: a trailing "/" makes a folder; expected: the real name, or the name asked for
