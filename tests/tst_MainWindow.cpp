@@ -348,14 +348,15 @@ private slots:
 
     void deleteCar_data()
     {
-        // command: empty for the Delete key in the tree; answer: to the first box, Ok for no
-        // question
+        // command: empty for the Delete key in the tree, or the control that has it instead;
+        // answer: to the first box, Ok for no question
         Columns<QString, QString, MsgBox::Answer>("car", "command", "answer");
         // clang-format off
         QTest::newRow("standard car refused") << "rc" << "Delete" << MsgBox::Answer::Ok;
         QTest::newRow("No changes nothing") << "myrc" << "" << MsgBox::Answer::No;
         QTest::newRow("Yes deletes") << "myrc" << "mnuPopUpDelete" << MsgBox::Answer::Yes;
         QTest::newRow("a linked car folder loses only the link") << "linked" << "Delete" << MsgBox::Answer::Yes;
+        QTest::newRow("the key in the name box, then on a button: no question") << "myrc" << "txtCarName" << MsgBox::Answer::No;
         // clang-format on
     }
     void deleteCar()
@@ -368,6 +369,16 @@ private slots:
         QVERIFY(QFile::link(mWorld->root() + "/outside", mWorld->carDir("linked")));
         openWindow({"rc", "myrc=My RC"});
         clickNode(node(car));
+        if (command.startsWith("txt")) { // the key is the tree's alone: a text box needs it
+            for (QWidget* w :
+                 {control<QWidget>("txtCarName"), control<QWidget>("cmdUpdateCarInfo")}) {
+                w->setFocus();
+                QTest::keyClick(w, Qt::Key_Delete);
+            }
+            QCOMPARE(control<QLineEdit>("txtCarName")->text(), "y RC");
+            QCOMPARE(carState(), kShown);
+            return;
+        }
         mBoxes->expect(answer);
         if (deleted)
             mBoxes->expect(); // the record's own "Car Deleted"
