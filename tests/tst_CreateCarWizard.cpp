@@ -178,6 +178,7 @@ private slots:
         refused("device name with a blank before the extension", "rc", "COM1 .bmp", "may not be \"COM1 .bmp\": Windows keeps that name for a device");
         // A line break would put lines of its own into parameters.txt.
         refused("car name of two lines", "rc", "myrc", "car name may not contain line breaks or other control characters", "Line one\nObtain 0");
+        refused("car name with a tab", "rc", "myrc", "car name may not contain line breaks or other control characters", "My\tRacer");
         // The template given in another letter case stands for the folder's real name; the car
         // name and the author are written in Windows-1252. Every file is copied; the whole-file
         // read keeps the CR of the last line end, which becomes an empty line.
