@@ -75,7 +75,7 @@ private slots:
         mWorld->write("game/cars/rc/" + kLongName, "as long a name as the system allows");
         mWorld->write("game/cars/rc/sub/body.prm", "not copied");
         mWorld->makeCar("noparams");
-        mWorld->write("game/cars/notes.txt", "a file, not a car");
+        mWorld->write("game/cars/com0.txt", "a file, not a car");
         // Templates of any name: copied from a Windows archive ("café" in Windows-1252), one that
         // Windows cannot hold and one beyond its code page; their files too.
         const QStringList anyName{FileSystem::Decode("caf\xe9"), "rc:2", "\u03a9mega"};
@@ -161,7 +161,7 @@ private slots:
         refused("template ..", "..", "", "template name may not be \".\" or \"..\"");
         refused("no folder name", "rc", "", "Please choose a name for the car directory.");
         refused("folder exists in other letter case", "rc", "Rc", "This directory already exists!");
-        refused("file exists in other letter case", "rc", "Notes.TXT", "This directory already exists!");
+        refused("file exists in other letter case, no device for its 0", "rc", "COM0.TXT", "This directory already exists!");
         refused("no car name", "rc", "myrc", "Please give your new car a name.");
         refused("folder with a backslash", "rc", "my\\rc", "directory name may not contain \"\\\" or \"/\"");
         refused("folder with a slash", "rc", "../rc", "directory name may not contain \"\\\" or \"/\"");
