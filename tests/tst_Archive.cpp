@@ -172,6 +172,12 @@ private slots:
             << "Skipped 'Con.txt' from 'con.zip': The directory name may not be \"Con.txt\": "
                "Windows keeps that name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to "
                "LPT9), with any extension.";
+        // clang-format off
+        QTest::newRow("named by its extensions alone") << ".tar.gz" << QByteArray("tar.gz") << QByteArrayList{"parameters.txt"} << QStringList{".tar/", ".tar/parameters.txt=parameters.txt"} << "Installed '.tar' from '.tar.gz'.";
+        QTest::newRow("a link to a drive") << "evil.zip" << QByteArray("zip") << QByteArrayList{"car/parameters.txt", "car/a.bmp->C:/x"} << QStringList{} << "'evil.zip' was not installed: the link 'car/a.bmp' points out of its car, at 'C:/x'.";
+        QTest::newRow("two cars of one name") << "x.zip" << QByteArray("zip") << QByteArrayList{"a/fast/parameters.txt", "b/FAST/parameters.txt"} << QStringList{"fast/", "fast/parameters.txt=a/fast/parameters.txt"} << "Skipped 'FAST' from 'x.zip': a car of that name came with it already.";
+        QTest::newRow("a dropped folder holding the cars folder") << "game" << QByteArray("folder") << QByteArrayList{"x/parameters.txt"} << QStringList{} << "'game' was not installed: it is in the cars folder, or holds it.";
+        // clang-format on
     }
     void install()
     {

@@ -75,7 +75,7 @@ private slots:
         mWorld->write("game/cars/rc/" + kLongName, "as long a name as the system allows");
         mWorld->write("game/cars/rc/sub/body.prm", "not copied");
         mWorld->makeCar("noparams");
-        mWorld->write("game/cars/notes.txt", "a file, not a car");
+        mWorld->write("game/cars/com0.txt", "a file, not a car");
         // Templates of any name: copied from a Windows archive ("café" in Windows-1252), one that
         // Windows cannot hold and one beyond its code page; their files too.
         const QStringList anyName{FileSystem::Decode("caf\xe9"), "rc:2", "\u03a9mega"};
@@ -161,7 +161,7 @@ private slots:
         refused("template ..", "..", "", "template name may not be \".\" or \"..\"");
         refused("no folder name", "rc", "", "Please choose a name for the car directory.");
         refused("folder exists in other letter case", "rc", "Rc", "This directory already exists!");
-        refused("file exists in other letter case", "rc", "Notes.TXT", "This directory already exists!");
+        refused("file exists in other letter case, no device for its 0", "rc", "COM0.TXT", "This directory already exists!");
         refused("no car name", "rc", "myrc", "Please give your new car a name.");
         refused("folder with a backslash", "rc", "my\\rc", "directory name may not contain \"\\\" or \"/\"");
         refused("folder with a slash", "rc", "../rc", "directory name may not contain \"\\\" or \"/\"");
@@ -178,6 +178,7 @@ private slots:
         refused("device name with a blank before the extension", "rc", "COM1 .bmp", "may not be \"COM1 .bmp\": Windows keeps that name for a device");
         // A line break would put lines of its own into parameters.txt.
         refused("car name of two lines", "rc", "myrc", "car name may not contain line breaks or other control characters", "Line one\nObtain 0");
+        refused("car name with a tab", "rc", "myrc", "car name may not contain line breaks or other control characters", "My\tRacer");
         // The template given in another letter case stands for the folder's real name; the car
         // name and the author are written in Windows-1252. Every file is copied; the whole-file
         // read keeps the CR of the last line end, which becomes an empty line.

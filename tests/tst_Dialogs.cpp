@@ -71,10 +71,11 @@ class tst_Dialogs : public QObject, FileOpenBox::Presenter, Registry::Backend
         mChooser = frmGetDirectory::ShowShared();
         QTest::keyClick(tree(), Qt::Key_Return);
     }
+    // Enter on the keypad, as Return does.
     void openItem(const QString& name) const
     {
         tree()->setCurrentItem(tree()->findItems(name, Qt::MatchRecursive).value(0));
-        QTest::keyClick(tree(), Qt::Key_Return);
+        QTest::keyClick(tree(), Qt::Key_Enter, Qt::KeypadModifier);
     }
 
 private slots:
@@ -191,7 +192,7 @@ private slots:
         auto* ok = mChooser->findChild<QPushButton*>("cmdOK");
         QTEST(ok->isEnabled(), "enabled");
         if (ok->isEnabled()) { // OK stores the folder and shows it in the options dialog
-            QTest::keyClick(ok, Qt::Key_Enter);
+            QTest::keyClick(ok, Qt::Key_Enter, Qt::KeypadModifier);
             QCOMPARE(mSettings.DrovakDir(), path);
             QCOMPARE(mSettings.CarDir(), path + "/cars");
             QCOMPARE(field("txtEXEDirectory")->text(), FileSystem::Shown(path));

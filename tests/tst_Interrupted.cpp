@@ -4,6 +4,7 @@
 #include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/CarContext.h"
+#include "cars/InstallPlan.h"
 #include "cars/modInstallCar.h"
 #include "platform/FileSystem.h"
 #include "ui/main/modInstallCommand.h"
@@ -151,6 +152,17 @@ private slots:
                            "car it installed.");
     }
 
+    // An archive of more entries than any car holds is refused before anything is unpacked.
+    void mostEntries()
+    {
+        InstallPlan plan(QStringLiteral("x.zip"));
+        const EntrySource::Entry file{"car/a.bmp", EntrySource::Kind::File, {}, 0, false};
+        qint64 added = 0;
+        while (plan.add(file))
+            ++added;
+        QCOMPARE(added, InstallPlan::kMaxEntries);
+    }
+
     // Another install, of this program or another, holds the turn or its hidden folder.
     void turns_data()
     {
@@ -171,6 +183,8 @@ private slots:
         MakeArchive(mWorld->root() + "/fast.zip", "zip", {"fastcar/parameters.txt"});
         const QString running = mWorld->carsDir() + "/.torvane-install-12345678";
         mWorld->write("game/cars/.torvane-install-12345678/0/parameters.txt", "x");
+        // Its record, on a disk others write to, names the cars folder itself as a car to put back.
+        mWorld->write("game/cars/.torvane-install-12345678/replacing.txt", ".. x\n");
         std::optional<FileSystem::FolderHold> hold;
         hold.emplace(held == "folder" ? running : mWorld->carsDir());
         QCOMPARE(hold->state(), FileSystem::FolderHold::State::Held);

@@ -89,9 +89,9 @@ private slots:
         Columns<QStringList, QStringList, QStringList>("folders", "standard", "custom");
         // clang-format off
         QTest::newRow("standard, custom, omitted, named like the branches") << QStringList{"rc", "buggy=Mine", "myrc=My RC", "misc=Left Out", "plain", "Standard", "Custom Cars"} << QStringList{"buggy (Dune Buggy)", "rc (RC Sprinter)"} << QStringList{"Custom Cars", "myrc (My RC)", "plain", "Standard"};
-        QTest::newRow("sorted by the whole node text") << QStringList{"zeta=Alpha", "alpha=Zed", "Beta", "beta2"} << QStringList{} << QStringList{"alpha (Zed)", "Beta", "beta2", "zeta (Alpha)"};
+        QTest::newRow("sorted by the whole node text, ties by its letters") << QStringList{"zeta=Alpha", "alpha=Zed", "ALPHA (zed)", "Beta", "beta2"} << QStringList{} << QStringList{"ALPHA (zed)", "alpha (Zed)", "Beta", "beta2", "zeta (Alpha)"};
         QTest::newRow("as a file manager orders names") << QStringList{"car10", "car2", "Zeta", "élan", "Elan", "alpha", "car2 (b)=x"} << QStringList{} << QStringList{"alpha", "car2", "car2 (b) (x)", "car10", "Elan", "élan", "Zeta"};
-        QTest::newRow("hidden folders listed, files not") << QStringList{".hidden", "file:loose.txt"} << QStringList{} << QStringList{".hidden"};
+        QTest::newRow("hidden folders listed, files not") << QStringList{".hidden", "..hidden", "file:loose.txt"} << QStringList{} << QStringList{"..hidden", ".hidden"};
         QTest::newRow("one folder in two letter cases") << QStringList{"été=Mine", "ÉTÉ=Mine"} << QStringList{} << QStringList{"?"};
         QTest::newRow("a long name, whole in its tooltip") << QStringList{"longcar=A Name Far Too Long For The Narrow Tree To Show Whole"} << QStringList{} << QStringList{"longcar (A Name Far Too Long For The Narrow Tree To Show Whole)"};
         QTest::newRow("no cars") << QStringList{} << QStringList{} << QStringList{};
@@ -348,14 +348,15 @@ private slots:
 
     void deleteCar_data()
     {
-        // command: empty for the Delete key in the tree; answer: to the first box, Ok for no
-        // question
+        // command: empty for the Delete key in the tree, or the control that has it instead;
+        // answer: to the first box, Ok for no question
         Columns<QString, QString, MsgBox::Answer>("car", "command", "answer");
         // clang-format off
         QTest::newRow("standard car refused") << "rc" << "Delete" << MsgBox::Answer::Ok;
         QTest::newRow("No changes nothing") << "myrc" << "" << MsgBox::Answer::No;
         QTest::newRow("Yes deletes") << "myrc" << "mnuPopUpDelete" << MsgBox::Answer::Yes;
         QTest::newRow("a linked car folder loses only the link") << "linked" << "Delete" << MsgBox::Answer::Yes;
+        QTest::newRow("the key in the name box, then on a button: no question") << "myrc" << "txtCarName" << MsgBox::Answer::No;
         // clang-format on
     }
     void deleteCar()
@@ -368,6 +369,14 @@ private slots:
         QVERIFY(QFile::link(mWorld->root() + "/outside", mWorld->carDir("linked")));
         openWindow({"rc", "myrc=My RC"});
         clickNode(node(car));
+        if (command.startsWith("txt")) { // the key is the tree's alone: a text box needs it
+            for (const char* name : {"txtCarName", "cmdUpdateCarInfo"}) {
+                control<QWidget>(name)->setFocus();
+                QTest::keyClick(control<QWidget>(name), Qt::Key_Delete);
+            }
+            QCOMPARE(control<QLineEdit>("txtCarName")->text(), "y RC");
+            return;
+        }
         mBoxes->expect(answer);
         if (deleted)
             mBoxes->expect(); // the record's own "Car Deleted"

@@ -59,6 +59,9 @@ protected:
                 mWorld->makeCar(entry);
         }
         mWindow = std::make_unique<frmMain>();
+        // Every scan, refresh and delete of the test goes through the checks of a model.
+        new QAbstractItemModelTester(cars(), QAbstractItemModelTester::FailureReportingMode::QtTest,
+                                     cars());
         mWindow->show();
         QVERIFY(QTest::qWaitForWindowExposed(mWindow.get()));
     }
