@@ -158,7 +158,7 @@ private slots:
         InstallPlan plan(QStringLiteral("x.zip"));
         const EntrySource::Entry file{"car/a.bmp", EntrySource::Kind::File, {}, 0, false};
         qint64 added = 0;
-        while (plan.add(file))
+        while (plan.add(file).ok)
             ++added;
         QCOMPARE(added, InstallPlan::kMaxEntries);
     }
