@@ -1,4 +1,5 @@
 #include "Archives.h"
+#include "Faults.h"
 #include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/CarContext.h"
@@ -67,9 +68,73 @@ class tst_DiskFaults : public QObject, MsgBox::Presenter
         return operation == "delete" ? QStringList() : tree;
     }
 
+    std::optional<TestWorld> mWorld;
+
 private slots:
     void initTestCase() { MsgBox::SetPresenter(this); }
     void cleanupTestCase() { MsgBox::SetPresenter(nullptr); }
+    void init() { mWorld.emplace().loadSettings(); }
+    void cleanup() { mWorld.reset(); }
+
+    // Each fails after the first file is written: the cars folder is left exactly as it was.
+    void failsPartWay_data()
+    {
+        Columns<QByteArray, int, QString>("kind", "fault", "report");
+        QTest::newRow("a full disk") << QByteArray("zip") << 1
+                                     << "'a.zip' was not installed: 'car/a.bmp': File too large; "
+                                        "nothing of it was kept.";
+        QTest::newRow("canceled") << QByteArray("tar.gz") << 2
+                                  << "'a.zip' was not installed: the install was canceled; "
+                                     "nothing of it was kept.";
+        QTest::newRow("a small disk") << QByteArray("zip") << 3
+                                      << "'a.zip' was not installed: it needs 195.3 kB, and the "
+                                         "disk of the cars folder has ";
+        QTest::newRow("a disk that would be left too full")
+            << QByteArray("zip") << 5
+            << "'a.zip' was not installed: it needs 195.3 kB, and the disk of the cars folder has ";
+        QTest::newRow("a header that lies about its size")
+            << QByteArray("zip-lie") << 3 << "'a.zip' was not installed: it unpacks to more than ";
+        QTest::newRow("no game folder")
+            << QByteArray("zip") << 4 << "Nothing was installed: the Drovak car directory '";
+        QTest::newRow("a zip cut short")
+            << QByteArray("zip-cut") << 0 << "'a.zip' was not installed: ";
+    }
+    void failsPartWay()
+    {
+        QFETCH(QByteArray, kind);
+        QFETCH(int, fault);
+        QFETCH(QString, report);
+        const QString path = mWorld->root() + "/a.zip";
+        // The file that lies is larger than the disk's free space: the lie is caught by the
+        // bytes written before the archive library checks it at the file's end.
+        const QByteArray a = kind == "zip-lie" ? "car/a.bmp*400000" : "car/a.bmp*100000";
+        MakeArchive(path, kind, {"car/parameters.txt", a, "car/b.bmp*100000", "c/parameters.txt"});
+        // A tenth of a small disk stays free, for the game's own saves.
+        const Mounted small(
+            fault == 3 || fault == 5 ? QString("mount -t tmpfs -o size=%1k none '%2'")
+                                           .arg(fault == 3 ? 150 : 210)
+                                           .arg(mWorld->carsDir())
+                                     : QString(),
+            fault == 3 || fault == 5 ? "umount '" + mWorld->carsDir() + "'" : QString());
+        if (!small.ok)
+            QSKIP("mounting a tmpfs is not allowed here");
+        mWorld->makeCar("old");
+        const QStringList before = Tree(mWorld->carsDir());
+
+        if (fault == 4)
+            modMain::gSettings().setDrovakDir(mWorld->root() + "/gone");
+        std::optional<FileSizeLimit> full;
+        if (fault == 1)
+            full.emplace(50000);
+        int calls = 0;
+        const modInstallCar::Report done = modInstallCar::Install(
+            {path}, CarContext::Now(),
+            [&](modInstallCar::Stage, qint64, qint64) { return fault != 2 || ++calls < 8; });
+        full.reset();
+        QVERIFY2(done.text.startsWith(report), qPrintable(done.text));
+        QCOMPARE(Tree(mWorld->carsDir()), before);
+        QVERIFY(done.installed.isEmpty());
+    }
 
     void failedCall_data()
     {

@@ -25,11 +25,6 @@ namespace {
 int gKillAt = 0;
 int gCalls = 0;
 
-template <typename Call> Call Real(const char* name)
-{
-    return reinterpret_cast<Call>(::dlsym(RTLD_NEXT, name));
-}
-
 void Step()
 {
     if (gKillAt > 0 && ++gCalls == gKillAt)
@@ -38,40 +33,19 @@ void Step()
 
 } // namespace
 
-extern "C" {
-int rename(const char* from, const char* to) noexcept
-{
-    static const auto real = Real<int (*)(const char*, const char*)>("rename");
-    Step();
-    return real(from, to);
-}
-int renameat(int fromFolder, const char* from, int toFolder, const char* to) noexcept
-{
-    static const auto real = Real<int (*)(int, const char*, int, const char*)>("renameat");
-    Step();
-    return real(fromFolder, from, toFolder, to);
-}
-int renameat2(int fromFolder, const char* from, int toFolder, const char* to,
-              unsigned flags) noexcept
-{
-    static const auto real =
-        Real<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
-    Step();
-    return real(fromFolder, from, toFolder, to, flags);
-}
-int unlinkat(int folder, const char* name, int flags) noexcept
-{
-    static const auto real = Real<int (*)(int, const char*, int)>("unlinkat");
-    Step();
-    return real(folder, name, flags);
-}
-int mkdir(const char* path, mode_t mode) noexcept
-{
-    static const auto real = Real<int (*)(const char*, mode_t)>("mkdir");
-    Step();
-    return real(path, mode);
-}
-}
+// Each of these calls of the program's counts a step, then is made as the system makes it.
+#define COUNTED(Name, Parameters, Arguments)                                                       \
+    extern "C" int Name Parameters noexcept                                                        \
+    {                                                                                              \
+        static const auto real = reinterpret_cast<int(*) Parameters>(::dlsym(RTLD_NEXT, #Name));   \
+        Step();                                                                                    \
+        return real Arguments;                                                                     \
+    }
+COUNTED(rename, (const char* a, const char* b), (a, b))
+COUNTED(renameat, (int a, const char* b, int c, const char* d), (a, b, c, d))
+COUNTED(renameat2, (int a, const char* b, int c, const char* d, unsigned e), (a, b, c, d, e))
+COUNTED(unlinkat, (int a, const char* b, int c), (a, b, c))
+COUNTED(mkdir, (const char* a, mode_t b), (a, b))
 
 class tst_Interrupted : public QObject, MainWindowDriver, MsgBox::Presenter
 {
