@@ -149,7 +149,9 @@ Result Unpacking::replace(const QString& unpackedName, const QString& target)
 QStringList Recover(const QString& carsFolder)
 {
     QStringList lines;
-    for (const FileSystem::Entry& entry : FileNames::ListEntries(carsFolder)) {
+    // A cars folder that cannot be listed has nothing to finish now: an install into it says
+    // why it fails, and the next start tries again.
+    for (const FileSystem::Entry& entry : FileSystem::List(carsFolder).value_or({})) {
         if (!entry.isDir || !IsUnpacking(entry.name))
             continue;
         const QString staging = FileNames::Join(carsFolder, entry.name);

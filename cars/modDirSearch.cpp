@@ -13,7 +13,9 @@ cDirList ListCarFolders(const QString& folder)
 
 cDirList& CollectSubfolders(const QString& folder, cDirList& list)
 {
-    const QList<FileNames::Entry> entries = FileNames::ListEntries(folder);
+    // A folder that cannot be listed lists no cars, as one that holds none: the window's
+    // status line counts what was found.
+    const QList<FileNames::Entry> entries = FileSystem::List(folder).value_or({});
     list.reserve(list.size() + entries.size());
     for (const FileNames::Entry& entry : entries) {
         if (entry.isDir && !InstallFolders::IsUnpacking(entry.name))

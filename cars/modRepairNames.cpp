@@ -23,7 +23,8 @@ public:
         auto counts = mByFolder.find(folder);
         if (counts == mByFolder.end()) {
             counts = mByFolder.insert(folder, {});
-            for (const FileSystem::Entry& entry : FileNames::ListEntries(folder))
+            // Unlisted, no name counts as taken: the rename itself never replaces an entry.
+            for (const FileSystem::Entry& entry : FileSystem::List(folder).value_or({}))
                 ++(*counts)[FileNames::NameKey(entry.name)];
         }
         return counts->value(FileNames::NameKey(newName)) > 1;

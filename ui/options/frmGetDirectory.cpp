@@ -247,7 +247,9 @@ void frmGetDirectory::showFolder(const QString& folder)
     current->setFont(0, font);
 
     QStringList children;
-    for (const FileNames::Entry& entry : FileNames::ListEntries(folder)) {
+    // A folder that cannot be listed shows no sub-folders; the chooser's check of the folder
+    // picked says what is wrong with it.
+    for (const FileNames::Entry& entry : FileSystem::List(folder).value_or({})) {
         if (entry.isDir)
             children.append(entry.name);
     }
