@@ -99,34 +99,29 @@ private slots:
         QCOMPARE(Record(*loaded).right(3), record.right(3));
     }
 
-    void save_data()
-    {
-        Columns<bool>("gameFolder");
-        QTest::newRow("saved") << true;
-        QTest::newRow("no game folder: the record and the file are kept") << false;
-    }
-    // The record keeps its line breaks, of any kind; only the file holds the bars.
+    // The record keeps its line breaks, of any kind; only the file holds the bars. With no game
+    // folder the record and the file are kept.
     void save()
     {
-        QFETCH(bool, gameFolder);
-        const QByteArray before = "[Zelmor Car Data]\r\nDescription=old\r\nExtra=kept\r\n";
-        mWorld->makeCar("myrc", before);
-        if (!gameFolder) {
-            modMain::gSettings().setDrovakDir(mWorld->root() + "/gone");
-            mBoxes->expect();
+        mWorld->makeCar("myrc", "[Zelmor Car Data]\r\nDescription=old\r\nExtra=kept\r\n");
+        const QString lines = "one\r\ntwo\nthree|four\rfive";
+        const QByteArray saved =
+            "[Zelmor Car Data]\r\nDescription=one|two|three|four|five\r\n"
+            "Extra=kept\r\nName=Nuit C\xe2line\r\nAuthor=\r\nOriginalSkin=rc\r\n";
+        for (const bool gameFolder : {true, false}) {
+            if (!gameFolder) {
+                modMain::gSettings().setDrovakDir(mWorld->root() + "/gone");
+                mBoxes->expect();
+            }
+            const auto car = Car("myrc", false);
+            car->setCarName(QStringLiteral("Nuit Câline"));
+            car->setBasedTemplate(gameFolder ? "rc" : "buggy");
+            car->setDescription(gameFolder ? lines : "other");
+            car->SaveSettings();
+            QCOMPARE(car->Description(), gameFolder ? lines : "other");
+            QCOMPARE(mWorld->read("game/cars/myrc/carinfo.ini"), saved);
         }
-        const auto car = Car("myrc", false);
-        car->setCarName(QStringLiteral("Nuit Câline"));
-        car->setBasedTemplate("rc");
-        car->setDescription("one\r\ntwo\nthree|four\rfive");
-        car->SaveSettings();
-        QCOMPARE(car->Description(), QStringLiteral("one\r\ntwo\nthree|four\rfive"));
-        QCOMPARE(mWorld->read("game/cars/myrc/carinfo.ini"),
-                 gameFolder ? "[Zelmor Car Data]\r\nDescription=one|two|three|four|five\r\n"
-                              "Extra=kept\r\nName=Nuit C\xe2line\r\nAuthor=\r\nOriginalSkin=rc\r\n"
-                            : before);
-        if (!gameFolder)
-            QCOMPARE(mBoxes->only().text, QStringLiteral("cCar: Unable to save settings."));
+        QCOMPARE(mBoxes->only().text, QStringLiteral("cCar: Unable to save settings."));
     }
 
     void deleteFolder_data()

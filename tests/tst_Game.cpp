@@ -111,16 +111,11 @@ private slots:
                  message.isEmpty() ? started : message.replace("$game", gameDir));
         if (message.isEmpty())
             QCOMPARE(FileSystem::RealPath("."), real(game));
-    }
-
-    // The prefix is looked for at each start: one made since the last start counts.
-    void prefixDecidedAtEachStart()
-    {
-        make({"pfx/drive_c/drovak.exe"});
-        const QString gameDir = mWorld->root() + "/pfx/drive_c";
-        QCOMPARE(startLogged(gameDir).section('\n', -1), "/home/player/.wine");
-        make({"pfx/system.reg"});
-        QCOMPARE(startLogged(gameDir).section('\n', -1), real("pfx"));
+        // The prefix is looked for at each start: one made since the last start counts.
+        if (QByteArray(QTest::currentDataTag()) == "drive_c without system.reg") {
+            make({"pfx/system.reg"});
+            QCOMPARE(startLogged(gameDir).section('\n', -1), real("pfx"));
+        }
     }
 };
 
