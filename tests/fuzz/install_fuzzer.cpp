@@ -1,3 +1,4 @@
+#include "Archives.h"
 #include "cars/CarContext.h"
 #include "cars/InstallFolders.h"
 #include "cars/modInstallCar.h"
@@ -44,20 +45,6 @@ QStringList Names(const QString& folder)
     return names;
 }
 
-// Every name below folder with each file's bytes, to compare a car before and after.
-QByteArray Snapshot(const QString& folder)
-{
-    QByteArray all;
-    for (const QString& name : Names(folder)) {
-        const QString path = FileNames::Join(folder, name);
-        all += FileSystem::Encode(name) + (FileSystem::StatusOf(path).folder ? "/{" : "=");
-        all += FileSystem::StatusOf(path).folder
-                   ? Snapshot(path) + '}'
-                   : FileSystem::ReadPlainFile(path).value_or("unreadable") + '\n';
-    }
-    return all;
-}
-
 struct Scratch
 {
     // On a disk in memory where there is one: the install flushes what it writes.
@@ -69,8 +56,8 @@ struct Scratch
     CarContext context{FileNames::Join(game, QStringLiteral("cars")), true,
                        modQuarnIniAPI::Profile::Parse("[Classify]\r\nrc=original\r\n")};
     AlwaysYes yes;
-    QByteArray custom;
-    QByteArray standard;
+    QStringList custom;
+    QStringList standard;
 
     Scratch()
     {
@@ -78,8 +65,8 @@ struct Scratch
         FileSystem::CreateFolder(game);
         FileSystem::CreateFolder(context.carsFolder);
         reset();
-        custom = Snapshot(car(kCustom));
-        standard = Snapshot(car(kStandard));
+        custom = Tree(car(kCustom));
+        standard = Tree(car(kStandard));
     }
     QString car(const QString& name) const { return FileNames::Join(context.carsFolder, name); }
     void reset() const
@@ -116,9 +103,9 @@ struct Scratch
                 }))
                 return "an installed car is a folder holding parameters.txt, not " + name;
         }
-        if (!report.installed.contains(kCustom) && Snapshot(car(kCustom)) != custom)
+        if (!report.installed.contains(kCustom) && Tree(car(kCustom)) != custom)
             return "a car not replaced is as it was, not " + kCustom;
-        if (Snapshot(car(kStandard)) != standard)
+        if (Tree(car(kStandard)) != standard)
             return "a standard car is never replaced, but " + kStandard + " changed";
         return {};
     }
