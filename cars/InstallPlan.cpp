@@ -46,8 +46,9 @@ bool StaysWithin(const QStringList& linkFolder, const QByteArray& target, qsizet
 
 InstallPlan::InstallPlan(const QString& sourceName) : mSourceName(sourceName) {}
 
-QStringList InstallPlan::Names(const QByteArray& name, QString* refusal)
+ResultOf<QStringList> InstallPlan::Names(const QByteArray& name)
 {
+    using Parsed = ResultOf<QStringList>;
     QStringList names;
     qsizetype from = 0;
     const bool absolute =
@@ -57,17 +58,17 @@ QStringList InstallPlan::Names(const QByteArray& name, QString* refusal)
             continue;
         const QByteArrayView part = QByteArrayView(name).sliced(from, i - from);
         from = i + 1;
-        if (part == "..") {
-            *refusal = QStringLiteral("the entry %1 climbs out of its folder with \"..\"")
-                           .arg(Quoted(Text(name)));
-            return {};
-        }
+        if (part == "..")
+            return Parsed::Failure(
+                QStringLiteral("the entry %1 climbs out of its folder with \"..\"")
+                    .arg(Quoted(Text(name))));
         if (!part.isEmpty() && part != ".")
             names.append(Text(part));
     }
     if (absolute)
-        *refusal = QStringLiteral("the entry %1 has an absolute name").arg(Quoted(Text(name)));
-    return names;
+        return Parsed::Failure(
+            QStringLiteral("the entry %1 has an absolute name").arg(Quoted(Text(name))));
+    return Parsed::Success(std::move(names));
 }
 
 QString InstallPlan::WithoutExtensions(const QString& fileName)
@@ -98,18 +99,17 @@ Result InstallPlan::add(const EntrySource::Entry& entry)
             QStringLiteral("the entry %1 is encrypted, and Torvane cannot unpack "
                            "encrypted archives")
                 .arg(Quoted(Text(entry.name))));
-    QString reason;
-    const QStringList names = Names(entry.name, &reason);
-    if (!reason.isEmpty())
-        return Result::Failure(reason);
+    const ResultOf<QStringList> parsed = Names(entry.name);
+    if (!parsed)
+        return parsed;
+    const QStringList& names = *parsed;
     if (names.isEmpty())
         return Result::Success();
     const QString path = names.join(QLatin1Char('/'));
     if (entry.kind == EntrySource::Kind::HardLink) {
-        Names(entry.target, &reason);
-        if (!reason.isEmpty())
+        if (const ResultOf<QStringList> target = Names(entry.target); !target)
             return Result::Failure(QStringLiteral("the hard link %1 points at another entry: %2")
-                                       .arg(Quoted(path), reason));
+                                       .arg(Quoted(path), target.message));
     }
     if (entry.kind == EntrySource::Kind::Link)
         mLinks.insert(path);
@@ -267,8 +267,8 @@ Result InstallPlan::finish()
 
 InstallPlan::Place InstallPlan::placeOf(const EntrySource::Entry& entry) const
 {
-    QString reason;
-    QStringList names = Names(entry.name, &reason);
+    // The first reading refused any name that does not parse.
+    QStringList names = Names(entry.name).value_or({});
     qsizetype depth = 0;
     const int car = names.isEmpty() ? -1 : carOf(names, &depth);
     if (car < 0)

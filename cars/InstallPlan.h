@@ -31,8 +31,8 @@ public:
 
     // An entry of the first reading; a failure when it refuses the source.
     Result add(const EntrySource::Entry& entry);
-    // After the last entry: finds the cars and checks the links against them. False when the
-    // source is refused.
+    // After the last entry: finds the cars and checks the links against them; a failure when
+    // the source is refused, or holds no car.
     Result finish();
 
     const QList<Car>& cars() const { return mCars; }
@@ -53,9 +53,9 @@ public:
     };
     Place placeOf(const EntrySource::Entry& entry) const;
 
-    // The names of an entry's path as text; empty with a reason when the name is absolute or
-    // climbs out with "..".
-    static QStringList Names(const QByteArray& name, QString* refusal);
+    // The names of an entry's path as text; a failure when the name is absolute or climbs out
+    // with "..".
+    static ResultOf<QStringList> Names(const QByteArray& name);
     // "fastcar" for "fastcar.tar.gz".
     static QString WithoutExtensions(const QString& fileName);
 
