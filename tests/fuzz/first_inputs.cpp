@@ -5,7 +5,7 @@
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_seeds FOLDER\n");
+        std::fprintf(stderr, "usage: install_fuzzer_seeds FOLDER\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
