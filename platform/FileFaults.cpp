@@ -16,13 +16,15 @@ constexpr int kCalls = 4;
 std::atomic<int> gMade[kCalls];
 std::atomic<int> gFailAt[kCalls];
 std::atomic<int> gError[kCalls];
+std::atomic<bool> gOnward[kCalls];
 
 // True when this call is the one to fail: errno is set for it.
 bool Fails(Call call)
 {
     const int i = int(call);
     const int made = ++gMade[i];
-    if (made != gFailAt[i].load(std::memory_order_relaxed))
+    const int failAt = gFailAt[i].load(std::memory_order_relaxed);
+    if (failAt == 0 || made < failAt || (made > failAt && !gOnward[i]))
         return false;
     errno = gError[i];
     return true;
@@ -30,8 +32,9 @@ bool Fails(Call call)
 
 } // namespace
 
-void Fail(Call call, int n, int error)
+void Fail(Call call, int n, int error, bool onward)
 {
+    gOnward[int(call)] = onward;
     gMade[int(call)] = 0;
     gError[int(call)] = error;
     gFailAt[int(call)] = n;

@@ -14,9 +14,10 @@ enum class Call {
     Remove, // unlinkat
 };
 
-// From now on the n-th call of that kind (counted from 1) fails with error, and the count of
-// those calls starts again; n = 0 fails none.
-void Fail(Call call, int n, int error);
+// From now on the n-th call of that kind (counted from 1) fails with error, and with it the
+// ones after it when onward is set, as on a disk gone bad; the count of those calls starts
+// again. n = 0 fails none.
+void Fail(Call call, int n, int error, bool onward = false);
 // The calls of that kind made since the last Fail for it.
 int Made(Call call);
 
