@@ -25,7 +25,7 @@ int main(int argc, char* argv[])
     modMain::StartupWindows windows;
     windows.showOptions = [] { frmOptions::ShowShared(); };
     windows.showMain = [] {
-        auto* window = new frmMain;
+        auto* window = new frmMain(cCarsFolder(modMain::gSettings()));
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
     };

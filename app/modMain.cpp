@@ -3,7 +3,7 @@
 #include "app/cSettings.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
-#include "cars/modInstallCar.h"
+#include "cars/cCarsFolder.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
@@ -18,8 +18,6 @@ namespace {
 QString gAppPathOverride;
 std::unique_ptr<cCarCollection> gCarsHolder;
 } // namespace
-
-std::unique_ptr<cDirList> gCarDirs;
 
 QString AppPath()
 {
@@ -39,15 +37,6 @@ cSettings& gSettings()
 {
     static cSettings settings;
     return settings;
-}
-
-QString CarsFolder()
-{
-    const QString& carDir = gSettings().CarDir();
-    const qsizetype slash = carDir.lastIndexOf(FileSystem::Separator());
-    return slash > 0 && slash + 1 < carDir.size()
-               ? FileNames::Resolve(carDir.left(slash), carDir.mid(slash + 1))
-               : carDir;
 }
 
 cCarCollection& gCars()
@@ -286,7 +275,7 @@ Run Main(const StartupWindows& windows)
     }
 
     // What an install cut short left is finished before the cars are listed.
-    if (const QString recovered = modInstallCar::Recover(CarsFolder()); !recovered.isEmpty())
+    if (const QString recovered = cCarsFolder(settings).Recover(); !recovered.isEmpty())
         MsgBox::Show(recovered, MsgBox::Icon::Information, QString());
     windows.showMain();
     return Run::Normal;

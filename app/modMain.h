@@ -1,6 +1,5 @@
 #pragma once
 
-#include "cars/cDir.h"
 #include "platform/Result.h"
 
 #include <QString>
@@ -20,16 +19,11 @@ void SetAppPath(const QString& folder);
 
 // The program's one settings object, created on first use.
 cSettings& gSettings();
-// The cars folder as the system names it: CarDir, or the entry that its last name stands for
-// in other letter case, as a game copied from Windows may hold "Cars" or "CARS".
-QString CarsFolder();
 // The cars listed in the main window's tree, created empty on first use.
 cCarCollection& gCars();
 // Drops the collection; the next use of gCars() finds a new, empty one. Records still held
 // elsewhere (the selected car) stay alive.
 void ReleaseCars();
-// The folder list of the scan under way; empty outside a scan.
-extern std::unique_ptr<cDirList> gCarDirs;
 
 // Replaces every occurrence of find in text, left to right, never searching a replacement
 // again; text is updated too. An empty find leaves the text as it is.

@@ -15,8 +15,8 @@
 
 #include "app/cSettings.h"
 #include "app/modMain.h"
-#include "cars/CarContext.h"
-#include "cars/modInstallCar.h"
+#include "cars/cCarsFolder.h"
+#include "cars/install/modInstallCar.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 
@@ -322,7 +322,7 @@ int main(int argc, char* argv[])
     };
     bool failed = false;
     const auto install = [&] {
-        const modInstallCar::Report report = modInstallCar::Install({zip}, CarContext::Now(), {});
+        const modInstallCar::Report report = cCarsFolder(modMain::gSettings()).Install({zip});
         if (report.installed != QStringList{kCar}) {
             std::fprintf(stderr, "the install installed %s:\n%s\n",
                          report.installed.isEmpty() ? "nothing"

@@ -13,7 +13,7 @@
 #include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/cCarCollection.h"
-#include "cars/modCarList.h"
+#include "cars/cCarsFolder.h"
 #include "platform/MsgBox.h"
 #include "ui/main/frmMain.h"
 
@@ -294,7 +294,7 @@ int main(int argc, char* argv[])
     const bool peakReset = ResetPeakMemory();
     for (Size& size : worlds) {
         size.use();
-        size.window = std::make_unique<frmMain>();
+        size.window = std::make_unique<frmMain>(cCarsFolder(modMain::gSettings()));
         size.window->show();
     }
 
@@ -306,12 +306,12 @@ int main(int argc, char* argv[])
         const auto scanSetUp = [&size, &scanned] {
             size.use();
             if (scanned != &size)
-                modCarList::ScanCars(modMain::gSettings().CarDir());
+                cCarsFolder(modMain::gSettings()).Scan();
             scanned = &size;
         };
         work.push_back({size.use, [&size] { Floor(size.carsFolder, 1); }});
         work.push_back({size.use, [&size] { Floor(size.carsFolder, 8); }});
-        work.push_back({scanSetUp, [] { modCarList::ScanCars(modMain::gSettings().CarDir()); }});
+        work.push_back({scanSetUp, [] { cCarsFolder(modMain::gSettings()).Scan(); }});
         work.push_back({scanSetUp, [&size] { size.window->RefreshCarList(); }});
     }
     const std::vector<double> t = InterleavedMedians(runs, cold, work);

@@ -5,14 +5,11 @@
 #include <QString>
 
 // What every car record consults as it loads: the cars folder, whether the game folder is
-// there, and the tables of torvane.ini. A scan looks them up once and hands them to each of its
-// thousands of records; a single record looks them up for itself.
+// there, and the tables of torvane.ini. A scan looks them up once (cCarsFolder::Context) and
+// hands them to each of its thousands of records; a single record looks them up for itself.
 struct CarContext
 {
     QString carsFolder; // as the system names it, in whatever letter case the disk holds
     bool gameFolderFound = false;
     modQuarnIniAPI::Profile tables; // torvane.ini beside the program
-
-    // Looked up now, from the settings and the disk.
-    static CarContext Now();
 };

@@ -6,6 +6,7 @@
 #include "app/modQuarnIniAPI.h"
 #include "cars/CarContext.h"
 #include "cars/CarInfoFile.h"
+#include "cars/cCarsFolder.h"
 #include "cars/modFolderNames.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
@@ -67,9 +68,14 @@ QString cCar::Text(Classification classification)
     return {};
 }
 
+QString cCar::CarsFolder() const
+{
+    return mCarsFolder.isEmpty() ? cCarsFolder(modMain::gSettings()).Path() : mCarsFolder;
+}
+
 QString cCar::FolderPath() const
 {
-    return FileNames::Join(modMain::CarsFolder(), mDirectoryName);
+    return FileNames::Join(CarsFolder(), mDirectoryName);
 }
 
 void cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& directoryName)
@@ -109,7 +115,7 @@ bool cCar::CanLoad(const CarContext& context)
 
 void cCar::LoadSettings()
 {
-    LoadSettings(CarContext::Now());
+    LoadSettings(cCarsFolder(modMain::gSettings()).Context());
 }
 
 void cCar::LoadSettings(const CarContext& context)
@@ -129,6 +135,7 @@ void cCar::LoadSettings(const CarContext& context, const cCarFolder& folder)
 
 void cCar::Apply(const CarContext& context, const cCarFolder& folder)
 {
+    mCarsFolder = context.carsFolder;
     // A line ends every entry, so no entry can hold one (a value stands on one line).
     QString* fields[] = {&mCarName, &mAuthor, &mBasedTemplate, &mDescription};
     const QByteArrayView entries(folder.entries);
@@ -172,6 +179,7 @@ void cCar::SaveSettings()
                      QStringLiteral("Error"));
         return;
     }
+    mCarsFolder = cCarsFolder(modMain::gSettings()).Path();
 
     // The file keeps a description on one line. The record keeps its line breaks: only the
     // file holds the bars. A lone CR or LF (a text box on this platform gives LF) is a line
@@ -206,7 +214,7 @@ void cCar::Delete()
 {
     // Links are removed, not followed; a mount point inside is left alone and the delete
     // fails; an empty folder name can never stand for the cars folder itself.
-    const Result removed = FileSystem::RemoveTree(modMain::CarsFolder(), mDirectoryName);
+    const Result removed = FileSystem::RemoveTree(CarsFolder(), mDirectoryName);
     if (removed.success()) {
         MsgBox::Show(FileSystem::Shown(mDirectoryName) + QStringLiteral(" has been deleted."),
                      MsgBox::Icon::None, QStringLiteral("Car Deleted"));

@@ -78,6 +78,9 @@ public:
     // True when ForeignName is not UTF-8; false when it is UTF-8 but Windows cannot hold it.
     bool ForeignBytes() const { return mForeignBytes; }
 
+    // The cars folder the record was last loaded from or saved to, where it is deleted from;
+    // the one the settings name now for a record never loaded.
+    QString CarsFolder() const;
     // The car's folder: the cars folder, a separator and the folder name.
     QString FolderPath() const;
 
@@ -91,6 +94,7 @@ private:
     bool mHasPhoto = false;
     QString mDescription;
     QString mDirectoryName;
+    QString mCarsFolder;
     Classification mClassification = Classification::None;
     bool mHasReadMe = false;
     bool mForeignBytes = false;

@@ -1,6 +1,5 @@
 #include "cars/modCarList.h"
 
-#include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/CarContext.h"
 #include "cars/cCar.h"
@@ -141,13 +140,10 @@ private:
 
 } // namespace
 
-ScannedCars ScanCars(const QString& carDir)
+ScannedCars ScanCars(const CarContext& context)
 {
-    // Every record of the scan consults the same settings file and folders, looked at once.
-    const CarContext context = CarContext::Now();
-    modMain::gCarDirs = std::make_unique<cDirList>(modDirSearch::ListCarFolders(carDir));
+    const cDirList folders = modDirSearch::ListCarFolders(context.carsFolder);
     modMain::ReleaseCars();
-    const cDirList& folders = *modMain::gCarDirs;
 
     ScannedCars scanned;
     modMain::gCars().Reserve(folders.size());
@@ -182,7 +178,6 @@ ScannedCars ScanCars(const QString& carDir)
             });
         }
     }
-    modMain::gCarDirs.reset();
     return scanned;
 }
 

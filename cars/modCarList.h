@@ -6,6 +6,7 @@
 #include <memory>
 
 class cCar;
+struct CarContext;
 
 // The part of the car-list scan that needs no window: walks the cars folder, loads one record
 // per folder and files the listed ones in gCars().
@@ -17,9 +18,11 @@ struct ScannedCars
     QList<std::shared_ptr<cCar>> custom;   // classified Custom, in folder order
 };
 
-// Replaces gCars() with the cars of carDir. Omitted folders are left out, and so is a folder
-// whose name equals an earlier one ignoring letter case: the game sees only one of them.
-ScannedCars ScanCars(const QString& carDir);
+// Replaces gCars() with the cars of the context's cars folder, each loaded with that context:
+// every record of a scan consults the same settings file and folders, looked at once. Omitted
+// folders are left out, and so is a folder whose name equals an earlier one ignoring letter
+// case: the game sees only one of them.
+ScannedCars ScanCars(const CarContext& context);
 
 // "buggy2 (Blue Buggy)", or the folder name alone for a car without a name.
 QString NodeText(const cCar& car);

@@ -1,6 +1,6 @@
 #include "cars/modDirSearch.h"
 
-#include "cars/InstallFolders.h"
+#include "cars/install/InstallFolders.h"
 #include "platform/FileNames.h"
 
 namespace modDirSearch {

@@ -1,6 +1,6 @@
 #include "cars/modFolderNames.h"
 
-#include "cars/InstallFolders.h"
+#include "cars/install/InstallFolders.h"
 #include "platform/Cp1252.h"
 
 #include <QStringList>

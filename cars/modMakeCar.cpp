@@ -8,10 +8,9 @@
 
 namespace modMakeCar {
 
-Made MakeCarPath(const QString& templateDir, const QString& targetDir, const QString& carName,
-                 const QString& author)
+Made MakeCarPath(const QString& carsFolder, const QString& templateDir, const QString& targetDir,
+                 const QString& carName, const QString& author)
 {
-    const QString carsFolder = modMain::CarsFolder();
     const QString newFolder = FileNames::Join(carsFolder, targetDir);
     Made made;
     const auto failed = [&made](const Result& failure) {

@@ -17,11 +17,11 @@ struct Made
     bool folderMade = false;
 };
 
-// Makes the car folder targetDir in the cars folder from the car folder templateDir there (the
+// Makes the car folder targetDir in carsFolder from the car folder templateDir there (the
 // folder's real name): its files copied, carinfo.ini naming the car, its author and its
 // template, and parameters.txt rewritten for the new folder and name. Stops at the first
 // failure and undoes nothing. The names are expected to have passed the wizard's checks.
-Made MakeCarPath(const QString& templateDir, const QString& targetDir, const QString& carName,
-                 const QString& author);
+Made MakeCarPath(const QString& carsFolder, const QString& templateDir, const QString& targetDir,
+                 const QString& carName, const QString& author);
 
 } // namespace modMakeCar

@@ -3,8 +3,8 @@
 #include "MainWindowDriver.h"
 #include "app/cSettings.h"
 #include "app/modMain.h"
-#include "cars/CarContext.h"
-#include "cars/modInstallCar.h"
+#include "cars/cCarsFolder.h"
+#include "cars/install/modInstallCar.h"
 #include "platform/FileOpenBox.h"
 #include "platform/FileSystem.h"
 
@@ -29,7 +29,7 @@ class tst_Archive : public QObject, MainWindowDriver, FileOpenBox::Presenter
     modInstallCar::Report install(const QStringList& paths,
                                   const modInstallCar::Progress& progress = {})
     {
-        return modInstallCar::Install(paths, CarContext::Now(), progress);
+        return TestWorld::cars().Install(paths, progress);
     }
 
 private slots:

@@ -226,7 +226,7 @@ private slots:
             return all;
         };
         gTypesUnknown = !typesKnown;
-        const modCarList::ScannedCars scanned = modCarList::ScanCars(mWorld->carsDir());
+        const modCarList::ScannedCars scanned = TestWorld::cars().Scan();
         gTypesUnknown = false;
         QCOMPARE(fields(modMain::gCars()), fields(listed));
         QCOMPARE(fields(scanned.standard), fields(branches["Original"]));
@@ -248,7 +248,7 @@ private slots:
         QCOMPARE(modMain::Main({[] {}, [] {}}), modMain::Run::Normal);
 
         // a\xe8 and a\xe9 are two cars, as the game sees them.
-        QCOMPARE(modCarList::ScanCars(modMain::gSettings().CarDir()).custom.size(), 3);
+        QCOMPARE(TestWorld::cars().Scan().custom.size(), 3);
         const auto car = modMain::gCars().Find(FileSystem::Decode("caf\xe9"));
         QCOMPARE(car ? car->CarName() : QString(), QStringLiteral("Café Racer"));
         QVERIFY(car->HasPhoto());

@@ -53,7 +53,7 @@ class tst_CreateCarWizard : public QObject
     // Opens a wizard as the main window does (show, then preset the template) and fills it in.
     QPointer<frmCreateCarWizard> open(const QString& text, const QString& car, const QString& dir)
     {
-        auto* wizard = new frmCreateCarWizard;
+        auto* wizard = new frmCreateCarWizard(TestWorld::cars());
         wizard->show();
         wizard->setTemplateText(text);
         wizard->findChild<QLineEdit*>("txtCarName")->insert(car);

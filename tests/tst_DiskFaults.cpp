@@ -2,11 +2,9 @@
 #include "Faults.h"
 #include "app/cSettings.h"
 #include "app/modMain.h"
-#include "cars/CarContext.h"
 #include "cars/cCar.h"
-#include "cars/modInstallCar.h"
-#include "cars/modMakeCar.h"
-#include "cars/modRepairNames.h"
+#include "cars/cCarsFolder.h"
+#include "cars/install/modInstallCar.h"
 #include "platform/FileFaults.h"
 #include "platform/MsgBox.h"
 
@@ -37,17 +35,16 @@ class tst_DiskFaults : public QObject, MsgBox::Presenter
             modMain::gSettings().setAuthor("New");
             told = Raised([] { modMain::gSettings().SaveSettings(); });
         } else if (operation == "install") {
-            told = modInstallCar::Install({world.root() + "/new.zip"}, CarContext::Now()).text;
+            told = TestWorld::cars().Install({world.root() + "/new.zip"}).text;
             // A hidden folder that could not be removed is the next start's to remove.
-            told += modInstallCar::Recover(world.carsDir());
+            told += TestWorld::cars().Recover();
         } else if (operation == "repair names") {
-            const modRepairNames::Repaired repaired =
-                modRepairNames::RepairNames(world.carsDir(), FileSystem::Decode("caf\xE9"));
-            told = modRepairNames::Report(repaired);
+            told = modRepairNames::Report(TestWorld::cars().Repair(FileSystem::Decode("caf\xE9")));
         } else if (operation == "make a car") {
-            told = modMakeCar::MakeCarPath("fastcar", "copy", "Copy", "Me").result.message;
+            told = TestWorld::cars().Make("fastcar", "copy", "Copy", "Me").result.message;
         } else if (operation == "delete") {
-            Car("fastcar")->Delete();
+            const std::shared_ptr<cCar> car = Car("fastcar");
+            TestWorld::cars().Delete(*car);
         }
         return told + mShown.join('\n');
     }
@@ -121,9 +118,10 @@ private slots:
         if (fault == 4)
             modMain::gSettings().setDrovakDir(mWorld->root() + "/gone");
         int calls = 0;
-        const modInstallCar::Report done = modInstallCar::Install(
-            {path}, CarContext::Now(),
-            [&](modInstallCar::Stage, qint64, qint64) { return fault != 2 || ++calls < 8; });
+        const modInstallCar::Report done =
+            TestWorld::cars().Install({path}, [&](modInstallCar::Stage, qint64, qint64) {
+                return fault != 2 || ++calls < 8;
+            });
         QVERIFY2(done.text.startsWith(report), qPrintable(done.text));
         QCOMPARE(Tree(mWorld->carsDir()), before);
         QVERIFY(done.installed.isEmpty());
@@ -192,8 +190,7 @@ private slots:
             (void)FileSystem::RemoveTree(root + "/game", "cars");
             mWorld->write("disk/game/cars/fastcar/car.bmp", "BM");
             FileFaults::Fail(FileFaults::Call::Rename, n, EIO, true);
-            const QString told =
-                modInstallCar::Install({mWorld->root() + "/new.zip"}, CarContext::Now()).text;
+            const QString told = TestWorld::cars().Install({mWorld->root() + "/new.zip"}).text;
             FileFaults::Fail(FileFaults::Call::Rename, 0, 0);
             modInstallCar::Recover(cars);
             const QStringList tree = Tree(cars);

@@ -3,9 +3,9 @@
 #include "MainWindowDriver.h"
 #include "app/cSettings.h"
 #include "app/modMain.h"
-#include "cars/CarContext.h"
-#include "cars/InstallPlan.h"
-#include "cars/modInstallCar.h"
+#include "cars/cCarsFolder.h"
+#include "cars/install/InstallPlan.h"
+#include "cars/install/modInstallCar.h"
 #include "platform/FileSystem.h"
 #include "ui/main/modInstallCommand.h"
 
@@ -101,7 +101,7 @@ private slots:
             if (child == 0) {
                 gKillAt = at;
                 modMain::gSettings().setDrovakDir(game);
-                modInstallCar::Install({mWorld->root() + "/new.zip"}, CarContext::Now());
+                TestWorld::cars().Install({mWorld->root() + "/new.zip"});
                 ::_exit(0);
             }
             int status = 0;
@@ -163,15 +163,14 @@ private slots:
         hold.emplace(held == "folder" ? running : mWorld->carsDir());
         QCOMPARE(hold->state(), FileSystem::FolderHold::State::Held);
         int waits = 0;
-        const modInstallCar::Report done =
-            modInstallCar::Install({mWorld->root() + "/fast.zip"}, CarContext::Now(),
-                                   [&](modInstallCar::Stage stage, qint64, qint64) {
-                                       if (stage != modInstallCar::Stage::Waiting)
-                                           return true;
-                                       if (++waits == 3 && held == "turn")
-                                           hold.reset();
-                                       return waits < 3 || held != "turn, cancel";
-                                   });
+        const modInstallCar::Report done = TestWorld::cars().Install(
+            {mWorld->root() + "/fast.zip"}, [&](modInstallCar::Stage stage, qint64, qint64) {
+                if (stage != modInstallCar::Stage::Waiting)
+                    return true;
+                if (++waits == 3 && held == "turn")
+                    hold.reset();
+                return waits < 3 || held != "turn, cancel";
+            });
         QCOMPARE(done.text, report);
         QCOMPARE(waits, held == "folder" ? 0 : 3);
         // The hidden folder of a running install stays; a leftover goes.
@@ -212,7 +211,8 @@ private slots:
         });
         poll.start(0);
         mBoxes->expect();
-        modInstallCommand::InstallInTurn(mWindow.get(), {source}, [](const auto&) {});
+        modInstallCommand::InstallInTurn(mWindow.get(), TestWorld::cars(), {source},
+                                         [](const auto&) {});
         QCOMPARE(mBoxes->only().text, report);
         QCOMPARE(label,
                  way == "wait" ? "Waiting for another install to finish..." : "Installing...");

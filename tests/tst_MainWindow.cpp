@@ -75,7 +75,7 @@ private slots:
     {
         openWindow({"rc"});
         clickNode(node("rc"));
-        auto* wizard = new frmCreateCarWizard;
+        auto* wizard = new frmCreateCarWizard(TestWorld::cars());
         wizard->show();
         for (QWidget* window :
              std::initializer_list<QWidget*>{mWindow.get(), wizard, frmOptions::ShowShared(),

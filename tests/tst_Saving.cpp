@@ -4,7 +4,6 @@
 #include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/cCar.h"
-#include "cars/modMakeCar.h"
 #include "platform/FileSystem.h"
 #include "ui/wizard/frmCreateCarWizard.h"
 
@@ -55,7 +54,7 @@ private slots:
 
         // A car made from myrc: the copies are whole, the carinfo.ini copy stays as copied.
         const Save wizard = [this] {
-            frmCreateCarWizard made;
+            frmCreateCarWizard made(TestWorld::cars());
             made.setTemplateText("myrc");
             made.findChild<QLineEdit*>("txtCarName")->setText(QString(300, 'n'));
             made.findChild<QLineEdit*>("txtDirName")->setText("neuf");
@@ -127,7 +126,7 @@ private slots:
             modMain::gSettings().setAuthor("Zoé");
             QCOMPARE(Raised([] { modMain::gSettings().SaveSettings(); }), QString());
             Update("Mine")();
-            QVERIFY(modMakeCar::MakeCarPath("myrc", "neuf", "Neuf", "Zoé").result.ok);
+            QVERIFY(TestWorld::cars().Make("myrc", "neuf", "Neuf", "Zoé").result.ok);
         }
         const auto names = [](const QString& folder) {
             return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);

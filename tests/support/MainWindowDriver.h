@@ -58,7 +58,7 @@ protected:
             else
                 mWorld->makeCar(entry);
         }
-        mWindow = std::make_unique<frmMain>();
+        mWindow = std::make_unique<frmMain>(TestWorld::cars());
         // Every scan, refresh and delete of the test goes through the checks of a model.
         new QAbstractItemModelTester(cars(), QAbstractItemModelTester::FailureReportingMode::QtTest,
                                      cars());

@@ -28,6 +28,11 @@ TestWorld::~TestWorld()
     modMain::ReleaseCars();
 }
 
+cCarsFolder TestWorld::cars()
+{
+    return cCarsFolder(modMain::gSettings());
+}
+
 void TestWorld::loadSettings()
 {
     modMain::gSettings().LoadSettings();

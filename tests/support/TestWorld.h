@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cars/cCarsFolder.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
@@ -45,6 +47,8 @@ public:
 
     // Loads the settings from the program folder's torvane.ini with EXEPath set to gameDir().
     void loadSettings();
+    // The cars folder of the settings, as the windows are handed it.
+    static cCarsFolder cars();
 
     // Replaces a file under root() by one with these bytes (and permissions, or the default
     // ones), creating folders on the way; a path ending in "/" makes just the folders, one

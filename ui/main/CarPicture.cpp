@@ -22,8 +22,7 @@ CarPicture::CarPicture(QWidget* parent) : QGroupBox(parent)
 
 void CarPicture::ShowCar(const cCar& car)
 {
-    const QString carFolder = FileNames::Join(modMain::CarsFolder(), car.DirectoryName());
-    const FileNames::FolderListing listing(carFolder);
+    const FileNames::FolderListing listing(car.FolderPath());
     if (car.HasPhoto())
         ShowPicture(listing.path(car.DirectoryName() + QStringLiteral(".jpg")));
     else if (!listing.hasPlainFile(QStringLiteral("car.bmp")))

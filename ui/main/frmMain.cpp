@@ -46,7 +46,7 @@ void PlaceInClient(QWidget* w, int left, int top, int width, int height)
 
 } // namespace
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
+frmMain::frmMain(const cCarsFolder& cars, QWidget* parent) : QMainWindow(parent), mCars(cars)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zelmor Torvane"));
@@ -222,7 +222,7 @@ void frmMain::RefreshCarList()
     const bool carShown = mSelectedCar && !fraInfo->isHidden();
     QSignalBlocker quiet(tvwCars->selectionModel());
     mCarTree->setCars({}, {});
-    const modCarList::ScannedCars scanned = modCarList::ScanCars(modMain::CarsFolder());
+    const modCarList::ScannedCars scanned = mCars.Scan();
 
     QHash<QString, QString> warnings;
     const auto nodes = [&warnings](const QList<std::shared_ptr<cCar>>& cars) {
@@ -334,7 +334,7 @@ void frmMain::HideCarFrames()
 
 void frmMain::StartCreateCar(const QString& templateDir)
 {
-    auto* wizard = new frmCreateCarWizard;
+    auto* wizard = new frmCreateCarWizard(mCars);
     wizard->show();
     wizard->setTemplateText(templateDir);
     RefreshCarList();
@@ -344,8 +344,7 @@ void frmMain::RepairShownCar()
 {
     if (!mSelectedCar || !modRepairNames::CanRepair(*mSelectedCar))
         return;
-    const modRepairNames::Repaired repaired =
-        modRepairNames::RepairNames(modMain::CarsFolder(), mSelectedCar->DirectoryName());
+    const modRepairNames::Repaired repaired = mCars.Repair(mSelectedCar->DirectoryName());
     MsgBox::Show(modRepairNames::Report(repaired),
                  repaired.left.isEmpty() ? MsgBox::Icon::Information : MsgBox::Icon::Exclamation,
                  QStringLiteral("Repair Names"));
@@ -362,22 +361,23 @@ void frmMain::EditParameters()
 void frmMain::SkinCommand()
 {
     if (!mSelectedKey.isEmpty())
-        modCarCommands::PaintSkin(mSelectedKey);
+        modCarCommands::PaintSkin(mCars.CarFolder(mSelectedKey));
 }
 
 void frmMain::OpenCarDir(const QString& directoryName)
 {
-    modCarCommands::OpenCarFolder(directoryName);
+    modCarCommands::OpenCarFolder(mCars.CarFolder(directoryName));
 }
 
 void frmMain::InstallCars(const QStringList& paths)
 {
-    modInstallCommand::InstallInTurn(this, paths, [this](const modInstallCar::Report& report) {
-        RefreshCarList();
-        // Shown behind the message, so that the player sees where it went.
-        if (const QModelIndex node = mCarTree->car(report.installed.value(0)); node.isValid())
-            tvwCars->select(node);
-    });
+    modInstallCommand::InstallInTurn(
+        this, mCars, paths, [this](const modInstallCar::Report& report) {
+            RefreshCarList();
+            // Shown behind the message, so that the player sees where it went.
+            if (const QModelIndex node = mCarTree->car(report.installed.value(0)); node.isValid())
+                tvwCars->select(node);
+        });
 }
 
 void frmMain::DeleteSelectedCar(const QString& carKey)
@@ -387,7 +387,7 @@ void frmMain::DeleteSelectedCar(const QString& carKey)
         return;
     if (!modCarCommands::ConfirmDelete(*mSelectedCar))
         return;
-    mSelectedCar->Delete();
+    mCars.Delete(*mSelectedCar);
     RefreshCarList();
     // A car that could not be deleted is still listed, and shown again.
     if (!mCarTree->car(carKey).isValid()) {

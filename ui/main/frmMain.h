@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cars/cCarsFolder.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -13,14 +15,14 @@ class CarTreeModel;
 class CarTreeView;
 class MainActions;
 
-// The program's working window: the car tree, the selected car's information and picture,
-// and the commands on cars. Its load (the first scan) runs when it is first shown.
+// The program's working window on a cars folder: the car tree, the selected car's information
+// and picture, and the commands on cars. Its load (the first scan) runs when it is first shown.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    explicit frmMain(const cCarsFolder& cars, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Rescans the cars folder into the tree, gCars() and the status line.
@@ -69,6 +71,7 @@ private:
     // The key of the tree's selected node when it is a car; empty otherwise.
     QString SelectedCarNodeKey() const;
 
+    const cCarsFolder mCars;
     CarTreeView* tvwCars = nullptr;
     CarTreeModel* mCarTree = nullptr;
     CarInfoPanel* fraInfo = nullptr;

@@ -43,11 +43,10 @@ namespace modCarCommands {
 
 void EditCarFile(const cCar& car, const QString& name)
 {
-    const QString folder = FileNames::Join(modMain::CarsFolder(), car.DirectoryName());
-    StartTextEditor(FileNames::Resolve(folder, name));
+    StartTextEditor(FileNames::Resolve(car.FolderPath(), name));
 }
 
-void PaintSkin(const QString& carKey)
+void PaintSkin(const QString& carFolder)
 {
     const QString editor = gSettings().ImageEditorPath();
     if (!FileNames::IsPlainFile(editor)) {
@@ -57,14 +56,13 @@ void PaintSkin(const QString& carKey)
             MsgBox::Icon::None, kNoEditorTitle);
         return;
     }
-    const QString folder = FileNames::Join(modMain::CarsFolder(), carKey);
     ShowIfFailed(
-        Launcher::StartProgram(editor, {FileNames::Resolve(folder, QStringLiteral("car.bmp"))}));
+        Launcher::StartProgram(editor, {FileNames::Resolve(carFolder, QStringLiteral("car.bmp"))}));
 }
 
-void OpenCarFolder(const QString& directoryName)
+void OpenCarFolder(const QString& carFolder)
 {
-    ShowIfFailed(Launcher::OpenFolder(FileNames::Join(modMain::CarsFolder(), directoryName)));
+    ShowIfFailed(Launcher::OpenFolder(carFolder));
 }
 
 void RunGame()

@@ -11,9 +11,9 @@ namespace modCarCommands {
 
 // The car's file of that name, in the text editor.
 void EditCarFile(const cCar& car, const QString& name);
-// The car's skin, car.bmp, in the image editor.
-void PaintSkin(const QString& carKey);
-void OpenCarFolder(const QString& directoryName);
+// The skin of the car in carFolder, car.bmp, in the image editor.
+void PaintSkin(const QString& carFolder);
+void OpenCarFolder(const QString& carFolder);
 void RunGame();
 // Whether the player wants car deleted, with all of its files; a game's own car never is.
 bool ConfirmDelete(const cCar& car);

@@ -1,7 +1,5 @@
 #include "ui/main/modInstallCommand.h"
 
-#include "cars/CarContext.h"
-#include "cars/modInstallCar.h"
 #include "platform/FileOpenBox.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
@@ -82,7 +80,7 @@ QStringList PickArchive()
     return picked ? QStringList{*picked} : QStringList();
 }
 
-modInstallCar::Report Install(QWidget* window, const QStringList& paths)
+modInstallCar::Report Install(QWidget* window, const cCarsFolder& cars, const QStringList& paths)
 {
     qint64 total = 0;
     for (const QString& path : paths) {
@@ -111,30 +109,29 @@ modInstallCar::Report Install(QWidget* window, const QStringList& paths)
     // times a second is enough, and the checking of a large archive gets its turns too.
     QElapsedTimer sinceEvents;
     std::optional<modInstallCar::Stage> shown;
-    return modInstallCar::Install(
-        paths, CarContext::Now(), [&](modInstallCar::Stage stage, qint64 done, qint64 size) {
-            if (sinceEvents.isValid() && sinceEvents.elapsed() < 50 && stage == shown)
-                return !progress || !progress->wasCanceled();
-            sinceEvents.start();
-            if (stage == modInstallCar::Stage::Waiting || size > kProgressFrom ||
-                started.elapsed() > kProgressAfterMs)
-                showBox();
-            if (!progress) {
-                // Nothing the player does reaches the window before the box is there.
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                return true;
-            }
-            if (stage != shown)
-                progress->setLabelText(stage == modInstallCar::Stage::Waiting
-                                           ? QStringLiteral("Waiting for another install to "
-                                                            "finish...")
-                                           : QStringLiteral("Installing..."));
-            shown = stage;
-            if (stage == modInstallCar::Stage::Unpacking && size > 0)
-                progress->setValue(int(qMin(done * 1000 / size, qint64(999))));
-            QCoreApplication::processEvents();
-            return !progress->wasCanceled();
-        });
+    return cars.Install(paths, [&](modInstallCar::Stage stage, qint64 done, qint64 size) {
+        if (sinceEvents.isValid() && sinceEvents.elapsed() < 50 && stage == shown)
+            return !progress || !progress->wasCanceled();
+        sinceEvents.start();
+        if (stage == modInstallCar::Stage::Waiting || size > kProgressFrom ||
+            started.elapsed() > kProgressAfterMs)
+            showBox();
+        if (!progress) {
+            // Nothing the player does reaches the window before the box is there.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return true;
+        }
+        if (stage != shown)
+            progress->setLabelText(stage == modInstallCar::Stage::Waiting
+                                       ? QStringLiteral("Waiting for another install to "
+                                                        "finish...")
+                                       : QStringLiteral("Installing..."));
+        shown = stage;
+        if (stage == modInstallCar::Stage::Unpacking && size > 0)
+            progress->setValue(int(qMin(done * 1000 / size, qint64(999))));
+        QCoreApplication::processEvents();
+        return !progress->wasCanceled();
+    });
 }
 
 void Tell(const modInstallCar::Report& report)
@@ -144,7 +141,7 @@ void Tell(const modInstallCar::Report& report)
                  QString());
 }
 
-void InstallInTurn(QWidget* window, const QStringList& paths,
+void InstallInTurn(QWidget* window, const cCarsFolder& cars, const QStringList& paths,
                    const std::function<void(const modInstallCar::Report&)>& installed)
 {
     static QStringList queue;
@@ -154,7 +151,7 @@ void InstallInTurn(QWidget* window, const QStringList& paths,
         return;
     running = true;
     while (!queue.isEmpty()) {
-        const modInstallCar::Report report = Install(window, std::exchange(queue, {}));
+        const modInstallCar::Report report = Install(window, cars, std::exchange(queue, {}));
         installed(report);
         Tell(report);
     }

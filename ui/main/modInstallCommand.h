@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cars/modInstallCar.h"
+#include "cars/cCarsFolder.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,15 +20,15 @@ inline const QString kFilter =
 // The archive the player picks, or nothing when they cancel.
 QStringList PickArchive();
 
-// Installs paths, with a progress box over window while a large one unpacks, a folder is read
-// for long, or another install is waited for.
-modInstallCar::Report Install(QWidget* window, const QStringList& paths);
+// Installs paths into cars, with a progress box over window while a large one unpacks, a folder
+// is read for long, or another install is waited for.
+modInstallCar::Report Install(QWidget* window, const cCarsFolder& cars, const QStringList& paths);
 // Tells the player what came and what did not.
 void Tell(const modInstallCar::Report& report);
 // Installs paths and tells the player, after the install under way if there is one: an
 // install asked for while one runs (a drop while its box handles events) would otherwise wait
 // for it forever. installed is told each report before the player is.
-void InstallInTurn(QWidget* window, const QStringList& paths,
+void InstallInTurn(QWidget* window, const cCarsFolder& cars, const QStringList& paths,
                    const std::function<void(const modInstallCar::Report&)>& installed);
 
 // Files and folders dropped on window go to install.

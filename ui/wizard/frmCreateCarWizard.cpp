@@ -5,7 +5,6 @@
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modFolderNames.h"
-#include "cars/modMakeCar.h"
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
@@ -90,7 +89,8 @@ QString LeftBehind(const QString& targetDir)
 
 } // namespace
 
-frmCreateCarWizard::frmCreateCarWizard(QWidget* parent) : QDialog(parent)
+frmCreateCarWizard::frmCreateCarWizard(const cCarsFolder& cars, QWidget* parent)
+    : QDialog(parent), mCars(cars)
 {
     setObjectName(QStringLiteral("frmCreateCarWizard"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -240,7 +240,7 @@ void frmCreateCarWizard::finishClicked()
         !fault.isEmpty())
         return refuse(fault);
     // Names compare as the game's platform compares them, ignoring letter case.
-    const FileNames::FolderListing cars(modMain::CarsFolder());
+    const FileNames::FolderListing cars = mCars.Listing();
     const QString templateDir = cars.find(templateText);
     if (templateDir.isEmpty())
         return refuse(QStringLiteral("Please choose a valid car name from the list."));
@@ -267,7 +267,7 @@ void frmCreateCarWizard::makeCar(const QString& templateDir, const QString& targ
 {
     const QString carName = txtCarName->text();
     const modMakeCar::Made made =
-        modMakeCar::MakeCarPath(templateDir, targetDir, carName, modMain::gSettings().Author());
+        mCars.Make(templateDir, targetDir, carName, modMain::gSettings().Author());
     if (!made.result.ok) {
         const QString leftBehind =
             made.folderMade ? QStringLiteral("\r\n") + LeftBehind(targetDir) : QString();

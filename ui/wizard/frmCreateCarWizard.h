@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cars/cCarsFolder.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -13,8 +15,9 @@ class frmCreateCarWizard : public QDialog
     Q_OBJECT
 
 public:
-    // The template list holds the cars listed at this moment, in the list's order.
-    explicit frmCreateCarWizard(QWidget* parent = nullptr);
+    // The template list holds the cars listed at this moment, in the list's order; the car is
+    // made in cars.
+    explicit frmCreateCarWizard(const cCarsFolder& cars, QWidget* parent = nullptr);
 
     // Sets the template field's text, as the opener's preset.
     void setTemplateText(const QString& text);
@@ -33,6 +36,7 @@ private:
     QString templateName() const;
     void makeCar(const QString& templateDir, const QString& targetDir);
 
+    const cCarsFolder mCars;
     QComboBox* cboCarNames = nullptr;
     QLineEdit* txtCarName = nullptr;
     QLineEdit* txtDirName = nullptr;

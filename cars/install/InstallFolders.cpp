@@ -1,4 +1,4 @@
-#include "cars/InstallFolders.h"
+#include "cars/install/InstallFolders.h"
 
 #include "platform/FileNames.h"
 

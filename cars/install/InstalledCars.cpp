@@ -1,4 +1,4 @@
-#include "cars/InstalledCars.h"
+#include "cars/install/InstalledCars.h"
 
 #include "cars/CarContext.h"
 #include "cars/cCar.h"

@@ -1,4 +1,4 @@
-#include "cars/InstallPlan.h"
+#include "cars/install/InstallPlan.h"
 
 #include "platform/Cp1252.h"
 #include "platform/FileNames.h"

@@ -1,9 +1,9 @@
-#include "cars/modInstallCar.h"
+#include "cars/install/modInstallCar.h"
 
 #include "cars/CarContext.h"
-#include "cars/InstallFolders.h"
-#include "cars/InstallPlan.h"
-#include "cars/InstalledCars.h"
+#include "cars/install/InstallFolders.h"
+#include "cars/install/InstallPlan.h"
+#include "cars/install/InstalledCars.h"
 #include "cars/modFolderNames.h"
 #include "platform/ArchiveReader.h"
 #include "platform/FileNames.h"
