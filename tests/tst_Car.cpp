@@ -126,17 +126,19 @@ private slots:
 
     void deleteFolder_data()
     {
-        // mount: the outside folder mounted inside the car folder
-        Columns<QString, bool, bool>("folder", "deleted", "mount");
+        // mount: the outside folder mounted inside the car folder; moved: the game folder
+        // changed in Options after the car was listed, to a game with a car of that name
+        Columns<QString, bool, bool, bool>("folder", "deleted", "mount", "moved");
         // clang-format off
-        QTest::newRow("folder with a read-only sub-folder and links inside") << "myrc" << true << false;
-        QTest::newRow("a mount point inside is left alone") << "myrc" << false << true;
-        QTest::newRow("folder already gone") << "gone" << false << false;
-        QTest::newRow("a file, not a folder") << "file" << false << false;
+        QTest::newRow("folder with a read-only sub-folder and links inside") << "myrc" << true << false << false;
+        QTest::newRow("the folder it was listed in") << "myrc" << true << false << true;
+        QTest::newRow("a mount point inside is left alone") << "myrc" << false << true << false;
+        QTest::newRow("folder already gone") << "gone" << false << false << false;
+        QTest::newRow("a file, not a folder") << "file" << false << false << false;
         // None of these names one car folder; each would reach the cars folder or beyond.
-        QTest::newRow("empty name") << "" << false << false;
-        QTest::newRow("..") << ".." << false << false;
-        QTest::newRow("a name with a separator") << "myrc/sub" << false << false;
+        QTest::newRow("empty name") << "" << false << false << false;
+        QTest::newRow("..") << ".." << false << false << false;
+        QTest::newRow("a name with a separator") << "myrc/sub" << false << false << false;
         // clang-format on
     }
     void deleteFolder()
@@ -144,6 +146,7 @@ private slots:
         QFETCH(QString, folder);
         QFETCH(bool, deleted);
         QFETCH(bool, mount);
+        QFETCH(bool, moved);
         const QString car = mWorld->makeCar("myrc"), outside = mWorld->root() + "/outside";
         mWorld->write("outside/keep.txt", "x");
         mWorld->write("game/cars/myrc/sub/deeper/.hidden", "x");
@@ -158,8 +161,14 @@ private slots:
         if (!bind.ok)
             QSKIP("bind mounts are not allowed here");
 
+        const std::shared_ptr<cCar> record = Car(folder, moved);
+        if (moved) {
+            mWorld->write("other/cars/myrc/parameters.txt", "x");
+            modMain::gSettings().setDrovakDir(mWorld->root() + "/other");
+        }
         mBoxes->expect();
-        Car(folder, false)->Delete();
+        record->Delete();
+        QCOMPARE(mWorld->read("other/cars/myrc/parameters.txt"), moved ? "x" : "");
         QCOMPARE(mBoxes->only().title + ": " + mBoxes->only().text.section('\n', 0, 0),
                  deleted ? "Car Deleted: " + folder + " has been deleted."
                          : "Error: There was a error while attempting to delete the directory.");
