@@ -282,8 +282,8 @@ Result WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& fi
 
     // Read, changed and replaced as one, while another instance saving the same file waits.
     const FileSystem::FolderLock lock(file);
-    if (lock.gaveUp())
-        return Fail(file, QStringLiteral("another program kept its folder locked for seconds"));
+    if (const Result held = lock.held(); !held.ok)
+        return Fail(file, held.message);
 
     // A link of that name is read through but replaced by a plain file: what it points at,
     // perhaps outside the folder, is never written.

@@ -19,6 +19,13 @@ FolderLock::FolderLock(const QString& path)
     mGaveUp = mFd >= 0;
 }
 
+Result FolderLock::held() const
+{
+    return mGaveUp ? Result::Failure(QStringLiteral("another program kept its folder locked for "
+                                                    "seconds"))
+                   : Result::Success();
+}
+
 FolderLock::~FolderLock()
 {
     if (mFd >= 0)

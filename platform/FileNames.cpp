@@ -17,13 +17,8 @@ QList<Entry> Taken(ResultOf<QList<Entry>> entries, bool* readable)
 
 } // namespace
 
-QList<Entry> ListEntries(const QString& folder, bool* readable)
-{
-    return Taken(FileSystem::List(folder), readable);
-}
-
 FolderListing::FolderListing(const QString& folder)
-    : mFolder(folder), mEntries(ListEntries(folder, &mReadable))
+    : mFolder(folder), mEntries(Taken(FileSystem::List(folder), &mReadable))
 {
 }
 

@@ -12,10 +12,6 @@ namespace FileNames {
 
 using Entry = FileSystem::Entry;
 
-// The entries of one folder, "." and ".." left out, in the order the file system yields them.
-// Empty, and readable set to false, when the folder cannot be listed.
-QList<Entry> ListEntries(const QString& folder, bool* readable = nullptr);
-
 // One folder's entries, listed once, so that several names can be looked up in it.
 class FolderListing
 {

@@ -43,14 +43,14 @@ Result RenameNew(const QString& from, const QString& to)
     return Result::Success();
 }
 
-Result ExchangeNames(const QString& first, const QString& second, bool* unsupported)
+ResultOf<Exchange> ExchangeNames(const QString& first, const QString& second)
 {
-    *unsupported = false;
     if (Disk::renameat2(AT_FDCWD, Encode(first).constData(), AT_FDCWD, Encode(second).constData(),
                         RENAME_EXCHANGE) == 0)
-        return Result::Success();
-    *unsupported = FlagsUnknown(errno);
-    return Failed(errno);
+        return ResultOf<Exchange>::Success(Exchange::Swapped);
+    if (FlagsUnknown(errno))
+        return ResultOf<Exchange>::Success(Exchange::Unsupported);
+    return ResultOf<Exchange>::Failure(Failed(errno));
 }
 
 ResultOf<DiskSpace> SpaceOf(const QString& folder)

@@ -111,7 +111,8 @@ public:
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 
-    bool gaveUp() const { return mGaveUp; }
+    // A failure when another holder kept the lock for seconds.
+    Result held() const;
 
 private:
     int mFd = -1;
@@ -154,8 +155,9 @@ Result RemoveTree(const QString& folder, const QString& name);
 // already there, in any letter case the file system ignores, is never replaced.
 Result RenameNew(const QString& from, const QString& to);
 // Swaps the names of two entries on the same file system in one step. A file system that
-// cannot (the FUSE drivers of disks shared with Windows) changes nothing and sets unsupported.
-Result ExchangeNames(const QString& first, const QString& second, bool* unsupported);
+// cannot (the FUSE drivers of disks shared with Windows) changes nothing and says so.
+enum class Exchange { Swapped, Unsupported };
+ResultOf<Exchange> ExchangeNames(const QString& first, const QString& second);
 struct DiskSpace
 {
     qint64 free = 0; // what an ordinary user may still write

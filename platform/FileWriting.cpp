@@ -114,7 +114,8 @@ Result ReplaceFile(const QString& path, QByteArrayView bytes, Replace replace, i
     if (permissions >= 0 && ::fchmod(out.get(), mode_t(permissions)) != 0 &&
         !KeepsNoPermissions(errno))
         return abandon(Failed(errno));
-    // Run by root, the replaced file still belongs to whoever it belonged to.
+    // Run by root, the replaced file still belongs to whoever it belonged to. A file system
+    // that keeps no owners refuses, and the file's bytes are what the save is for.
     if (keepOld && ::geteuid() == 0 && (old.st_uid != 0 || old.st_gid != 0))
         (void)!::fchown(out.get(), old.st_uid, old.st_gid);
     if (Disk::fsync(out.get()) != 0)

@@ -95,6 +95,8 @@ Result StartDetached(const QString& program, const QStringList& arguments,
         return Failed(error);
     }
     if (child == 0) {
+        // Each report is one int into an empty pipe, which always takes it; were it lost, the
+        // start would be reported as made, which a child can do nothing about.
         ::close(report[0]);
         const pid_t grandchild = ::fork();
         if (grandchild != 0) {

@@ -28,7 +28,7 @@ const QString kLongName = QString(251, 'l') + ".txt";
 QStringList Entries(const QString& folder)
 {
     QStringList names;
-    for (const FileNames::Entry& entry : FileNames::ListEntries(folder))
+    for (const FileNames::Entry& entry : FileSystem::List(folder).value)
         names << entry.name;
     names.sort();
     return names;

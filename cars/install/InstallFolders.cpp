@@ -127,9 +127,8 @@ Result Unpacking::writeDown(const QList<Replacing>& replacing) const
 Result Unpacking::replace(const QString& unpackedName, const QString& target)
 {
     const QString unpacked = FileNames::Join(mPath, unpackedName);
-    bool unsupported = false;
-    const Result exchanged = FileSystem::ExchangeNames(unpacked, target, &unsupported);
-    if (!unsupported)
+    const ResultOf<FileSystem::Exchange> exchanged = FileSystem::ExchangeNames(unpacked, target);
+    if (!exchanged || *exchanged == FileSystem::Exchange::Swapped)
         return exchanged;
     const QString aside = FileNames::Join(mPath, Aside(unpackedName));
     if (const Result moved = FileSystem::RenameNew(target, aside); !moved.ok)

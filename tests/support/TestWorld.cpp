@@ -21,7 +21,7 @@ TestWorld::TestWorld(const QByteArray& torvaneIni)
 TestWorld::~TestWorld()
 {
     // QTemporaryDir cannot reach a name that is not UTF-8.
-    for (const FileNames::Entry& entry : FileNames::ListEntries(root()))
+    for (const FileNames::Entry& entry : FileSystem::List(root()).value)
         FileSystem::RemoveTree(root(), entry.name);
     modMain::SetAppPath(QString());
     modMain::gSettings() = cSettings();
