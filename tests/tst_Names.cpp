@@ -10,16 +10,12 @@ const QByteArray kParams = "Name\tCaf\xe9\r\nSkin\tcars\\caf\xe9\\skin\xe9.bmp\r
 const QString kRenamed = "Renamed to UTF-8, so that the game can open them under Wine:\n",
               kLeft = "Left as they were:\n", kTaken = ": its UTF-8 spelling is already taken.";
 
-// The tooltip's warning after the node's text.
-QString NotUtf8(const QString& name)
+// The tooltip's warning after the node's text: the name, and why the game cannot open it.
+QString Warning(const QString& name, const QString& why = "is not a UTF-8 name")
 {
-    return "\nThe game cannot open this car under Wine: " + name + " is not a UTF-8 name.";
+    return "\nThe game cannot open this car under Wine: " + name + ' ' + why + '.';
 }
-QString NotWindows(const QString& name)
-{
-    return "\nThe game cannot open this car under Wine: " + name +
-           " is not a name Windows can hold.";
-}
+const QString kNotWindows = "is not a name Windows can hold";
 
 } // namespace
 
@@ -81,64 +77,62 @@ private slots:
         // files: under the cars folder, each holding kParams; a trailing "@" makes a link to a
         // folder outside instead, a leading "-" one removed with its car folder once the car is
         // shown. warning: what the tooltip says after the node's text; now: the car's key after.
-        Columns<QByteArrayList, QByteArray, QString, bool, QStringList, QString, QByteArray>(
-            "files", "car", "warning", "enabled", "after", "message", "now");
+        Columns<QByteArrayList, QByteArray, QString, QStringList, QString, QByteArray>(
+            "files", "car", "warning", "after", "message", "now");
         const QByteArray cafe = "caf\xe9", dash = "\xf0\x9f\x92\xa8";
         QTest::newRow("folder and file")
             << QByteArrayList{cafe + "/skin\xe9.bmp", cafe + "/parameters.txt"} << cafe
-            << NotUtf8("café") << true
-            << QStringList{"café", "café/parameters.txt", "café/skiné.bmp"}
+            << Warning("café") << QStringList{"café", "café/parameters.txt", "café/skiné.bmp"}
             << kRenamed + "café/skiné.bmp\ncafé" << QByteArray("café");
         QTest::newRow("a file inside")
-            << QByteArrayList{"cafe/skin\xe9.bmp"} << QByteArray("cafe") << NotUtf8("skiné.bmp")
-            << true << QStringList{"cafe", "cafe/skiné.bmp"} << kRenamed + "cafe/skiné.bmp"
+            << QByteArrayList{"cafe/skin\xe9.bmp"} << QByteArray("cafe") << Warning("skiné.bmp")
+            << QStringList{"cafe", "cafe/skiné.bmp"} << kRenamed + "cafe/skiné.bmp"
             << QByteArray("cafe");
         QTest::newRow("in a sub-folder, a link not walked")
             << QByteArrayList{"cafe/skins/blue\xe9/car.bmp", "cafe/link@"} << QByteArray("cafe")
-            << NotUtf8("skins/blueé") << true
+            << Warning("skins/blueé")
             << QStringList{"cafe", "cafe/link", "cafe/skins", "cafe/skins/blueé",
                            "cafe/skins/blueé/car.bmp"}
             << kRenamed + "cafe/skins/blueé" << QByteArray("cafe");
         QTest::newRow("contents before their folder, links as names")
             << QByteArrayList{cafe + "/skins\xe9/blue\xe9.bmp", cafe + "/link\xe9@"} << cafe
-            << NotUtf8("café") << true
+            << Warning("café")
             << QStringList{"café", "café/linké", "café/skinsé", "café/skinsé/blueé.bmp"}
             << kRenamed + "café/linké\ncafé/skinsé/blueé.bmp\ncafé/skinsé\ncafé"
             << QByteArray("café");
         QTest::newRow("new name taken")
-            << QByteArrayList{cafe + "/skin\xe9.bmp", "café/car.bmp"} << cafe << NotUtf8("café")
-            << true << QStringList{"caf?", "caf?/skiné.bmp", "café", "café/car.bmp"}
+            << QByteArrayList{cafe + "/skin\xe9.bmp", "café/car.bmp"} << cafe << Warning("café")
+            << QStringList{"caf?", "caf?/skiné.bmp", "café", "café/car.bmp"}
             << kRenamed + "café/skiné.bmp\n" + kLeft + "café" + kTaken << cafe;
         QTest::newRow("taken in other letter case")
-            << QByteArrayList{cafe + "/car.bmp", "CAFÉ/car.bmp"} << cafe << NotUtf8("café") << true
+            << QByteArrayList{cafe + "/car.bmp", "CAFÉ/car.bmp"} << cafe << Warning("café")
             << QStringList{"CAFÉ", "CAFÉ/car.bmp", "caf?", "caf?/car.bmp"}
             << kLeft + "café" + kTaken << cafe;
         QTest::newRow("beyond U+FFFF")
-            << QByteArrayList{cafe + dash + "/car.bmp"} << cafe + dash << NotUtf8("café💨") << true
+            << QByteArrayList{cafe + dash + "/car.bmp"} << cafe + dash << Warning("café💨")
             << QStringList{"café💨", "café💨/car.bmp"} << kRenamed + "café💨" << QByteArray("café💨");
         QTest::newRow("standard car")
-            << QByteArrayList{"rc/skin\xe9.bmp"} << QByteArray("rc") << NotUtf8("skiné.bmp")
-            << false << QStringList{"rc", "rc/skin?.bmp"} << "" << QByteArray("rc");
+            << QByteArrayList{"rc/skin\xe9.bmp"} << QByteArray("rc") << Warning("skiné.bmp")
+            << QStringList{"rc", "rc/skin?.bmp"} << "" << QByteArray("rc");
         QTest::newRow("UTF-8 names only")
             << QByteArrayList{dash + "café/skin é.bmp"} << dash + "café"
-            << "" << false << QStringList{"💨café", "💨café/skin é.bmp"} << "" << dash + "café";
+            << "" << QStringList{"💨café", "💨café/skin é.bmp"} << "" << dash + "café";
         QTest::newRow("a character Windows forbids, not repaired")
             << QByteArrayList{"cafe/skin:blue.bmp"} << QByteArray("cafe")
-            << NotWindows("skin:blue.bmp") << false << QStringList{"cafe", "cafe/skin:blue.bmp"}
+            << Warning("skin:blue.bmp", kNotWindows) << QStringList{"cafe", "cafe/skin:blue.bmp"}
             << "" << QByteArray("cafe");
         QTest::newRow("a closing dot in a sub-folder")
             << QByteArrayList{"cafe/skins/blue./car.bmp"} << QByteArray("cafe")
-            << NotWindows("skins/blue.") << false
+            << Warning("skins/blue.", kNotWindows)
             << QStringList{"cafe", "cafe/skins", "cafe/skins/blue.", "cafe/skins/blue./car.bmp"}
             << "" << QByteArray("cafe");
         QTest::newRow("not UTF-8 deeper, before a name Windows cannot hold")
             << QByteArrayList{"cafe/a|b.bmp", "cafe/skins/blue\xe9.bmp"} << QByteArray("cafe")
-            << NotUtf8("skins/blueé.bmp") << true
+            << Warning("skins/blueé.bmp")
             << QStringList{"cafe", "cafe/a|b.bmp", "cafe/skins", "cafe/skins/blueé.bmp"}
             << kRenamed + "cafe/skins/blueé.bmp" << QByteArray("cafe");
         QTest::newRow("car folder gone")
-            << QByteArrayList{"-" + cafe + "/car.bmp"} << cafe << NotUtf8("café") << true
-            << QStringList{}
+            << QByteArrayList{"-" + cafe + "/car.bmp"} << cafe << Warning("café") << QStringList{}
             << kLeft + "café: the names in it could not be read: No such file or directory."
             << cafe;
     }
@@ -167,7 +161,8 @@ private slots:
         const QModelIndex shown = node(FileSystem::Decode(car));
         QCOMPARE(shown.data(Qt::ToolTipRole).toString(), shown.data().toString() + warning);
         clickNode(shown);
-        QTEST(control<QAction>("mnuPopUpRepair")->isEnabled(), "enabled");
+        // Repair is offered exactly where it has something to do, and tells what it did.
+        QCOMPARE(control<QAction>("mnuPopUpRepair")->isEnabled(), !message.isEmpty());
         if (!gone.isEmpty())
             QVERIFY(FileSystem::RemoveTree(mWorld->carsDir(), FileSystem::Decode(gone)).success());
         if (!message.isEmpty())
