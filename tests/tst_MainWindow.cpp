@@ -261,9 +261,8 @@ private slots:
             popUp->close();
         }
 
-        act("Add");
-        act("mnuFileNew");
-        act("mnuPopUpTemplate");
+        for (const char* name : {"Add", "mnuFileNew", "mnuPopUpTemplate"})
+            act(name);
         QCOMPARE(carState(), kShown);
         QStringList presets;
         for (QWidget* w : QApplication::topLevelWidgets())
