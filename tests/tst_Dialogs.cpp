@@ -1,18 +1,7 @@
-#include "LauncherRecorder.h"
-#include "MsgBoxRecorder.h"
-#include "TestWorld.h"
-#include "app/cSettings.h"
-#include "app/modMain.h"
+#include "MainWindowDriver.h"
 #include "platform/FileOpenBox.h"
-#include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/desktop/QtMsgBoxPresenter.h"
-#include "ui/about/frmAbout.h"
-#include "ui/options/frmGetDirectory.h"
-#include "ui/options/frmOptions.h"
-
-#include <QtTest>
-#include <QtWidgets>
 
 namespace {
 
@@ -89,12 +78,7 @@ private slots:
         mStarts.clear();
         mRegistry.clear();
     }
-    void cleanup()
-    {
-        delete mOptions;
-        delete mChooser;
-        delete mAbout;
-    }
+    void cleanup() { qDeleteAll(QList<QWidget*>{mOptions, mChooser, mAbout}); }
 
     void editorPickers_data()
     {
@@ -135,11 +119,12 @@ private slots:
     {
         // file: the settings file, under the world's root
         Columns<QString, QString>("button", "file");
-        const QString ini = "program/torvane.ini";
-        QTest::newRow("Apply") << "cmdApply" << ini;
-        QTest::newRow("OK") << "cmdOK" << ini;
-        QTest::newRow("Apply, a folder in the file's place") << QString("cmdApply") << "program";
-        QTest::newRow("OK, the file's folder missing") << QString("cmdOK") << "gone/torvane.ini";
+        // clang-format off
+        QTest::newRow("Apply") << "cmdApply" << "program/torvane.ini";
+        QTest::newRow("OK") << "cmdOK" << "program/torvane.ini";
+        QTest::newRow("Apply, a folder in the file's place") << "cmdApply" << "program";
+        QTest::newRow("OK, the file's folder missing") << "cmdOK" << "gone/torvane.ini";
+        // clang-format on
     }
     void applyAndOk()
     {

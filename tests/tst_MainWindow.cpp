@@ -1,12 +1,4 @@
 #include "MainWindowDriver.h"
-#include "app/cSettings.h"
-#include "app/modMain.h"
-#include "cars/cCarCollection.h"
-#include "platform/FileSystem.h"
-#include "ui/about/frmAbout.h"
-#include "ui/options/frmGetDirectory.h"
-#include "ui/options/frmOptions.h"
-#include "ui/wizard/frmCreateCarWizard.h"
 
 namespace {
 
@@ -36,10 +28,9 @@ QString CutCaptions(QWidget* window)
                   ? b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b).size()
                   : option.rect.size() - QSize(2 * frame, b->iconSize().height() + 4));
     }
-    for (const QMenuBar* bar : window->findChildren<QMenuBar*>()) {
+    for (const QMenuBar* bar : window->findChildren<QMenuBar*>())
         for (QAction* menu : bar->actions())
             check(bar, menu->text(), {bar->actionGeometry(menu).right() + 1, 0}, bar->size());
-    }
     return cut;
 }
 
@@ -75,10 +66,8 @@ private slots:
     {
         openWindow({"rc"});
         clickNode(node("rc"));
-        auto* wizard = new frmCreateCarWizard(TestWorld::cars());
-        wizard->show();
         for (QWidget* window :
-             std::initializer_list<QWidget*>{mWindow.get(), wizard, frmOptions::ShowShared(),
+             std::initializer_list<QWidget*>{mWindow.get(), openWizard(), frmOptions::ShowShared(),
                                              frmGetDirectory::ShowShared(), frmAbout::ShowShared()})
             QCOMPARE(CutCaptions(window), QString());
     }
@@ -247,9 +236,8 @@ private slots:
         QTest::keyClicks(control<QLineEdit>("txtCarName"), "Y");
         mBoxes->expect();
         QTest::mouseClick(update, Qt::LeftButton);
-        QCOMPARE(mBoxes->only().title + ": " + mBoxes->only().text,
-                 "Error: There was an error updating the settings.\nCannot write " + ini +
-                     ":\nit is a folder.");
+        QCOMPARE(mBoxes->said(), "Error: There was an error updating the settings.\nCannot write " +
+                                     ini + ":\nit is a folder.");
         QVERIFY(update->isEnabled());
     }
 
@@ -273,9 +261,8 @@ private slots:
             popUp->close();
         }
 
-        act("Add");
-        act("mnuFileNew");
-        act("mnuPopUpTemplate");
+        for (const char* name : {"Add", "mnuFileNew", "mnuPopUpTemplate"})
+            act(name);
         QCOMPARE(carState(), kShown);
         QStringList presets;
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -337,8 +324,7 @@ private slots:
         QCOMPARE(control<QGroupBox>("fraInfo")->title(), QStringLiteral("About my rc;é"));
 
         act(command);
-        if (!message.isEmpty())
-            QCOMPARE(mBoxes->only().title + ": " + mBoxes->only().text, message);
+        QCOMPARE(mBoxes->said(), message);
         QStringList calls;
         for (const LauncherRecorder::Call& call : mLaunches->calls())
             calls << (command == "run" ? call.workingFolder

@@ -3,14 +3,22 @@
 #include "LauncherRecorder.h"
 #include "MsgBoxRecorder.h"
 #include "TestWorld.h"
+#include "app/cSettings.h"
+#include "app/modMain.h"
+#include "cars/cCarCollection.h"
+#include "platform/FileSystem.h"
+#include "ui/about/frmAbout.h"
 #include "ui/main/CarTreeModel.h"
 #include "ui/main/frmMain.h"
+#include "ui/options/frmGetDirectory.h"
+#include "ui/options/frmOptions.h"
+#include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-// The main window as the player reaches it: opened on a fresh world, its controls found by
-// name, its tree's nodes clicked.
+// The windows as the player reaches them: opened on a fresh world, their controls found by
+// name, the main window's tree's nodes clicked.
 class MainWindowDriver
 {
 protected:
@@ -70,12 +78,25 @@ protected:
     CarTreeModel* cars() const { return static_cast<CarTreeModel*>(tree()->model()); }
     QModelIndex branch(int row) const { return cars()->branch(row); }
     QModelIndex node(const QString& key) const { return cars()->car(key); }
-    QStringList childTexts(int row) const
+    QStringList childTexts(int row) const { return Texts(cars(), branch(row)); }
+    // The texts of the rows under the parent, as a list or a tree shows them.
+    static QStringList Texts(const QAbstractItemModel* model, const QModelIndex& parent = {})
     {
         QStringList texts;
-        for (int i = 0; i < cars()->rowCount(branch(row)); ++i)
-            texts << cars()->index(i, 0, branch(row)).data().toString();
+        for (int i = 0; i < model->rowCount(parent); ++i)
+            texts << model->index(i, 0, parent).data().toString();
         return texts;
+    }
+    // Opens a wizard as the main window does (show, then preset the template) and fills it in.
+    static QPointer<frmCreateCarWizard> openWizard(const QString& text = {},
+                                                   const QString& car = {}, const QString& dir = {})
+    {
+        auto* wizard = new frmCreateCarWizard(TestWorld::cars());
+        wizard->show();
+        wizard->setTemplateText(text);
+        wizard->findChild<QLineEdit*>("txtCarName")->insert(car);
+        wizard->findChild<QLineEdit*>("txtDirName")->insert(dir);
+        return wizard;
     }
     void clickNode(const QModelIndex& node, Qt::MouseButton button = Qt::LeftButton,
                    Qt::KeyboardModifiers modifiers = {})

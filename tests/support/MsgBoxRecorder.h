@@ -39,6 +39,14 @@ public:
                          __FILE__, __LINE__);
         return mBoxes.size() == 1 ? mBoxes.first() : MsgBox::Box();
     }
+    // Every box shown, "title: text" one a line.
+    QString said() const
+    {
+        QStringList all;
+        for (const MsgBox::Box& box : mBoxes)
+            all << box.title + ": " + box.text;
+        return all.join(QLatin1Char('\n'));
+    }
     QString problems() const
     {
         QStringList all = mUnexpected;
