@@ -25,11 +25,10 @@ QString FromFile(const std::optional<QByteArray>& bytes, Form form)
 {
     if (!bytes)
         return {};
-    if (FileSystem::IsUtf8(*bytes))
-        return QString::fromUtf8(*bytes);
-    if (form == Form::Path && FileSystem::StatusOf(FileSystem::Decode(*bytes)).exists)
+    if (form == Form::Path && !FileSystem::IsUtf8(*bytes) &&
+        FileSystem::StatusOf(FileSystem::Decode(*bytes)).exists)
         return FileSystem::Decode(*bytes);
-    return Cp1252::ToUnicode(*bytes);
+    return modQuarnIniAPI::TextOf(*bytes);
 }
 
 bool IsBlank(char c)
@@ -53,11 +52,7 @@ QByteArray ForFile(const QString& value, Form form)
 {
     if (form == Form::Path)
         return Quoted(FileSystem::Encode(value));
-    // A Windows-1252 text that would read back as UTF-8 is written as UTF-8 too.
-    const QByteArray cp1252 = Cp1252::FromUnicode(value);
-    if (Cp1252::CanEncode(value) && (Cp1252::IsAscii(cp1252) || !FileSystem::IsUtf8(cp1252)))
-        return Quoted(cp1252);
-    return Quoted(value.toUtf8());
+    return Quoted(modQuarnIniAPI::TextBytes(value));
 }
 
 } // namespace

@@ -307,4 +307,17 @@ Result WriteProfileEntries(const QList<ProfileEntry>& entries, const QString& fi
     return replaced;
 }
 
+QByteArray TextBytes(const QString& text)
+{
+    const QByteArray cp1252 = Cp1252::FromUnicode(text);
+    if (Cp1252::CanEncode(text) && (Cp1252::IsAscii(cp1252) || !FileSystem::IsUtf8(cp1252)))
+        return cp1252;
+    return text.toUtf8();
+}
+
+QString TextOf(QByteArrayView bytes)
+{
+    return FileSystem::IsUtf8(bytes) ? QString::fromUtf8(bytes) : Cp1252::ToUnicode(bytes);
+}
+
 } // namespace modQuarnIniAPI

@@ -66,6 +66,14 @@ Result WriteProfileString(const QString& section, const QString& key, const QStr
 Result WriteProfileBytes(const QString& section, const QString& key, const QByteArray& value,
                          const QString& file);
 
+// The program's own files (torvane.ini, carinfo.ini) keep a text in Windows-1252 where the
+// code page holds it, byte for byte as the game's platform writes it, and in UTF-8 where it
+// cannot, so that nothing typed is lost. Read back, a value that is valid UTF-8 beyond ASCII
+// is UTF-8 and any other Windows-1252; a Windows-1252 text whose bytes would read as UTF-8 is
+// therefore written as UTF-8 too.
+QByteArray TextBytes(const QString& text);
+QString TextOf(QByteArrayView bytes);
+
 struct ProfileEntry
 {
     QString section;

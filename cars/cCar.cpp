@@ -142,7 +142,7 @@ void cCar::Apply(const CarContext& context, const cCarFolder& folder)
     qsizetype from = 0;
     for (QString* field : fields) {
         const qsizetype end = entries.indexOf('\n', from);
-        *field = end < 0 ? QString() : Cp1252::ToUnicode(entries.sliced(from, end - from));
+        *field = end < 0 ? QString() : modQuarnIniAPI::TextOf(entries.sliced(from, end - from));
         from = end + 1;
     }
     if (mDescription.contains(kBar)) {
@@ -172,12 +172,12 @@ void cCar::Apply(const CarContext& context, const cCarFolder& folder)
     }
 }
 
-void cCar::SaveSettings()
+bool cCar::SaveSettings()
 {
     if (!FileNames::EntryExists(modMain::gSettings().DrovakDir())) {
         MsgBox::Show(QStringLiteral("cCar: Unable to save settings."), MsgBox::Icon::Critical,
                      QStringLiteral("Error"));
-        return;
+        return false;
     }
     mCarsFolder = cCarsFolder(modMain::gSettings()).Path();
 
@@ -201,13 +201,14 @@ void cCar::SaveSettings()
         {CarInfoFile::kDescription, stored},
     };
     for (const auto& entry : entries) {
-        const Result written =
-            modQuarnIniAPI::WriteProfileString(CarInfoFile::kSection, entry.key, entry.value, file);
+        const Result written = modQuarnIniAPI::WriteProfileBytes(
+            CarInfoFile::kSection, entry.key, modQuarnIniAPI::TextBytes(entry.value), file);
         if (!written.success())
             modErrorHandling::RaiseError(modErrorHandling::kUnknownError,
                                          QStringLiteral("cCar:SaveSettings Method"),
                                          written.message);
     }
+    return true;
 }
 
 void cCar::Delete()

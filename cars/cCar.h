@@ -45,9 +45,10 @@ public:
     // Deletes the car's folder with everything in it and tells the user the outcome. Links
     // are never followed: a car folder that is a link loses only the link.
     void Delete();
-    // Writes the four fields to the car's carinfo.ini. Raises a modErrorHandling::AppError
-    // when the file cannot be written.
-    void SaveSettings();
+    // Writes the four fields to the car's carinfo.ini, each as modQuarnIniAPI::TextBytes has it.
+    // False, after telling the player, without a game folder; raises a
+    // modErrorHandling::AppError when the file cannot be written.
+    bool SaveSettings();
     // Reads carinfo.ini, tests for the photo and the read-me file, and classifies the car,
     // with the settings and the disk as they are now.
     void LoadSettings();

@@ -63,16 +63,21 @@ QString CharacterFault(const QString& field, const QString& name)
         if (c.category() == QChar::Other_Control)
             return field + QStringLiteral(" may not contain control characters such as a tab.");
     }
-    if (!Cp1252::CanEncode(name)) {
-        for (qsizetype i = 0; i < name.size(); ++i) {
-            const qsizetype length = name[i].isHighSurrogate() && i + 1 < name.size() ? 2 : 1;
-            const QStringView c = QStringView(name).mid(i, length);
-            if (!Cp1252::CanEncode(c))
-                return field + QStringLiteral(" may not contain \"%1\": Drovak's files cannot "
-                                              "hold that character.")
-                                   .arg(c);
-            i += length - 1;
-        }
+    return CodePageFault(field, name);
+}
+
+QString CodePageFault(const QString& field, const QString& text)
+{
+    if (Cp1252::CanEncode(text))
+        return {};
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QStringView c = QStringView(text).mid(i, length);
+        if (!Cp1252::CanEncode(c))
+            return field + QStringLiteral(" may not contain \"%1\": Drovak's files cannot hold "
+                                          "that character.")
+                               .arg(c);
+        i += length - 1;
     }
     return {};
 }

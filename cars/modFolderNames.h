@@ -13,6 +13,8 @@ QString EntryNameFault(const QString& field, const QString& name);
 // A character that the game could not open, or that its files (Windows-1252 text) could not
 // point at. A template is only read and copied: any listed car will do.
 QString CharacterFault(const QString& field, const QString& name);
+// The first character of text that Windows-1252, the code page of the game's files, has not.
+QString CodePageFault(const QString& field, const QString& text);
 // A name Windows, where the game runs, cannot hold: a closing blank or dot, a device's name.
 // A device name stays a device with any extension: "nul.txt" is NUL.
 QString WindowsNameFault(const QString& name);

@@ -38,8 +38,8 @@ Made MakeCarPath(const QString& carsFolder, const QString& templateDir, const QS
     // template folder named with a line break, a disk that fills up) leaves the entries
     // before it in the unfinished car.
     for (const auto& entry : entries) {
-        const Result written =
-            modQuarnIniAPI::WriteProfileString(CarInfoFile::kSection, entry[0], entry[1], info);
+        const Result written = modQuarnIniAPI::WriteProfileBytes(
+            CarInfoFile::kSection, entry[0], modQuarnIniAPI::TextBytes(entry[1]), info);
         if (!written.success())
             return failed(written);
     }

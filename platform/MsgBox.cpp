@@ -10,7 +10,15 @@ Presenter* gPresenter = nullptr;
 
 Answer DefaultAnswer(Buttons buttons)
 {
-    return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    switch (buttons) {
+    case Buttons::YesNo:
+        return Answer::Yes;
+    case Buttons::SaveDiscardCancel:
+        return Answer::Save;
+    case Buttons::Ok:
+        break;
+    }
+    return Answer::Ok;
 }
 
 Answer Show(const QString& text, Icon icon, const QString& title, Buttons buttons)

@@ -9,8 +9,10 @@
 namespace MsgBox {
 
 enum class Icon { None, Information, Exclamation, Question, Critical };
-enum class Buttons { Ok, YesNo }; // with YesNo, Yes is the default button
-enum class Answer { Ok, Yes, No };
+// With YesNo, Yes is the default button; with SaveDiscardCancel, Save is, and Escape or the
+// close box cancels.
+enum class Buttons { Ok, YesNo, SaveDiscardCancel };
+enum class Answer { Ok, Yes, No, Save, Discard, Cancel };
 
 struct Box
 {

@@ -29,14 +29,35 @@ MsgBox::Answer QtMsgBoxPresenter::present(const MsgBox::Box& box)
     QMessageBox message(icon, box.title, text, QMessageBox::NoButton, QApplication::activeWindow());
     // Its own icon: a box at start-up has no window above it to take one from.
     message.setWindowIcon(QIcon(QStringLiteral(":/torvane.png")));
-    if (box.buttons == MsgBox::Buttons::YesNo) {
+    switch (box.buttons) {
+    case MsgBox::Buttons::YesNo:
         message.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         message.setDefaultButton(QMessageBox::Yes);
-    } else {
+        break;
+    case MsgBox::Buttons::SaveDiscardCancel:
+        message.setStandardButtons(QMessageBox::Save | QMessageBox::Discard |
+                                   QMessageBox::Cancel);
+        message.setDefaultButton(QMessageBox::Save);
+        message.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case MsgBox::Buttons::Ok:
         message.setStandardButtons(QMessageBox::Ok);
+        break;
     }
-    const int pressed = message.exec();
-    if (box.buttons == MsgBox::Buttons::YesNo)
-        return pressed == QMessageBox::Yes ? MsgBox::Answer::Yes : MsgBox::Answer::No;
-    return MsgBox::Answer::Ok;
+    switch (message.exec()) {
+    case QMessageBox::Yes:
+        return MsgBox::Answer::Yes;
+    case QMessageBox::No:
+        return MsgBox::Answer::No;
+    case QMessageBox::Save:
+        return MsgBox::Answer::Save;
+    case QMessageBox::Discard:
+        return MsgBox::Answer::Discard;
+    case QMessageBox::Cancel:
+        return MsgBox::Answer::Cancel;
+    default:
+        break;
+    }
+    // The close box of a Yes/No box says No; of an OK box, OK.
+    return box.buttons == MsgBox::Buttons::YesNo ? MsgBox::Answer::No : MsgBox::Answer::Ok;
 }

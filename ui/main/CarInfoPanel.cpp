@@ -4,6 +4,7 @@
 #include "cars/cCar.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
+#include "ui/FocusedButton.h"
 #include "ui/Twips.h"
 
 #include <QLabel>
@@ -39,6 +40,7 @@ CarInfoPanel::CarInfoPanel(QWidget* parent) : QGroupBox(parent)
         b->setFont(tahomaBold);
         b->setEnabled(false);
         b->setAutoDefault(false);
+        PressOnEnterWhenFocused(b);
         PlaceTwips(b, left, 360, width, 375);
         return b;
     };
@@ -120,23 +122,46 @@ void CarInfoPanel::ShowCarInfo()
         edit->setCursorPosition(0);
 }
 
-void CarInfoPanel::UpdateCarInfo()
+bool CarInfoPanel::UpdateCarInfo()
 {
     if (!mCar)
-        return;
+        return false;
     try {
         mCar->setCarName(txtCarName->text());
         mCar->setAuthor(txtCarAuthor->text());
         mCar->setBasedTemplate(txtCarBasedOn->text());
         mCar->setDescription(DescriptionFromBox(txtDescription->toPlainText()));
-        mCar->SaveSettings();
+        if (!mCar->SaveSettings())
+            return false;
     } catch (const modErrorHandling::AppError& error) {
         // The file and the system's reason tell the player what to mend (a full disk, say).
         QString text = QStringLiteral("There was an error updating the settings.");
         if (!error.detail().isEmpty())
             text += QLatin1Char('\n') + error.detail();
         MsgBox::Show(text, MsgBox::Icon::Critical, QStringLiteral("Error"));
-        return;
+        return false;
     }
-    cmdUpdateCarInfo->setEnabled(false);
+    // What the file holds now, read back: the reader trims blanks at a value's ends, and a
+    // bar typed in the description comes back as a line break.
+    mCar->LoadSettings();
+    ShowCar(mCar);
+    return true;
+}
+
+bool CarInfoPanel::MayLeave()
+{
+    if (!mCar || isHidden() || !cmdUpdateCarInfo->isEnabled())
+        return true;
+    switch (MsgBox::Show(QStringLiteral("Save the changes to '%1'?")
+                             .arg(FileSystem::Shown(mCar->DirectoryName())),
+                         MsgBox::Icon::Question, MsgBox::kProgramTitle,
+                         MsgBox::Buttons::SaveDiscardCancel)) {
+    case MsgBox::Answer::Save:
+        return UpdateCarInfo();
+    case MsgBox::Answer::Discard:
+        ShowCar(mCar);
+        return true;
+    default:
+        return false;
+    }
 }

@@ -21,13 +21,19 @@ public:
 
     // Fills the panel from car, which Update then saves to, with nothing yet to save.
     void ShowCar(const std::shared_ptr<cCar>& car);
+    // Whatever is about to show another car, or none: true when the panel may let go of the
+    // shown car. Edits not yet saved with Update are saved, or dropped, as the player says in
+    // answer to the question; false when the player cancels or the save fails, and the edits
+    // stay.
+    bool MayLeave();
 
 signals:
     void readMeRequested();
 
 private:
     void ShowCarInfo();
-    void UpdateCarInfo();
+    // False, with the player told why, when the edits could not be saved.
+    bool UpdateCarInfo();
 
     QPushButton* cmdReadMe = nullptr;
     QPushButton* cmdUpdateCarInfo = nullptr;

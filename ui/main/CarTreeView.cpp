@@ -3,6 +3,8 @@
 #include "ui/main/CarTreeModel.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 
 CarTreeView::CarTreeView(CarTreeModel* model, QWidget* parent) : QTreeView(parent)
@@ -21,6 +23,47 @@ CarTreeView::CarTreeView(CarTreeModel* model, QWidget* parent) : QTreeView(paren
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &CarTreeView::fitToShownNodes);
     connect(this, &QTreeView::expanded, this, &CarTreeView::fitToShownNodes);
+    // A click that changed the selection has shown the node already.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { mSelectedAtPress = QModelIndex(); });
+    connect(this, &QTreeView::clicked, this, [this](const QModelIndex& node) {
+        if (node == mSelectedAtPress)
+            emit clickedAgain(node);
+    });
+}
+
+void CarTreeView::keyPressEvent(QKeyEvent* event)
+{
+    const QKeyCombination key = event->keyCombination();
+    if (key == QKeyCombination(Qt::Key_Menu) || key == (Qt::SHIFT | Qt::Key_F10))
+        emit popUpRequested({});
+    else if (key == QKeyCombination(Qt::Key_Delete))
+        emit deleteRequested();
+    else
+        QTreeView::keyPressEvent(event);
+}
+
+void CarTreeView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton)
+        return;
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    mSelectedAtPress = selected.isEmpty() ? QModelIndex() : selected.first();
+    QTreeView::mousePressEvent(event);
+}
+
+void CarTreeView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton)
+        emit popUpRequested(event->globalPosition().toPoint());
+    else
+        QTreeView::mouseReleaseEvent(event);
+}
+
+void CarTreeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton)
+        QTreeView::mouseDoubleClickEvent(event);
 }
 
 void CarTreeView::select(const QModelIndex& node)

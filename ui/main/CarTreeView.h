@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QTreeView>
 
 class CarTreeModel;
 
 // The tree of cars: one column as wide as the longest node text in view, so that a text too
-// long for the tree can be scrolled to sideways, with the keyboard too.
+// long for the tree can be scrolled to sideways, with the keyboard too. Its pop-up menu and
+// its Delete key act on the selected node.
 class CarTreeView : public QTreeView
 {
+    Q_OBJECT
+
 public:
     CarTreeView(CarTreeModel* model, QWidget* parent);
 
@@ -15,4 +19,20 @@ public:
     void select(const QModelIndex& node);
     // Widens the column to the longest node text in view.
     void fitToShownNodes();
+
+signals:
+    // At the place of a right click; from the keyboard (the menu key, Shift+F10) at no place.
+    void popUpRequested(const QPoint& globalPosition);
+    void deleteRequested();
+    // A click on the node that was selected already, which shows it again.
+    void clickedAgain(const QModelIndex& node);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QPersistentModelIndex mSelectedAtPress; // while the selection stays as it was at the press
 };

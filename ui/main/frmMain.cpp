@@ -19,11 +19,10 @@
 
 #include <QAction>
 #include <QHeaderView>
-#include <QKeyEvent>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QStatusBar>
 #include <QTreeView>
 
@@ -80,18 +79,14 @@ void frmMain::createTree(QWidget* client)
     mCarTree = new CarTreeModel(this);
     tvwCars = new CarTreeView(mCarTree, client);
     PlaceInClient(tvwCars, 120, 1200, 3375, 6735);
-    // Its presses, its keys and its pop-up menu act on the selected car.
-    tvwCars->viewport()->installEventFilter(this);
-    tvwCars->installEventFilter(this);
-
     // A press selects, a key moves the selection, a program sets it: each shows the node.
-    connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        mSelectionChangedByPress = true;
-        NodeClick(SelectedNode());
-    });
-    connect(tvwCars, &QTreeView::clicked, this, [this](const QModelIndex& node) {
-        if (!mSelectionChangedByPress && node == SelectedNode())
-            NodeClick(node);
+    connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { NodeClick(SelectedNode()); });
+    connect(tvwCars, &CarTreeView::clickedAgain, this, &frmMain::NodeClick);
+    connect(tvwCars, &CarTreeView::popUpRequested, this, &frmMain::ShowPopUp);
+    connect(tvwCars, &CarTreeView::deleteRequested, this, [this] {
+        if (mActions->actDeleteCar->isEnabled())
+            mActions->actDeleteCar->trigger();
     });
 }
 
@@ -131,9 +126,16 @@ void frmMain::createCommands()
 {
     mActions = std::make_unique<MainActions>(this);
     const MainActions& a = *mActions;
-    const auto makeCar = [this] { StartCreateCar(QString()); };
-    const auto deleteCar = [this] { DeleteSelectedCar(SelectedCarNodeKey()); };
-    connect(a.actRefresh, &QAction::triggered, this, &frmMain::RefreshCarList);
+    // The commands that show another car, or none, first let the player keep their edits.
+    const auto asking = [this](std::function<void()> command) {
+        return [this, command] {
+            if (fraInfo->MayLeave())
+                command();
+        };
+    };
+    const auto makeCar = asking([this] { StartCreateCar(QString()); });
+    const auto deleteCar = asking([this] { DeleteSelectedCar(SelectedCarNodeKey()); });
+    connect(a.actRefresh, &QAction::triggered, this, asking([this] { RefreshCarList(); }));
     connect(a.actMakeCar, &QAction::triggered, this, makeCar);
     connect(a.actDeleteCar, &QAction::triggered, this, deleteCar);
     connect(a.actPaintSkin, &QAction::triggered, this, &frmMain::SkinCommand);
@@ -145,11 +147,14 @@ void frmMain::createCommands()
     connect(a.actRunGame, &QAction::triggered, this, [] { modCarCommands::RunGame(); });
     connect(a.mnuFileNew, &QAction::triggered, this, makeCar);
     connect(a.mnuFileInstall, &QAction::triggered, this,
-            [this] { InstallCars(modInstallCommand::PickArchive()); });
-    modInstallCommand::AcceptDrops(this, [this](const QStringList& paths) { InstallCars(paths); });
+            asking([this] { InstallCars(modInstallCommand::PickArchive()); }));
+    modInstallCommand::AcceptDrops(this, [this](const QStringList& paths) {
+        if (fraInfo->MayLeave())
+            InstallCars(paths);
+    });
     connect(a.mnuPopUpTemplate, &QAction::triggered, this,
-            [this] { StartCreateCar(SelectedCarNodeKey()); });
-    connect(a.mnuPopUpRepair, &QAction::triggered, this, &frmMain::RepairShownCar);
+            asking([this] { StartCreateCar(SelectedCarNodeKey()); }));
+    connect(a.mnuPopUpRepair, &QAction::triggered, this, asking([this] { RepairShownCar(); }));
     connect(a.mnuPopUpDelete, &QAction::triggered, this, deleteCar);
 }
 
@@ -160,6 +165,14 @@ void frmMain::showEvent(QShowEvent* event)
         mLoaded = true;
         Form_Load();
     }
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (fraInfo->MayLeave())
+        QMainWindow::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void frmMain::changeEvent(QEvent* event)
@@ -176,38 +189,6 @@ bool frmMain::event(QEvent* event)
     if (event->type() == QEvent::StatusTip)
         return true;
     return QMainWindow::event(event);
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == tvwCars && event->type() == QEvent::KeyPress) {
-        // The keys of a pop-up menu, and of Delete Car, on the selected node.
-        const QKeyCombination key = static_cast<QKeyEvent*>(event)->keyCombination();
-        if (key == QKeyCombination(Qt::Key_Menu) || key == (Qt::SHIFT | Qt::Key_F10)) {
-            ShowPopUp();
-            return true;
-        }
-        if (key == QKeyCombination(Qt::Key_Delete)) {
-            if (mActions->actDeleteCar->isEnabled())
-                mActions->actDeleteCar->trigger();
-            return true;
-        }
-    }
-    if (watched == tvwCars->viewport()) {
-        const QEvent::Type type = event->type();
-        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
-            type == QEvent::MouseButtonDblClick) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (type == QEvent::MouseButtonPress)
-                mSelectionChangedByPress = false;
-            if (mouse->button() == Qt::RightButton) {
-                if (type == QEvent::MouseButtonRelease)
-                    TreeMouseUp(mouse->button(), mouse->globalPosition().toPoint());
-                return true;
-            }
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::Form_Load()
@@ -284,6 +265,12 @@ void frmMain::NodeClick(const QModelIndex& node)
     std::shared_ptr<cCar> car;
     if (node.isValid() && !mCarTree->isBranch(node))
         car = gCars().Find(mCarTree->key(node));
+    // Cancel keeps the car with its edits, and the tree goes back to it.
+    if (car != mSelectedCar && !fraInfo->MayLeave()) {
+        const QSignalBlocker quiet(tvwCars->selectionModel());
+        tvwCars->select(mCarTree->car(mSelectedKey));
+        return;
+    }
     if (!car) {
         SetCarButtonsEnabled(false);
         HideCarFrames();
@@ -299,12 +286,6 @@ void frmMain::NodeClick(const QModelIndex& node)
 
     mSelectedKey = key;
     SetCarButtonsEnabled(true);
-}
-
-void frmMain::TreeMouseUp(Qt::MouseButton button, const QPoint& position)
-{
-    if (button == Qt::RightButton)
-        ShowPopUp(position);
 }
 
 void frmMain::ShowPopUp(const QPoint& position)

@@ -45,7 +45,7 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The window's parts, each made with its own handlers connected.
@@ -60,7 +60,6 @@ private:
     // Whenever the tree's selected node changes, however it changed, or the selected node is
     // clicked again: the panel, the selected car and the car commands follow it.
     void NodeClick(const QModelIndex& node);
-    void TreeMouseUp(Qt::MouseButton button, const QPoint& position);
     void SkinCommand();
     void SetCarButtonsEnabled(bool enabled);
     void HideCarFrames();
@@ -83,7 +82,4 @@ private:
     std::shared_ptr<cCar> mSelectedCar;
     QString mSelectedKey;
     bool mLoaded = false;
-    // A click on the node that is already selected shows it again, as any click on a node
-    // does; a click that selected it has shown it already.
-    bool mSelectionChangedByPress = false;
 };

@@ -302,9 +302,9 @@ bool frmGetDirectory::eventFilter(QObject* watched, QEvent* event)
 
 void frmGetDirectory::keyPressEvent(QKeyEvent* event)
 {
-    // Neither button is the cancel button: Esc does not close the chooser.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
+    // Esc leaves as Cancel does; Enter is the folder list's, to open a folder.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel->click();
         return;
     }
     QDialog::keyPressEvent(event);

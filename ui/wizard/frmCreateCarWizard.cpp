@@ -69,7 +69,8 @@ QString CarNameFault(const QString& name)
             return QStringLiteral("The car name may not contain line breaks or other control "
                                   "characters such as a tab.");
     }
-    return {};
+    // parameters.txt names the car too, and is the game's own file.
+    return modFolderNames::CodePageFault(QStringLiteral("The car name"), name);
 }
 
 QString CarsPath(const QString& folderName)
@@ -210,9 +211,9 @@ QString frmCreateCarWizard::templateName() const
 
 void frmCreateCarWizard::keyPressEvent(QKeyEvent* event)
 {
-    // Esc would close the wizard and lose what was typed; no button of it stands for Esc.
+    // Esc leaves as Cancel does.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
+        cmdCancel->click();
         return;
     }
     QDialog::keyPressEvent(event);
