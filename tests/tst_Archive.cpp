@@ -148,73 +148,63 @@ private slots:
         QCOMPARE(done.installed.isEmpty(), files.isEmpty());
     }
 
-    // The car the file is in, named alike: replaced when the player says so, a standard car never.
+    // A car of the name is installed, the one the first file is in: replaced when the player
+    // says so, a standard car never. On a partition shared with Windows, whose FUSE driver knows
+    // only the plain rename; or loses a folder's files when it renames the folder.
     void nameTaken_data()
     {
-        Columns<QString, int, QString, QString>("archived", "answer", "file", "report");
+        Columns<QString, QByteArrayList, int, QStringList, QString>("disk", "entries", "answer",
+                                                                    "files", "report");
         const int yes = int(MsgBox::Answer::Yes), no = int(MsgBox::Answer::No);
+        const QByteArrayList fastcar{"fastcar/parameters.txt"};
+        const QByteArrayList two{"FastCar/parameters.txt", "other/parameters.txt"};
         // clang-format off
-        QTest::newRow("replaced") << "fastcar" << yes << "FastCar/parameters.txt=fastcar/parameters.txt"
-                                  << "Replaced 'FastCar' from 'new.zip'.";
-        QTest::newRow("kept") << "fastcar" << no << "FastCar/car.bmp=BM"
-                              << "Skipped 'fastcar' from 'new.zip': the installed car was kept.";
-        QTest::newRow("a standard car") << "RC" << -1 << "FastCar/car.bmp=BM"
+        QTest::newRow("replaced") << "" << fastcar << yes
+            << QStringList{"FastCar/parameters.txt=fastcar/parameters.txt"}
+            << "Replaced 'FastCar' from 'new.zip'.";
+        QTest::newRow("kept") << "" << fastcar << no << QStringList{"FastCar/car.bmp=BM"}
+            << "Skipped 'fastcar' from 'new.zip': the installed car was kept.";
+        QTest::newRow("a standard car") << "" << QByteArrayList{"RC/parameters.txt"} << -1
+            << QStringList{"FastCar/car.bmp=BM"}
             << "Skipped 'RC' from 'new.zip': 'rc' is a standard car of the game, which is never replaced.";
-        QTest::newRow("installed as bytes") << "café" << yes
-            << FileSystem::Decode("CAF\xc9/parameters.txt=café/parameters.txt")
+        QTest::newRow("installed as bytes") << "" << QByteArrayList{"café/parameters.txt"} << yes
+            << QStringList{FileSystem::Decode("CAF\xc9/parameters.txt=café/parameters.txt")}
             << "Replaced 'CAFÉ' from 'new.zip'.";
+        QTest::newRow("exFAT") << "exFAT" << two << yes
+            << QStringList{"fastcar/parameters.txt=FastCar/parameters.txt", "other/parameters.txt"}
+            << "Replaced 'fastcar' from 'new.zip'.\nInstalled 'other' from 'new.zip'.";
+        QTest::newRow("FAT") << "FAT" << two << -1 << QStringList{"fastcar/car.bmp=BM"}
+            << "'new.zip' was not installed: the driver of the disk that holds the cars folder loses a "
+               "folder's files when it renames the folder.";
         // clang-format on
     }
     void nameTaken()
     {
-        QFETCH(QString, archived);
+        QFETCH(QString, disk);
+        QFETCH(QByteArrayList, entries);
         QFETCH(int, answer);
-        QFETCH(QString, file);
+        QFETCH(QStringList, files);
         QFETCH(QString, report);
-        const QString car = file.section('/', 0, 0);
-        mWorld->makeCar(car);
-        mWorld->makeCar("rc");
+        const QString game = disk.isEmpty() ? "game" : "disk/game";
+        const Mounted shared =
+            disk.isEmpty() ? Mounted({}, {}) : SharedDisk(disk, mWorld->root() + "/disk");
+        if (!shared.ok)
+            QSKIP("mounting a file system through FUSE is not allowed here");
+        const QString car = files.first().section('/', 0, 0);
+        for (const QString& name : {car, QString("rc")})
+            mWorld->write(game + "/cars/" + name + "/car.bmp", "BM");
+        modMain::gSettings().setDrovakDir(mWorld->root() + '/' + game);
         const QString zip = mWorld->root() + "/new.zip";
-        MakeArchive(zip, "zip-utf8", {archived.toUtf8() + "/parameters.txt"});
+        MakeArchive(zip, "zip-utf8", entries);
         if (answer >= 0)
             mBoxes->expect(MsgBox::Answer(answer));
         QCOMPARE(install({zip}).text, report);
-        QCOMPARE(Files(mWorld->carsDir()), QStringList({file, "rc/car.bmp=BM"}));
+        QCOMPARE(Files(mWorld->root() + '/' + game + "/cars"),
+                 files + QStringList{"rc/car.bmp=BM"});
         if (answer >= 0)
             QCOMPARE(mBoxes->only().text, "A car named '" + FileSystem::Shown(car) +
                                               "' is already installed. Replace it? Its files "
                                               "will be PERMANENTLY deleted!");
-    }
-
-    // On a partition shared with Windows, whose FUSE driver knows only the plain rename; or
-    // loses a folder's files when it renames the folder.
-    void sharedDisks_data()
-    {
-        Columns<QString, QString, QStringList>("disk", "report", "files");
-        // clang-format off
-        QTest::newRow("exFAT") << "exFAT" << "Replaced 'fastcar' from 'new.zip'.\nInstalled 'other' from "
-            "'new.zip'." << QStringList{"fastcar/parameters.txt=FastCar/parameters.txt", "other/parameters.txt"};
-        QTest::newRow("FAT") << "FAT" << "'new.zip' was not installed: the driver of the disk that holds the "
-            "cars folder loses a folder's files when it renames the folder." << QStringList{"fastcar/car.bmp=BM"};
-        // clang-format on
-    }
-    void sharedDisks()
-    {
-        QFETCH(QString, disk);
-        QFETCH(QString, report);
-        QFETCH(QStringList, files);
-        const QString root = mWorld->root() + "/disk";
-        const Mounted shared = SharedDisk(disk, root);
-        if (!shared.ok)
-            QSKIP("mounting a file system through FUSE is not allowed here");
-        mWorld->write("disk/game/cars/fastcar/car.bmp", "BM");
-        modMain::gSettings().setDrovakDir(root + "/game");
-        MakeArchive(mWorld->root() + "/new.zip", "zip",
-                    {"FastCar/parameters.txt", "other/parameters.txt"});
-        if (report.startsWith("Replaced"))
-            mBoxes->expect(MsgBox::Answer::Yes);
-        QCOMPARE(install({mWorld->root() + "/new.zip"}).text, report);
-        QCOMPARE(Files(root + "/game/cars"), files);
     }
 
     // From the File menu or dropped on the window: the car comes, and is shown.
