@@ -26,12 +26,6 @@ class tst_Archive : public QObject, MainWindowDriver, FileOpenBox::Presenter
         return mPicked.isEmpty() ? std::nullopt : std::optional(mPicked);
     }
 
-    modInstallCar::Report install(const QStringList& paths,
-                                  const modInstallCar::Progress& progress = {})
-    {
-        return TestWorld::cars().Install(paths, progress);
-    }
-
 private slots:
     void initTestCase() { FileOpenBox::SetPresenter(this); }
     void init() { open(); }
@@ -49,9 +43,9 @@ private slots:
         Columns<QString, QByteArray, QByteArrayList, QStringList, QString>(
             "archive", "kind", "entries", "files", "report");
         // clang-format off
-        Row("a car at the root, named after the archive", "fastcar.v2.zip", "zip",
-            {"parameters.txt", "car.bmp"}, {"fastcar.v2/car.bmp=car.bmp",
-             "fastcar.v2/parameters.txt=parameters.txt"}, "Installed 'fastcar.v2' from 'fastcar.v2.zip'.");
+        Row("a car at the root, named after the archive", "fastcar.v2.zip", "zip", {"parameters.txt", "car.bmp"},
+            {"fastcar.v2/car.bmp=car.bmp", "fastcar.v2/parameters.txt=parameters.txt"},
+            "Installed 'fastcar.v2' from 'fastcar.v2.zip'.");
         Row("behind a wrapper, with its sub-folders", "dl.tar.gz", "tar.gz",
             {"Download/", "Download/fastcar/Parameters.TXT", "Download/fastcar/skins/blue.bmp"},
             {"fastcar/Parameters.TXT=Download/fastcar/Parameters.TXT",
@@ -76,17 +70,14 @@ private slots:
         Row("an absolute entry", "evil.tar.gz", "tar.gz", {"car/parameters.txt", "/tmp/evil.txt"}, {},
             "'evil.tar.gz' was not installed: the entry '/tmp/evil.txt' has an absolute name.");
         Row("a link pointing out", "evil.zip", "zip",
-            {"car/parameters.txt", "car/skin.bmp->../../../etc/passwd"}, {},
-            "'evil.zip' was not installed: the link 'car/skin.bmp' points out of its car, at "
-            "'../../../etc/passwd'.");
+            {"car/parameters.txt", "car/skin.bmp->../../../etc/passwd"}, {}, "'evil.zip' was not installed: "
+            "the link 'car/skin.bmp' points out of its car, at '../../../etc/passwd'.");
         Row("a file behind a link", "evil.tar.gz", "tar.gz",
-            {"car/parameters.txt", "car/skins->.", "car/skins/x.bmp"}, {},
-            "'evil.tar.gz' was not installed: the entry 'car/skins/x.bmp' would be written through the "
-            "link 'car/skins'.");
+            {"car/parameters.txt", "car/skins->.", "car/skins/x.bmp"}, {}, "'evil.tar.gz' was not installed: "
+            "the entry 'car/skins/x.bmp' would be written through the link 'car/skins'.");
         Row("links and a FIFO inside are left out", "car.tar.gz", "tar.gz",
             {"car/parameters.txt", "car/alias->parameters.txt", "car/hard=>car/parameters.txt", "car/pipe|"},
-            {"car/parameters.txt"},
-            "Installed 'car' from 'car.tar.gz'.\n"
+            {"car/parameters.txt"}, "Installed 'car' from 'car.tar.gz'.\n"
             "Left out of 'car.tar.gz': the link 'car/alias' (links are not installed).\n"
             "Left out of 'car.tar.gz': the hard link 'car/hard' (links are not installed).\n"
             "Left out of 'car.tar.gz': 'car/pipe', a device or FIFO (these are not installed).");
@@ -142,7 +133,7 @@ private slots:
         // A crash's leftover goes with the next install.
         mWorld->write("game/cars/.torvane-install-0badcafe/half/parameters.txt", "x");
 
-        const modInstallCar::Report done = install({path});
+        const modInstallCar::Report done = TestWorld::cars().Install({path});
         QVERIFY2(done.text.startsWith(report), qPrintable(done.text));
         QCOMPARE(Files(mWorld->carsDir()), files);
         QCOMPARE(done.installed.isEmpty(), files.isEmpty());
@@ -198,7 +189,7 @@ private slots:
         MakeArchive(zip, "zip-utf8", entries);
         if (answer >= 0)
             mBoxes->expect(MsgBox::Answer(answer));
-        QCOMPARE(install({zip}).text, report);
+        QCOMPARE(TestWorld::cars().Install({zip}).text, report);
         QCOMPARE(Files(mWorld->root() + '/' + game + "/cars"),
                  files + QStringList{"rc/car.bmp=BM"});
         if (answer >= 0)
@@ -248,9 +239,9 @@ private slots:
         } else {
             if (way == "cancel")
                 QTimer::singleShot(0, [] {
-                    auto* box = QApplication::activeModalWidget();
-                    if (auto* progress = qobject_cast<QProgressDialog*>(box))
-                        progress->cancel();
+                    if (auto* box =
+                            qobject_cast<QProgressDialog*>(QApplication::activeModalWidget()))
+                        box->cancel();
                 });
             act("mnuFileInstall");
             QCOMPARE(mAsked, QStringList{"Install Car from Archive Car archives (*.zip *.7z *.rar "
@@ -259,10 +250,9 @@ private slots:
         mAsked.clear();
         QCOMPARE(mBoxes->boxes().isEmpty() ? QString() : mBoxes->only().text, report);
         QStringList texts;
-        for (int row : {0, 1}) {
+        for (int row : {0, 1})
             if (cars()->rowCount(branch(row)) > 0)
                 texts << branch(row).data().toString() << childTexts(row);
-        }
         QCOMPARE(texts, listed);
         if (listed.size() == 4) {
             QCOMPARE(tree()->currentIndex(), node("fastcar"));
