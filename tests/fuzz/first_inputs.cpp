@@ -18,9 +18,8 @@ int main(int argc, char** argv)
         {"fastcar/skins/parameters.txt", "fastcar/parameters.txt", "fastcar/car.bmp"},
     };
     int made = 0;
-    for (const char* kind : {"zip", "zip-utf8", "7zip", "tar.gz"}) {
+    for (const char* kind : {"zip", "zip-utf8", "7zip", "tar.gz"})
         for (const QByteArrayList& entries : shapes)
             MakeArchive(QStringLiteral("%1/%2-%3").arg(folder, kind).arg(made++), kind, entries);
-    }
     return 0;
 }

@@ -26,15 +26,6 @@ const QString kStandard = QStringLiteral("rc");
 // Named as the custom car, so that a car at the archive's root replaces it.
 const QString kArchive = QStringLiteral("mine.zip");
 
-class AlwaysYes : public MsgBox::Presenter
-{
-public:
-    MsgBox::Answer present(const MsgBox::Box& box) override
-    {
-        return MsgBox::DefaultAnswer(box.buttons);
-    }
-};
-
 QStringList Names(const QString& folder)
 {
     QStringList names;
@@ -45,7 +36,8 @@ QStringList Names(const QString& folder)
     return names;
 }
 
-struct Scratch
+// Says yes to every box: a car named as one installed is replaced.
+struct Scratch : MsgBox::Presenter
 {
     // On a disk in memory where there is one: the install flushes what it writes.
     QTemporaryDir root{QFileInfo(QStringLiteral("/dev/shm")).isWritable()
@@ -55,31 +47,29 @@ struct Scratch
     QString archive = FileNames::Join(root.path(), kArchive);
     CarContext context{FileNames::Join(game, QStringLiteral("cars")), true,
                        modQuarnIniAPI::Profile::Parse("[Classify]\r\nrc=original\r\n")};
-    AlwaysYes yes;
     QStringList custom;
     QStringList standard;
 
     Scratch()
     {
-        MsgBox::SetPresenter(&yes);
-        FileSystem::CreateFolder(game);
-        FileSystem::CreateFolder(context.carsFolder);
+        MsgBox::SetPresenter(this);
         reset();
         custom = Tree(car(kCustom));
         standard = Tree(car(kStandard));
     }
+    MsgBox::Answer present(const MsgBox::Box& box) override
+    {
+        return MsgBox::DefaultAnswer(box.buttons);
+    }
     QString car(const QString& name) const { return FileNames::Join(context.carsFolder, name); }
+    // The custom car and the standard one, each file holding its own name.
     void reset() const
     {
         for (const QString& name : Names(context.carsFolder))
             FileSystem::RemoveTree(context.carsFolder, name);
-        for (const QString& name : {kCustom, kStandard}) {
-            FileSystem::CreateFolder(car(name));
-            FileSystem::CreateFolder(FileNames::Join(car(name), QStringLiteral("skins")));
-            for (const char* file : {"Parameters.txt", "car.bmp", "skins/blue.bmp"})
-                FileSystem::ReplaceFile(FileNames::Join(car(name), QLatin1String(file)),
-                                        name.toUtf8() + '/' + file);
-        }
+        MakeArchive(context.carsFolder, "folder",
+                    {"mine/Parameters.txt", "mine/car.bmp", "mine/skins/blue.bmp",
+                     "rc/Parameters.txt", "rc/car.bmp", "rc/skins/blue.bmp"});
     }
     // What the install broke of its promises; empty when it kept them all.
     QString broken(const modInstallCar::Report& report) const
@@ -115,7 +105,7 @@ struct Scratch
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const Scratch scratch;
+    static Scratch scratch;
     scratch.reset();
     FileSystem::ReplaceFile(scratch.archive,
                             QByteArrayView(reinterpret_cast<const char*>(data), qsizetype(size)));

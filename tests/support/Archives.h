@@ -95,25 +95,21 @@ inline void MakeArchive(const QString& path, QByteArray kind, const QByteArrayLi
     if (cut)
         QVERIFY(::truncate(FileSystem::Encode(path).constData(),
                            FileSystem::StatusOf(path).size / 2) == 0);
-    if (crc) {
-        // The stream's last 8 bytes are its check and its length.
-        QByteArray bytes = ReadFile(path);
+    if (!crc && !lie)
+        return;
+    QByteArray bytes = ReadFile(path);
+    // A gzip stream's last 8 bytes are its check and its length.
+    if (crc)
         bytes[bytes.size() - 8] = char(bytes[bytes.size() - 8] ^ 0x5a);
-        QVERIFY(FileSystem::ReplaceFile(path, bytes).ok);
-    }
-    if (lie) {
-        // The uncompressed size in each local header (22 bytes in), central directory entry (24)
-        // and data descriptor (12).
-        QByteArray bytes = ReadFile(path);
+    // A zip's uncompressed sizes: in each local header (22 bytes in), central directory entry
+    // (24) and data descriptor (12).
+    if (lie)
         for (const auto& [mark, at] : {std::pair("PK\x03\x04", 22), std::pair("PK\x01\x02", 24),
-                                       std::pair("PK\x07\x08", 12)}) {
-            for (qsizetype i = bytes.indexOf(mark); i >= 0; i = bytes.indexOf(mark, i + 4)) {
+                                       std::pair("PK\x07\x08", 12)})
+            for (qsizetype i = bytes.indexOf(mark); i >= 0; i = bytes.indexOf(mark, i + 4))
                 if (qFromLittleEndian<quint32>(bytes.constData() + i + at) >= 1000)
                     qToLittleEndian<quint32>(10, bytes.data() + i + at);
-            }
-        }
-        QVERIFY(FileSystem::ReplaceFile(path, bytes).ok);
-    }
+    QVERIFY(FileSystem::ReplaceFile(path, bytes).ok);
 }
 
 // Every name under folder, a folder's with "/" after it, and the bytes of each file.
@@ -130,4 +126,20 @@ inline QStringList Tree(const QString& folder, const QString& prefix = {})
     }
     tree.sort();
     return tree;
+}
+
+// Tree() written shorter, losing nothing: a folder that holds something is left out, being
+// implied by what it holds, and a file that holds its own name, as MakeArchive writes it, is
+// named without its bytes.
+inline QStringList Files(const QString& folder)
+{
+    QStringList files = Tree(folder);
+    for (qsizetype i = files.size() - 1; i >= 0; --i) {
+        const QString name = files[i].section('=', 0, 0);
+        if (name.endsWith('/') && i + 1 < files.size() && files[i + 1].startsWith(name))
+            files.removeAt(i);
+        else if (files[i] == name + '=' + name)
+            files[i] = name;
+    }
+    return files;
 }
