@@ -214,6 +214,8 @@ QStringList MountRoots();
 
 // The program that a name without a separator starts, from the search path; empty if none.
 QString FindProgram(const QString& name);
+// A plain file this user may run.
+bool IsProgram(const QString& path);
 
 // Starts program with its arguments as a list, never through a shell, in workingFolder (when
 // given) with the current environment plus additions ("NAME=value"), and does not wait for it.

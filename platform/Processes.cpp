@@ -17,14 +17,19 @@ namespace {
 
 // The program a name without a separator stands for on the search path, as a shell finds
 // it; empty when there is none.
+bool Runnable(const QByteArray& path)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.constData(), X_OK) == 0;
+}
+
 QByteArray SearchPath(const QByteArray& program)
 {
     const char* path = ::getenv("PATH");
     for (const QByteArray& folder : QByteArray(path ? path : "/usr/bin:/bin").split(':')) {
         const QByteArray candidate = (folder.isEmpty() ? QByteArray(".") : folder) + '/' + program;
-        struct stat st;
-        if (::stat(candidate.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
-            ::access(candidate.constData(), X_OK) == 0)
+        if (Runnable(candidate))
             return candidate;
     }
     return {};
@@ -44,6 +49,11 @@ QByteArray ProgramPath(const QByteArray& program)
 QString FindProgram(const QString& name)
 {
     return Decode(SearchPath(Encode(name)));
+}
+
+bool IsProgram(const QString& path)
+{
+    return Runnable(Encode(path));
 }
 
 Result StartDetached(const QString& program, const QStringList& arguments,

@@ -9,8 +9,13 @@ namespace {
 const QByteArray kIni = "[Directories]\r\nEXEPath=/old\r\n[Applications]\r\nImageEditor=/img\r\n"
                         "[UserInfo]\r\nName=Old\r\n[Names]\r\n; c\r\nrc=RC\r\n";
 // The same after saving new settings: all four entries, the empty one too, the rest untouched.
-const QByteArray kSaved = "[Directories]\r\nEXEPath=/new\r\n[Applications]\r\nImageEditor=/ed\r\n"
-                          "TextEditor=\r\n[UserInfo]\r\nName=\xd6l\r\n[Names]\r\n; c\r\nrc=RC\r\n";
+QByteArray Saved(const QStringList& paths)
+{
+    return "[Directories]\r\nEXEPath=" + paths[0].toUtf8() +
+           "\r\n[Applications]\r\nImageEditor=" + paths[1].toUtf8() +
+           "\r\nTextEditor=" + paths[2].toUtf8() +
+           "\r\n[UserInfo]\r\nName=\xd6l\r\n[Names]\r\n; c\r\nrc=RC\r\n";
+}
 
 } // namespace
 
@@ -117,37 +122,77 @@ private slots:
 
     void applyAndOk_data()
     {
-        // file: the settings file, under the world's root
-        Columns<QString, QString>("button", "file");
+        // file: the settings file, under the world's root. typed: into the game folder and the
+        // two editor fields, null where the chooser and a picker set them; ~ is the home folder,
+        // the world's root, which holds game/drovak.exe and the programs bin/paint and bin/edit.
+        // stored: what is saved, where nothing is refused; else the field told and kept focused.
+        Columns<QString, QString, QStringList, QStringList>("button", "file", "typed", "stored");
+        const QString ini = "program/torvane.ini";
+        const QStringList kept(3), picked{"/new", "/ed", ""}, game{"~/game", "/ed", ""};
         // clang-format off
-        QTest::newRow("Apply") << "cmdApply" << "program/torvane.ini";
-        QTest::newRow("OK") << "cmdOK" << "program/torvane.ini";
-        QTest::newRow("Apply, a folder in the file's place") << "cmdApply" << "program";
-        QTest::newRow("OK, the file's folder missing") << "cmdOK" << "gone/torvane.ini";
+        QTest::newRow("Apply") << "cmdApply" << ini << kept << picked;
+        QTest::newRow("OK") << "cmdOK" << ini << kept << picked;
+        QTest::newRow("Apply, a folder in the file's place") << "cmdApply" << "program" << kept << picked;
+        QTest::newRow("OK, the file's folder missing") << "cmdOK" << "gone/torvane.ini" << kept << picked;
+        QTest::newRow("typed, as paths and a name") << "cmdOK" << ini << QStringList{" ~/game/ ", "~/bin/paint", "edit"} << QStringList{"~/game", "~/bin/paint", "~/bin/edit"};
+        QTest::newRow("typed, an editor cleared") << "cmdOK" << ini << QStringList{"~/game", "", {}} << QStringList{"~/game", "", ""};
+        QTest::newRow("typed, no drovak.exe") << "cmdOK" << ini << QStringList{"~/bin", {}, {}} << QStringList{"txtEXEDirectory"};
+        QTest::newRow("typed, no game folder") << "cmdApply" << ini << QStringList{"", {}, {}} << QStringList{"txtEXEDirectory"};
+        QTest::newRow("typed, a file that cannot run") << "cmdOK" << ini << QStringList{{}, "~/game/drovak.exe", {}} << QStringList{"txtImgEditPath"};
+        QTest::newRow("typed, a name not on the search path") << "cmdApply" << ini << QStringList{"~/game", {}, "paint2"} << QStringList{"txtTextEditPath"};
         // clang-format on
     }
     void applyAndOk()
     {
         QFETCH(QString, button);
         QFETCH(QString, file);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, stored);
+        const QString root = mWorld->root();
+        mWorld->write("game/drovak.exe", "MZ");
+        mWorld->write("bin/paint", "#!/bin/sh\n", 0755);
+        mWorld->write("bin/edit", "#!/bin/sh\n", 0755);
+        const QByteArray home = qgetenv("HOME"), path = qgetenv("PATH");
+        qputenv("HOME", root.toUtf8());
+        qputenv("PATH", (root + "/bin").toUtf8());
+        const auto restore = qScopeGuard([&] { qputenv("HOME", home), qputenv("PATH", path); });
         MsgBoxRecorder boxes;
-        const bool writable = file == "program/torvane.ini";
-        mSettings.setINIPath(mWorld->root() + '/' + file);
-        mSettings.setDrovakDir(QStringLiteral("/new")); // as the chooser and a picker leave them
-        mSettings.setImageEditorPath(QStringLiteral("/ed"));
+        const bool writable = file == "program/torvane.ini", refused = stored.size() == 1;
+        mSettings.setINIPath(root + '/' + file);
+        // As the chooser and a picker leave them.
+        mSettings.setDrovakDir("/new");
+        mOptions->ShowGameFolder("/new");
+        mSettings.setImageEditorPath("/ed");
+        field("txtImgEditPath")->setText("/ed");
         field("txtAuthor")->setText(QStringLiteral("Öl"));
-        // Typed paths are shown, never read back.
-        for (const char* name : {"txtEXEDirectory", "txtImgEditPath", "txtTextEditPath"})
-            QTest::keyClicks(field(name), QStringLiteral("/typed"));
+        const char* const names[] = {"txtEXEDirectory", "txtImgEditPath", "txtTextEditPath"};
+        for (int i = 0; i < 3; ++i) {
+            if (!typed[i].isNull())
+                field(names[i])->setText(typed[i]);
+        }
+        if (!writable || refused)
+            boxes.expect();
         QTest::keyClick(mOptions->findChild<QPushButton*>(button), Qt::Key_Return); // focused
-        // OK closes only once the file is written; else the user is told which file, can mend
-        // it and try again.
-        QCOMPARE(mOptions->isVisible(), button == "cmdApply" || !writable);
-        if (writable)
-            QCOMPARE(mWorld->read(file), kSaved);
+        // OK closes only once the file is written; else the user is told which file or which
+        // field, can mend it and try again.
+        QCOMPARE(mOptions->isVisible(), button == "cmdApply" || !writable || refused);
+        const QString told = boxes.boxes().value(0).text;
+        if (refused) {
+            QCOMPARE(mOptions->focusWidget(), field(qPrintable(stored[0])));
+            QCOMPARE(told, "'" + field(qPrintable(stored[0]))->text().trimmed() + "' " +
+                               (stored[0] == names[0] ? "is not the game folder: it holds no "
+                                                        "drovak.exe."
+                                                      : "is not a program Torvane can start."));
+            stored = QStringList{"/new", "/ed", ""};
+        }
+        stored.replaceInStrings("~", root);
+        QCOMPARE((QStringList{mSettings.DrovakDir(), mSettings.ImageEditorPath(),
+                              mSettings.TextEditorPath()}),
+                 stored);
+        if (!writable)
+            QVERIFY2(told.contains(mSettings.INIPath()), qPrintable(told));
         else
-            QVERIFY2(boxes.only().text.contains(mSettings.INIPath()),
-                     qPrintable(boxes.only().text));
+            QCOMPARE(mWorld->read(file), refused ? kIni : Saved(stored));
     }
 
     void chooserOk_data()

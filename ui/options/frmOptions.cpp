@@ -3,6 +3,7 @@
 #include "app/cSettings.h"
 #include "app/modErrorHandling.h"
 #include "app/modMain.h"
+#include "platform/FileNames.h"
 #include "platform/FileOpenBox.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
@@ -10,6 +11,7 @@
 #include "ui/Twips.h"
 #include "ui/options/frmGetDirectory.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -23,6 +25,24 @@ namespace {
 
 constexpr int kClientWidth = 5880;
 constexpr int kClientHeight = 4695;
+
+// The path a field holds. Left as it was shown, it is the setting itself, with the bytes the
+// system names it by; typed, it is read as a shell would read it, from the current folder, with
+// the blanks a paste brings and the separators at its end dropped.
+QString FieldPath(const QLineEdit* field, const QString& stored)
+{
+    QString typed = field->text().trimmed();
+    if (field->text() == FileSystem::Shown(stored) || typed.isEmpty())
+        return typed.isEmpty() ? typed : stored;
+    const QChar separator = FileSystem::Separator();
+    if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")))
+        typed = QDir::homePath() + typed.mid(1);
+    else if (!typed.startsWith(separator))
+        typed = FileNames::Join(FileSystem::CurrentFolder(), typed);
+    while (typed.size() > 1 && typed.endsWith(separator))
+        typed.chop(1);
+    return typed;
+}
 
 } // namespace
 
@@ -171,6 +191,37 @@ void frmOptions::pickEditor(QLineEdit* field, void (cSettings::*store)(const QSt
 bool frmOptions::Apply()
 {
     cSettings& settings = modMain::gSettings();
+    // A typed path is stored as a picked one is, once it is what it must be; until every field
+    // is, nothing is stored.
+    const auto refuse = [](QLineEdit* field, const QString& why) {
+        MsgBox::Show(QStringLiteral("'%1' %2").arg(field->text().trimmed(), why),
+                     MsgBox::Icon::Exclamation);
+        field->setFocus();
+        return false;
+    };
+    const QString game = FieldPath(txtEXEDirectory, settings.DrovakDir());
+    if (game != settings.DrovakDir() &&
+        !FileNames::IsPlainFile(FileNames::Resolve(game, QStringLiteral("drovak.exe"))))
+        return refuse(txtEXEDirectory,
+                      QStringLiteral("is not the game folder: it holds no drovak.exe."));
+    QString editors[] = {settings.ImageEditorPath(), settings.TextEditorPath()};
+    for (int i = 0; i < 2; ++i) {
+        QLineEdit* field = i == 0 ? txtImgEditPath : txtTextEditPath;
+        const QString name = field->text().trimmed();
+        if (name.isEmpty() || field->text() == FileSystem::Shown(editors[i])) {
+            editors[i] = name.isEmpty() ? name : editors[i];
+            continue;
+        }
+        // A bare name is the program the search path finds, stored by its full path as the
+        // editor commands start it.
+        const bool bare = !name.contains(FileSystem::Separator()) && !name.startsWith('~');
+        editors[i] = bare ? FileSystem::FindProgram(name) : FieldPath(field, editors[i]);
+        if (!FileSystem::IsProgram(editors[i]))
+            return refuse(field, QStringLiteral("is not a program Torvane can start."));
+    }
+    settings.setDrovakDir(game);
+    settings.setImageEditorPath(editors[0]);
+    settings.setTextEditorPath(editors[1]);
     settings.setAuthor(txtAuthor->text());
     settings.setCarDir(cSettings::CarDirOf(settings.DrovakDir()));
     try {
