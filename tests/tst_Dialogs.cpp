@@ -226,6 +226,10 @@ private slots:
             QCOMPARE(mSettings.DrovakDir(), path);
             QCOMPARE(mSettings.CarDir(), path + "/cars");
             QCOMPARE(field("txtEXEDirectory")->text(), FileSystem::Shown(path));
+        } else { // Esc leaves as Cancel does
+            QTest::keyClick(tree(), Qt::Key_Escape);
+            QTRY_VERIFY(!mChooser);
+            QCOMPARE(mSettings.DrovakDir(), "/old");
         }
     }
 
