@@ -269,6 +269,7 @@ void frmMain::NodeClick(const QModelIndex& node)
     if (car != mSelectedCar && !fraInfo->MayLeave()) {
         const QSignalBlocker quiet(tvwCars->selectionModel());
         tvwCars->select(mCarTree->car(mSelectedKey));
+        tvwCars->viewport()->update(); // unsignalled, the change would not be painted
         return;
     }
     if (!car) {
