@@ -29,16 +29,12 @@ class tst_Game : public QObject
             "'s/^WINEPREFIX=//p' | /usr/bin/paste -sd' '); echo \"${w:-unset}\"; echo end; } >'" +
             FileSystem::Encode(mWorld->root() + "/log") + "'\n";
         for (const QString& entry : entries) {
-            const QString path = mWorld->root() + '/' + entry.section(" -> ", 0, 0);
-            if (entry.contains(" -> ")) {
-                QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-                QVERIFY(QFile::link(entry.section(" -> ", 1), path));
-            } else if (entry.endsWith("drovak.exe", Qt::CaseInsensitive) ||
-                       entry.endsWith("/wine")) {
-                mWorld->write(entry, standIn, 0755);
-            } else {
-                mWorld->write(entry, "REGEDIT4\n");
-            }
+            const bool runs =
+                entry.endsWith("drovak.exe", Qt::CaseInsensitive) || entry.endsWith("/wine");
+            const QString path = mWorld->write(entry.section(" -> ", 0, 0),
+                                               runs ? standIn : "REGEDIT4\n", runs ? 0755 : -1);
+            if (entry.contains(" -> "))
+                QVERIFY(QFile::remove(path) && QFile::link(entry.section(" -> ", 1), path));
         }
     }
     // What the started program logged, else why nothing started.
