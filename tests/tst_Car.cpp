@@ -148,10 +148,9 @@ private slots:
         QFETCH(bool, mount);
         QFETCH(bool, moved);
         const QString car = mWorld->makeCar("myrc"), outside = mWorld->root() + "/outside";
-        mWorld->write("outside/keep.txt", "x");
-        mWorld->write("game/cars/myrc/sub/deeper/.hidden", "x");
-        mWorld->write("game/cars/file", "x");
-        mWorld->write("other/cars/myrc/parameters.txt", "x");
+        for (const char* file : {"outside/keep.txt", "game/cars/myrc/sub/deeper/.hidden",
+                                 "game/cars/file", "other/cars/myrc/parameters.txt"})
+            mWorld->write(file, "x");
         QFile::setPermissions(car + "/sub", QFile::ReadOwner | QFile::ExeOwner);
         QVERIFY(QFile::link(outside, car + "/folderlink"));
         QVERIFY(QFile::link(outside + "/keep.txt", car + "/filelink"));
