@@ -29,16 +29,12 @@ class tst_Game : public QObject
             "'s/^WINEPREFIX=//p' | /usr/bin/paste -sd' '); echo \"${w:-unset}\"; echo end; } >'" +
             FileSystem::Encode(mWorld->root() + "/log") + "'\n";
         for (const QString& entry : entries) {
-            const QString path = mWorld->root() + '/' + entry.section(" -> ", 0, 0);
-            if (entry.contains(" -> ")) {
-                QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-                QVERIFY(QFile::link(entry.section(" -> ", 1), path));
-            } else if (entry.endsWith("drovak.exe", Qt::CaseInsensitive) ||
-                       entry.endsWith("/wine")) {
-                mWorld->write(entry, standIn, 0755);
-            } else {
-                mWorld->write(entry, "REGEDIT4\n");
-            }
+            const bool runs =
+                entry.endsWith("drovak.exe", Qt::CaseInsensitive) || entry.endsWith("/wine");
+            const QString path = mWorld->write(entry.section(" -> ", 0, 0),
+                                               runs ? standIn : "REGEDIT4\n", runs ? 0755 : -1);
+            if (entry.contains(" -> "))
+                QVERIFY(QFile::remove(path) && QFile::link(entry.section(" -> ", 1), path));
         }
     }
     // What the started program logged, else why nothing started.
@@ -73,35 +69,33 @@ private slots:
 
     void start_data()
     {
-        // prefix: empty: the player's own WINEPREFIX; message: not empty: nothing is started
-        Columns<QStringList, QString, bool, QString, QString>("entries", "game", "wine", "prefix",
-                                                              "message");
+        // entries: "bin/wine" among them for a wine on the PATH; prefix: empty: the player's own
+        // WINEPREFIX; message: not empty: nothing is started
+        Columns<QStringList, QString, QString, QString>("entries", "game", "prefix", "message");
         const QString exe = "pfx/drive_c/Games/Drovak/drovak.exe", reg = "pfx/system.reg";
         const QString copied = FileSystem::Decode("pfx\xe9/drive_c/jeu\xe9");
         // clang-format off
-        QTest::newRow("in a prefix") << QStringList{reg, "pfx/drive_c/drovak.exe"} << "pfx/drive_c" << true << "pfx" << "";
-        QTest::newRow("letter case of drive_c and system.reg") << QStringList{"pfx/SYSTEM.REG", "pfx/Drive_C/Drovak/DROVAK.EXE"} << "pfx/Drive_C/Drovak" << true << "pfx" << "";
-        QTest::newRow("through the prefix's drive link") << QStringList{reg, exe, "pfx/dosdevices/c: -> ../drive_c"} << "pfx/dosdevices/c:/Games/Drovak" << true << "pfx" << "";
-        QTest::newRow("the nearest prefix") << QStringList{reg, "pfx/drive_c/inner/system.reg", "pfx/drive_c/inner/drive_c/Drovak/drovak.exe"} << "pfx/drive_c/inner/drive_c/Drovak" << true << "pfx/drive_c/inner" << "";
-        QTest::newRow("drive_c without system.reg") << QStringList{exe} << "pfx/drive_c/Games/Drovak" << true << "" << "";
-        QTest::newRow("in a prefix, not under its drive_c") << QStringList{reg, "pfx/drive_c/x", "pfx/Games/Drovak/drovak.exe"} << "pfx/Games/Drovak" << true << "" << "";
-        QTest::newRow("in a prefix, without wine") << QStringList{reg, exe} << "pfx/drive_c/Games/Drovak" << false << "pfx" << "";
-        QTest::newRow("no drovak.exe, with wine") << QStringList{reg, "pfx/drive_c/Games/Drovak/readme.txt"} << "pfx/drive_c/Games/Drovak" << true << "" << "Could not start $game/drovak.exe:\nthe file does not exist.";
-        QTest::newRow("names copied from Windows") << QStringList{FileSystem::Decode("pfx\xe9/system.reg"), copied + "/drovak.exe"} << copied << true << FileSystem::Decode("pfx\xe9") << "";
-        QTest::newRow("a drovak.exe that cannot run") << QStringList{"Drovak/readme.txt", "Drovak/drovak.exe -> readme.txt"} << "Drovak" << false << "" << "Could not start $game/drovak.exe:\nPermission denied.";
-        QTest::newRow("no game folder") << QStringList{} << "Drovak" << true << "" << "Could not open the Drovak folder $game.";
+        QTest::newRow("in a prefix") << QStringList{reg, "pfx/drive_c/drovak.exe", "bin/wine"} << "pfx/drive_c" << "pfx" << "";
+        QTest::newRow("letter case of drive_c and system.reg") << QStringList{"pfx/SYSTEM.REG", "pfx/Drive_C/Drovak/DROVAK.EXE", "bin/wine"} << "pfx/Drive_C/Drovak" << "pfx" << "";
+        QTest::newRow("through the prefix's drive link") << QStringList{reg, exe, "pfx/dosdevices/c: -> ../drive_c", "bin/wine"} << "pfx/dosdevices/c:/Games/Drovak" << "pfx" << "";
+        QTest::newRow("the nearest prefix") << QStringList{reg, "pfx/drive_c/inner/system.reg", "pfx/drive_c/inner/drive_c/Drovak/drovak.exe", "bin/wine"} << "pfx/drive_c/inner/drive_c/Drovak" << "pfx/drive_c/inner" << "";
+        QTest::newRow("drive_c without system.reg") << QStringList{exe, "bin/wine"} << "pfx/drive_c/Games/Drovak" << "" << "";
+        QTest::newRow("in a prefix, not under its drive_c") << QStringList{reg, "pfx/drive_c/x", "pfx/Games/Drovak/drovak.exe", "bin/wine"} << "pfx/Games/Drovak" << "" << "";
+        QTest::newRow("in a prefix, without wine") << QStringList{reg, exe} << "pfx/drive_c/Games/Drovak" << "pfx" << "";
+        QTest::newRow("no drovak.exe, with wine") << QStringList{reg, "pfx/drive_c/Games/Drovak/readme.txt", "bin/wine"} << "pfx/drive_c/Games/Drovak" << "" << "Could not start $game/drovak.exe:\nthe file does not exist.";
+        QTest::newRow("names copied from Windows") << QStringList{FileSystem::Decode("pfx\xe9/system.reg"), copied + "/drovak.exe", "bin/wine"} << copied << FileSystem::Decode("pfx\xe9") << "";
+        QTest::newRow("a drovak.exe that cannot run") << QStringList{"Drovak/readme.txt", "Drovak/drovak.exe -> readme.txt"} << "Drovak" << "" << "Could not start $game/drovak.exe:\nPermission denied.";
+        QTest::newRow("no game folder") << QStringList{"bin/wine"} << "Drovak" << "" << "Could not open the Drovak folder $game.";
         // clang-format on
     }
     void start()
     {
         QFETCH(QStringList, entries);
         QFETCH(QString, game);
-        QFETCH(bool, wine);
         QFETCH(QString, prefix);
         QFETCH(QString, message);
-        if (wine)
-            entries << "bin/wine";
         make(entries);
+        const bool wine = entries.contains("bin/wine");
         const QString gameDir = mWorld->root() + '/' + game;
         const QString exe = entries.filter("drovak.exe", Qt::CaseInsensitive).value(0);
         const QString started = (wine ? mWorld->root() + "/bin/wine\n" : QString()) + gameDir +

@@ -47,15 +47,12 @@ struct FileSizeLimit
     explicit FileSizeLimit(rlim_t bytes)
     {
         std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old);
         const rlimit limit{bytes, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
-    const rlimit old = [] {
-        rlimit now{};
-        getrlimit(RLIMIT_FSIZE, &now);
-        return now;
-    }();
+    rlimit old{};
 };
 
 // A folder's names with the bytes of each file: what "left as it was" compares.

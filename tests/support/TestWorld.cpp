@@ -28,11 +28,6 @@ TestWorld::~TestWorld()
     modMain::ReleaseCars();
 }
 
-cCarsFolder TestWorld::cars()
-{
-    return cCarsFolder(modMain::gSettings());
-}
-
 void TestWorld::loadSettings()
 {
     modMain::gSettings().LoadSettings();

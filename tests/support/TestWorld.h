@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/modMain.h"
 #include "cars/cCarsFolder.h"
 
 #include <QByteArray>
@@ -48,7 +49,7 @@ public:
     // Loads the settings from the program folder's torvane.ini with EXEPath set to gameDir().
     void loadSettings();
     // The cars folder of the settings, as the windows are handed it.
-    static cCarsFolder cars();
+    static cCarsFolder cars() { return cCarsFolder(modMain::gSettings()); }
 
     // Replaces a file under root() by one with these bytes (and permissions, or the default
     // ones), creating folders on the way; a path ending in "/" makes just the folders, one
