@@ -101,27 +101,51 @@ private slots:
         QCOMPARE(carState(), "+++++ shown");
     }
 
-    // What Windows-1252 cannot hold is kept in UTF-8; the panel then shows what the file
-    // holds. Enter presses the focused Update.
-    void beyondTheCodePage()
+    // Update saves what was typed: in Windows-1252 where it holds it, else in UTF-8, the
+    // description's line breaks as bars; the panel then shows what the file holds, the tree the
+    // old name until the next scan. Enter presses the focused Update. A file that cannot be
+    // written keeps the edits, and the way to store them.
+    void update()
     {
-        openWindow({QStringLiteral("blue=\u6771\u4eac")});
-        QCOMPARE(node("blue").data().toString(), QStringLiteral("blue (\u6771\u4eac)"));
-        clickNode(node("blue"));
-        control<QLineEdit>("txtCarName")->setText("  Zo\u00e9 ");
-        control<QLineEdit>("txtCarAuthor")->setText(QStringLiteral("\u0141ukasz"));
-        control<QPlainTextEdit>("txtDescription")->setPlainText(QStringLiteral("\u00c3\u00a9|x"));
+        openWindow({"myrc=My RC\r\nDescription=a|b", QStringLiteral("tokyo=\u6771\u4eac")});
+        QCOMPARE(node("tokyo").data().toString(), QStringLiteral("tokyo (\u6771\u4eac)"));
+        clickNode(node("myrc"));
         auto* update = control<QPushButton>("cmdUpdateCarInfo");
+        QTest::keyClicks(control<QLineEdit>("txtCarName"), "X"); // at the start of the name shown
+        QVERIFY(update->isEnabled());
+        control<QLineEdit>("txtCarAuthor")->insert(QStringLiteral("Zoé"));
+        auto* description = control<QPlainTextEdit>("txtDescription");
+        description->moveCursor(QTextCursor::End);
+        QTest::keyClicks(description, "\rc\t"); // Tab moves on, as in every other box
+        QTest::mouseClick(update, Qt::LeftButton);
+        QVERIFY(!update->isEnabled());
+        const QByteArray head = "[Zelmor Car Data]\r\nName=";
+        QCOMPARE(mWorld->read("game/cars/myrc/carinfo.ini"),
+                 head + "XMy RC\r\nDescription=a|b|c\r\nAuthor=Zo\xe9\r\nOriginalSkin=\r\n");
+        QCOMPARE(node("myrc").data().toString(), QStringLiteral("myrc (My RC)"));
+
+        control<QLineEdit>("txtCarName")->setText(QStringLiteral("  \u6771\u4eac "));
+        control<QLineEdit>("txtCarAuthor")->setText(QStringLiteral("\u0141ukasz"));
+        description->setPlainText(QStringLiteral("\u00c3\u00a9|x"));
         update->setFocus();
         QTest::keyClick(update, Qt::Key_Return);
-        QCOMPARE(mWorld->read("game/cars/blue/carinfo.ini"),
-                 "[Zelmor Car Data]\r\nName=Zo\xe9 \r\nAuthor=\xc5\x81ukasz\r\nOriginalSkin=\r\n"
-                 "Description=\xc3\x83\xc2\xa9|x\r\n");
-        QCOMPARE((QStringList{control<QLineEdit>("txtCarName")->text(),
-                              control<QLineEdit>("txtCarAuthor")->text(),
-                              control<QPlainTextEdit>("txtDescription")->toPlainText()}),
-                 (QStringList{"Zo\u00e9", "\u0141ukasz", "\u00c3\u00a9\nx"}));
+        QCOMPARE(mWorld->read("game/cars/myrc/carinfo.ini"),
+                 head + "\xe6\x9d\xb1\xe4\xba\xac \r\nDescription=\xc3\x83\xc2\xa9|x\r\n"
+                        "Author=\xc5\x81ukasz\r\nOriginalSkin=\r\n");
+        QCOMPARE(
+            (QStringList{control<QLineEdit>("txtCarName")->text(),
+                         control<QLineEdit>("txtCarAuthor")->text(), description->toPlainText()}),
+            (QStringList{"\u6771\u4eac", "\u0141ukasz", "\u00c3\u00a9\nx"}));
         QVERIFY(!update->isEnabled());
+
+        const QString ini = mWorld->carDir("myrc") + "/carinfo.ini";
+        QVERIFY(QFile::remove(ini) && QDir().mkpath(ini));
+        QTest::keyClicks(control<QLineEdit>("txtCarName"), "Y");
+        mBoxes->expect();
+        QTest::mouseClick(update, Qt::LeftButton);
+        QCOMPARE(mBoxes->said(), "Error: There was an error updating the settings.\nCannot write " +
+                                     ini + ":\nit is a folder.");
+        QVERIFY(update->isEnabled());
     }
 };
 

@@ -212,37 +212,6 @@ private slots:
         QCOMPARE(carState(), kShown);
     }
 
-    // The description's line breaks are bars in the file; the tree keeps the old name until the
-    // next scan. A file that cannot be written keeps the edit, and the way to store it.
-    void update()
-    {
-        openWindow({"myrc=My RC\r\nDescription=a|b"});
-        clickNode(node("myrc"));
-        auto* update = control<QPushButton>("cmdUpdateCarInfo");
-        QTest::keyClicks(control<QLineEdit>("txtCarName"), "X"); // at the start of the name shown
-        QVERIFY(update->isEnabled());
-        control<QLineEdit>("txtCarAuthor")->insert(QStringLiteral("Zoé"));
-        auto* description = control<QPlainTextEdit>("txtDescription");
-        description->moveCursor(QTextCursor::End);
-        QTest::keyClicks(description, "\rc\t"); // Tab moves on, as in every other box
-        QTest::mouseClick(update, Qt::LeftButton);
-
-        QVERIFY(!update->isEnabled());
-        QCOMPARE(mWorld->read("game/cars/myrc/carinfo.ini"),
-                 QByteArray("[Zelmor Car Data]\r\nName=XMy RC\r\nDescription=a|b|c\r\n"
-                            "Author=Zo\xe9\r\nOriginalSkin=\r\n"));
-        QCOMPARE(node("myrc").data().toString(), QStringLiteral("myrc (My RC)"));
-
-        const QString ini = mWorld->carDir("myrc") + "/carinfo.ini";
-        QVERIFY(QFile::remove(ini) && QDir().mkpath(ini));
-        QTest::keyClicks(control<QLineEdit>("txtCarName"), "Y");
-        mBoxes->expect();
-        QTest::mouseClick(update, Qt::LeftButton);
-        QCOMPARE(mBoxes->said(), "Error: There was an error updating the settings.\nCannot write " +
-                                     ini + ":\nit is a folder.");
-        QVERIFY(update->isEnabled());
-    }
-
     // The menu opens only on a selected car, and acts on it whatever node is under the mouse.
     // Every opening of a wizard makes one of its own and rescans the list; only the menu
     // presets the template.
