@@ -35,8 +35,7 @@ MsgBox::Answer QtMsgBoxPresenter::present(const MsgBox::Box& box)
         message.setDefaultButton(QMessageBox::Yes);
         break;
     case MsgBox::Buttons::SaveDiscardCancel:
-        message.setStandardButtons(QMessageBox::Save | QMessageBox::Discard |
-                                   QMessageBox::Cancel);
+        message.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
         message.setDefaultButton(QMessageBox::Save);
         message.setEscapeButton(QMessageBox::Cancel);
         break;

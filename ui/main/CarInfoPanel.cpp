@@ -152,10 +152,9 @@ bool CarInfoPanel::MayLeave()
 {
     if (!mCar || isHidden() || !cmdUpdateCarInfo->isEnabled())
         return true;
-    switch (MsgBox::Show(QStringLiteral("Save the changes to '%1'?")
-                             .arg(FileSystem::Shown(mCar->DirectoryName())),
-                         MsgBox::Icon::Question, MsgBox::kProgramTitle,
-                         MsgBox::Buttons::SaveDiscardCancel)) {
+    switch (MsgBox::Show(
+        QStringLiteral("Save the changes to '%1'?").arg(FileSystem::Shown(mCar->DirectoryName())),
+        MsgBox::Icon::Question, MsgBox::kProgramTitle, MsgBox::Buttons::SaveDiscardCancel)) {
     case MsgBox::Answer::Save:
         return UpdateCarInfo();
     case MsgBox::Answer::Discard:

@@ -18,8 +18,8 @@
 #include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QAction>
-#include <QHeaderView>
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
