@@ -306,14 +306,15 @@ private slots:
     void deleteCar_data()
     {
         // command: empty for the Delete key in the tree, or the control that has it instead;
-        // answer: to the first box, Ok for no question
-        Columns<QString, QString, MsgBox::Answer>("car", "command", "answer");
+        // answer: to the first box, Ok for no question; shown: the car shown after
+        Columns<QString, QString, MsgBox::Answer, QString>("car", "command", "answer", "shown");
         // clang-format off
-        QTest::newRow("standard car refused") << "rc" << "Delete" << MsgBox::Answer::Ok;
-        QTest::newRow("No changes nothing") << "myrc" << "" << MsgBox::Answer::No;
-        QTest::newRow("Yes deletes") << "myrc" << "mnuPopUpDelete" << MsgBox::Answer::Yes;
-        QTest::newRow("a linked car folder loses only the link") << "linked" << "Delete" << MsgBox::Answer::Yes;
-        QTest::newRow("the key in the name box, then on a button: no question") << "myrc" << "txtCarName" << MsgBox::Answer::No;
+        QTest::newRow("standard car refused") << "rc" << "Delete" << MsgBox::Answer::Ok << "rc";
+        QTest::newRow("No changes nothing") << "myrc" << "" << MsgBox::Answer::No << "myrc";
+        QTest::newRow("Yes deletes, the last of its branch") << "myrc" << "mnuPopUpDelete" << MsgBox::Answer::Yes << "linked";
+        QTest::newRow("a linked car folder loses only the link") << "linked" << "Delete" << MsgBox::Answer::Yes << "myrc";
+        QTest::newRow("in the middle of a long list") << "a30" << "Delete" << MsgBox::Answer::Yes << "a31";
+        QTest::newRow("the key in the name box, then on a button: no question") << "myrc" << "txtCarName" << MsgBox::Answer::No << "myrc";
         // clang-format on
     }
     void deleteCar()
@@ -321,11 +322,16 @@ private slots:
         QFETCH(QString, car);
         QFETCH(QString, command);
         QFETCH(MsgBox::Answer, answer);
+        QFETCH(QString, shown);
         const bool deleted = answer == MsgBox::Answer::Yes, refused = answer == MsgBox::Answer::Ok;
         const QString outside = mWorld->write("outside/car.bmp", "x");
         QVERIFY(QFile::link(mWorld->root() + "/outside", mWorld->carDir("linked")));
+        for (int i = 0; i < 60; ++i)
+            mWorld->makeCar(QString::asprintf("a%02d", i));
         openWindow({"rc", "myrc=My RC"});
+        tree()->scrollTo(node(car), QAbstractItemView::PositionAtCenter);
         clickNode(node(car));
+        const int scrolled = tree()->verticalScrollBar()->value();
         if (command.startsWith("txt")) { // the key is the tree's alone: a text box needs it
             for (const char* name : {"txtCarName", "cmdUpdateCarInfo"}) {
                 control<QWidget>(name)->setFocus();
@@ -347,7 +353,10 @@ private slots:
         QCOMPARE(first.buttons, refused ? MsgBox::Buttons::Ok : MsgBox::Buttons::YesNo);
         QCOMPARE(QFileInfo::exists(mWorld->carDir(car)), !deleted);
         QVERIFY(QFile::exists(outside));
-        QCOMPARE(carState(), deleted ? kOff : kShown);
+        // The next car takes the deleted one's place, and the list stays where it was.
+        QCOMPARE(mWindow->SelectedKey() + ' ' + carState(), shown + ' ' + kShown);
+        const QScrollBar* bar = tree()->verticalScrollBar();
+        QCOMPARE(bar->value(), qMin(scrolled, bar->maximum())); // a shorter list may end sooner
     }
 };
 

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTreeView>
 
@@ -201,6 +202,7 @@ void frmMain::RefreshCarList()
 {
     // The old nodes go first, as the old records do: a list of 30,000 is not held twice.
     const bool carShown = mSelectedCar && !fraInfo->isHidden();
+    const int scrolled = tvwCars->verticalScrollBar()->value();
     QSignalBlocker quiet(tvwCars->selectionModel());
     mCarTree->setCars({}, {});
     const modCarList::ScannedCars scanned = mCars.Scan();
@@ -222,6 +224,10 @@ void frmMain::RefreshCarList()
     tvwCars->header()->resizeSection(0, tvwCars->viewport()->width());
     tvwCars->expand(mCarTree->branch(0));
     tvwCars->expand(mCarTree->branch(1));
+    // The player's place in a long list is kept: the scroll bar knows the new length only once
+    // the nodes are laid out.
+    tvwCars->doItemsLayout();
+    tvwCars->verticalScrollBar()->setValue(scrolled);
     const qsizetype standardCount = scanned.standard.size();
     const qsizetype customCount = scanned.custom.size();
     mStatusText->setText(QStringLiteral("%1 cars found. (%2 standard cars, %3 custom cars)")
@@ -369,11 +375,18 @@ void frmMain::DeleteSelectedCar(const QString& carKey)
         return;
     if (!modCarCommands::ConfirmDelete(*mSelectedCar))
         return;
+    // The car that follows takes its place, or, at the end of its branch, the one before it.
+    const QModelIndex deleted = mCarTree->car(carKey);
+    const QModelIndex next = deleted.siblingAtRow(deleted.row() + 1);
+    const QString nextKey =
+        mCarTree->key(next.isValid() ? next : deleted.siblingAtRow(deleted.row() - 1));
     mCars.Delete(*mSelectedCar);
     RefreshCarList();
     // A car that could not be deleted is still listed, and shown again.
     if (!mCarTree->car(carKey).isValid()) {
         SetCarButtonsEnabled(false);
         HideCarFrames();
+        if (const QModelIndex follows = mCarTree->car(nextKey); follows.isValid())
+            tvwCars->select(follows);
     }
 }
