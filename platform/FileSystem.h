@@ -202,6 +202,9 @@ QString ProgramFolder();
 
 // The process's current folder, as the system names it.
 QString CurrentFolder();
+// A path the user typed, read as a shell reads it: "~" for the home folder, a relative path from
+// the current folder; the separators at its end dropped.
+QString TypedPath(const QString& typed);
 
 // The separator the platform writes between folder names, and a path written with it, for a
 // path shown to the user or stored; the names in it stay as they are.

@@ -88,6 +88,20 @@ QString CurrentFolder()
     return DecodedAndFreed(::getcwd(nullptr, 0));
 }
 
+QString TypedPath(const QString& typed)
+{
+    const QChar separator = Separator();
+    QString path = typed;
+    const char* home = ::getenv("HOME");
+    if (home && (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/"))))
+        path = Decode(home) + typed.mid(1);
+    else if (!typed.startsWith(separator))
+        path = CurrentFolder() + separator + typed;
+    while (path.size() > 1 && path.endsWith(separator))
+        path.chop(1);
+    return path;
+}
+
 QChar Separator()
 {
     return QDir::separator();

@@ -11,7 +11,6 @@
 #include "ui/Twips.h"
 #include "ui/options/frmGetDirectory.h"
 
-#include <QDir>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -27,21 +26,14 @@ constexpr int kClientWidth = 5880;
 constexpr int kClientHeight = 4695;
 
 // The path a field holds. Left as it was shown, it is the setting itself, with the bytes the
-// system names it by; typed, it is read as a shell would read it, from the current folder, with
-// the blanks a paste brings and the separators at its end dropped.
+// system names it by; typed, it is read as a shell would read it, without the blanks a paste
+// brings.
 QString FieldPath(const QLineEdit* field, const QString& stored)
 {
-    QString typed = field->text().trimmed();
+    const QString typed = field->text().trimmed();
     if (field->text() == FileSystem::Shown(stored) || typed.isEmpty())
         return typed.isEmpty() ? typed : stored;
-    const QChar separator = FileSystem::Separator();
-    if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")))
-        typed = QDir::homePath() + typed.mid(1);
-    else if (!typed.startsWith(separator))
-        typed = FileNames::Join(FileSystem::CurrentFolder(), typed);
-    while (typed.size() > 1 && typed.endsWith(separator))
-        typed.chop(1);
-    return typed;
+    return FileSystem::TypedPath(typed);
 }
 
 } // namespace
