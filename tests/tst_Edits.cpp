@@ -20,7 +20,8 @@ private slots:
     void leaving_data()
     {
         // way: leaves the car blue, edited, and says whether it went on; answer: to the
-        // question, -1 for a Save that fails; more: the boxes the way shows when it goes on
+        // question, -1 for a Save that fails, -2 for one refused without a game folder; more: the
+        // boxes the way shows when it goes on
         Columns<Way, int, int>("way", "answer", "more");
         const int save = int(MsgBox::Answer::Save), discard = int(MsgBox::Answer::Discard);
         const int cancel = int(MsgBox::Answer::Cancel);
@@ -59,6 +60,7 @@ private slots:
         QTest::newRow("another car, dropped") << click << discard << 0;
         QTest::newRow("another car, canceled") << click << cancel << 0;
         QTest::newRow("another car, the save fails") << click << -1 << 0;
+        QTest::newRow("another car, no game folder to save in") << click << -2 << 0;
         QTest::newRow("Refresh, saved") << refresh << save << 0;
         QTest::newRow("Refresh, canceled") << refresh << cancel << 0;
         QTest::newRow("Delete key, dropped") << key << discard << 1;
@@ -81,11 +83,14 @@ private slots:
         QTest::keyClicks(control<QLineEdit>("txtCarName"), "Dark ");
         mBoxes->expect(answer < 0 ? MsgBox::Answer::Save : MsgBox::Answer(answer));
         const bool goesOn = answer != int(MsgBox::Answer::Cancel) && answer >= 0;
-        if (answer < 0) {
+        if (answer == -1) {
             QVERIFY(QFile::remove(mWorld->carDir("blue") + "/carinfo.ini"));
             QVERIFY(QDir().mkpath(mWorld->carDir("blue") + "/carinfo.ini"));
-            mBoxes->expect();
         }
+        if (answer == -2)
+            modMain::gSettings().setDrovakDir(mWorld->root() + "/gone");
+        if (answer < 0)
+            mBoxes->expect();
         for (int box = 0; goesOn && box < more; ++box)
             mBoxes->expect(MsgBox::Answer::No);
 
