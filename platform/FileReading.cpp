@@ -146,6 +146,12 @@ Folder::~Folder()
         ::close(mFd);
 }
 
+qint64 Folder::Modified() const
+{
+    struct stat status;
+    return mFd >= 0 && ::fstat(mFd, &status) == 0 ? qint64(status.st_mtime) : 0;
+}
+
 ResultOf<QList<Entry>> Folder::List() const
 {
     if (mFd < 0)

@@ -77,6 +77,8 @@ public:
     // in this order never moves a path still to come. Links inside are listed and never
     // followed. A failure when a folder on the way cannot be listed.
     ResultOf<QStringList> ListTree() const;
+    // When the folder's entries last changed, in seconds since 1970; 0 when it is not known.
+    qint64 Modified() const;
 
 private:
     QString mPath;

@@ -122,8 +122,8 @@ private slots:
             // The keyboard reaches the rest of a long one: the tree scrolls sideways.
             tree()->setCurrentIndex(last);
             QTest::keyClick(tree(), Qt::Key_Right);
-            QCOMPARE(tree()->horizontalScrollBar()->value() > 0,
-                     QByteArray(QTest::currentDataTag()).startsWith("a long name"));
+            if (QByteArray(QTest::currentDataTag()).startsWith("a long name"))
+                QVERIFY(tree()->horizontalScrollBar()->value() > 0);
         }
     }
 

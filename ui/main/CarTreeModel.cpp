@@ -1,10 +1,12 @@
 #include "ui/main/CarTreeModel.h"
 
 #include <QCollator>
+#include <QDateTime>
 #include <QCollatorSortKey>
 #include <QLocale>
 
 #include <algorithm>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -12,6 +14,12 @@ namespace {
 const QString kBranchTexts[2] = {QStringLiteral("Standard Cars"), QStringLiteral("Custom Cars")};
 const QString kBranchKeys[2] = {QStringLiteral("Standard"), QStringLiteral("Custom")};
 constexpr quintptr kTopLevel = 0;
+
+// A car node's branch: its internal id less one.
+int branchOf(const QModelIndex& car)
+{
+    return int(car.internalId() - 1);
+}
 
 // The system's collation; a system without a language of its own (the C locale, as on build
 // machines) compares code points and knows no numbers, so it gets English collation instead,
@@ -85,7 +93,148 @@ void CarTreeModel::setCars(QList<Node> standard, QList<Node> custom,
     mCars[0] = std::move(standard);
     mCars[1] = std::move(custom);
     mWarnings = std::move(warnings);
+    for (int b = 0; b < 2; ++b) {
+        mAuthorRank[b].clear();
+        mFolded[b].clear();
+    }
+    Order();
+    Choose();
     endResetModel();
+}
+
+void CarTreeModel::setFilter(const QString& typed)
+{
+    if (typed == mFilter.text())
+        return;
+    beginResetModel();
+    mFilter = CarFilter(typed);
+    Choose();
+    endResetModel();
+}
+
+qsizetype CarTreeModel::shownCount() const
+{
+    return qsizetype(mRows[0].size() + mRows[1].size());
+}
+
+void CarTreeModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // The selection and the current node stay on their cars, wherever those move.
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> cars;
+    cars.reserve(size_t(before.size()));
+    for (const QModelIndex& index : before)
+        cars.push_back(isBranch(index) || !index.isValid() ? -1 : mRows[branchOf(index)][size_t(index.row())]);
+    mSortColumn = column;
+    mSortOrder = order;
+    Order();
+    Choose();
+    std::vector<int> rowOf[2];
+    for (int b = 0; b < 2; ++b) {
+        rowOf[b].assign(size_t(mCars[b].size()), -1);
+        for (size_t row = 0; row < mRows[b].size(); ++row)
+            rowOf[b][size_t(mRows[b][row])] = int(row);
+    }
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const QModelIndex& index = before[i];
+        after.append(cars[size_t(i)] < 0
+                         ? index
+                         : createIndex(rowOf[branchOf(index)][size_t(cars[size_t(i)])],
+                                       index.column(), index.internalId()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CarTreeModel::Order()
+{
+    for (int b = 0; b < 2; ++b) {
+        std::vector<int>& order = mOrder[b];
+        order.resize(size_t(mCars[b].size()));
+        std::iota(order.begin(), order.end(), 0);
+        const bool down = mSortOrder == Qt::DescendingOrder;
+        // The cars are held in name order, so a car's place there is its rank by name.
+        const auto by = [&order, down](const auto& rank) {
+            std::sort(order.begin(), order.end(), [&rank, down](int x, int y) {
+                if (rank(x) != rank(y))
+                    return down ? rank(y) < rank(x) : rank(x) < rank(y);
+                return x < y;
+            });
+        };
+        if (mSortColumn == AuthorColumn) {
+            const std::vector<int>& ranks = AuthorRanks(b);
+            by([&ranks](int car) { return ranks[size_t(car)]; });
+        } else if (mSortColumn == InstalledColumn) {
+            const QList<Node>& cars = mCars[b];
+            by([&cars](int car) { return cars[car].installed; });
+        } else if (down) {
+            std::reverse(order.begin(), order.end());
+        }
+    }
+}
+
+void CarTreeModel::Choose()
+{
+    for (int b = 0; b < 2; ++b) {
+        if (mFilter.isEmpty()) {
+            mRows[b] = mOrder[b];
+            continue;
+        }
+        std::vector<QString>& folded = mFolded[b];
+        if (folded.empty()) {
+            folded.reserve(size_t(mCars[b].size()));
+            for (const Node& node : mCars[b])
+                folded.push_back(CarFilter::Fold(node.text + QLatin1Char('\n') + node.author));
+        }
+        mRows[b].clear();
+        for (const int car : mOrder[b]) {
+            if (mFilter.matches(folded[size_t(car)]))
+                mRows[b].push_back(car);
+        }
+    }
+}
+
+const std::vector<int>& CarTreeModel::AuthorRanks(int branch)
+{
+    std::vector<int>& ranks = mAuthorRank[branch];
+    if (!ranks.empty() || mCars[branch].isEmpty())
+        return ranks;
+    // Most players' cars come from a few authors: each is collated once.
+    QHash<QString, int> authorOf;
+    QStringList authors;
+    ranks.reserve(size_t(mCars[branch].size()));
+    for (const Node& node : mCars[branch]) {
+        const auto known = authorOf.constFind(node.author);
+        if (known != authorOf.cend()) {
+            ranks.push_back(*known);
+        } else {
+            ranks.push_back(int(authors.size()));
+            authorOf.insert(node.author, int(authors.size()));
+            authors.append(node.author);
+        }
+    }
+    const QCollator collator = MakeCollator();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(authors.size()));
+    for (const QString& author : authors)
+        keys.push_back(collator.sortKey(author));
+    std::vector<int> order(keys.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&keys](int x, int y) { return keys[size_t(x)].compare(keys[size_t(y)]) < 0; });
+    std::vector<int> rankOf(keys.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const bool same = i > 0 && keys[size_t(order[i - 1])].compare(keys[size_t(order[i])]) == 0;
+        rankOf[size_t(order[i])] = same ? rankOf[size_t(order[i - 1])] : int(i);
+    }
+    for (int& rank : ranks)
+        rank = rankOf[size_t(rank)];
+    return ranks;
 }
 
 bool CarTreeModel::isBranch(const QModelIndex& index) const
@@ -101,42 +250,48 @@ QString CarTreeModel::key(const QModelIndex& index) const
 QModelIndex CarTreeModel::car(const QString& key) const
 {
     for (int b = 0; b < 2; ++b) {
-        for (int row = 0; row < mCars[b].size(); ++row) {
-            if (mCars[b][row].key == key)
-                return createIndex(row, 0, quintptr(b + 1));
+        for (size_t row = 0; row < mRows[b].size(); ++row) {
+            if (mCars[b][mRows[b][row]].key == key)
+                return createIndex(int(row), 0, quintptr(b + 1));
         }
     }
     return {};
 }
 
+const CarTreeModel::Node& CarTreeModel::node(const QModelIndex& index) const
+{
+    const int b = branchOf(index);
+    return mCars[b][mRows[b][size_t(index.row())]];
+}
+
 QModelIndex CarTreeModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (column != 0 || row < 0 || row >= rowCount(parent))
+    if (column < 0 || column >= ColumnCount || row < 0 || row >= rowCount(parent))
         return {};
     if (!parent.isValid())
-        return createIndex(row, 0, kTopLevel);
-    return createIndex(row, 0, quintptr(parent.row() + 1));
+        return createIndex(row, column, kTopLevel);
+    return createIndex(row, column, quintptr(parent.row() + 1));
 }
 
 QModelIndex CarTreeModel::parent(const QModelIndex& child) const
 {
     if (!child.isValid() || child.internalId() == kTopLevel)
         return {};
-    return createIndex(int(child.internalId() - 1), 0, kTopLevel);
+    return createIndex(branchOf(child), 0, kTopLevel);
 }
 
 int CarTreeModel::rowCount(const QModelIndex& parent) const
 {
     if (!parent.isValid())
         return 2;
-    if (parent.internalId() == kTopLevel)
-        return int(mCars[parent.row()].size());
+    if (parent.internalId() == kTopLevel && parent.column() == 0)
+        return int(mRows[parent.row()].size());
     return 0;
 }
 
 int CarTreeModel::columnCount(const QModelIndex&) const
 {
-    return 1;
+    return ColumnCount;
 }
 
 QVariant CarTreeModel::data(const QModelIndex& index, int role) const
@@ -144,21 +299,46 @@ QVariant CarTreeModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     const bool branch = index.internalId() == kTopLevel;
-    const Node* node = branch ? nullptr : &mCars[index.internalId() - 1][index.row()];
+    if (branch) {
+        if (role == KeyRole)
+            return kBranchKeys[index.row()];
+        if (index.column() != NameColumn)
+            return {};
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+            return kBranchTexts[index.row()];
+        return role == Qt::DecorationRole ? QVariant(mBranchIcon) : QVariant();
+    }
+    const Node& car = node(index);
     switch (role) {
     case Qt::DisplayRole:
-        return branch ? kBranchTexts[index.row()] : node->text;
+        if (index.column() == AuthorColumn)
+            return car.author;
+        if (index.column() == InstalledColumn)
+            return car.installed == 0 ? QString()
+                                      : QDateTime::fromSecsSinceEpoch(car.installed)
+                                            .toString(QStringLiteral("yyyy-MM-dd"));
+        return car.text;
     case Qt::ToolTipRole: // the tree is narrow: a long name is cut off, its tooltip is whole
-        if (!branch && mWarnings.contains(node->key))
-            return node->text + QLatin1Char('\n') + mWarnings.value(node->key);
-        return data(index, Qt::DisplayRole);
+        if (mWarnings.contains(car.key))
+            return car.text + QLatin1Char('\n') + mWarnings.value(car.key);
+        return car.text;
     case KeyRole:
-        return branch ? kBranchKeys[index.row()] : node->key;
+        return car.key;
     case Qt::DecorationRole:
-        return branch ? mBranchIcon : mCarIcon;
+        return index.column() == NameColumn ? QVariant(mCarIcon) : QVariant();
     default:
         return {};
     }
+}
+
+QVariant CarTreeModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= ColumnCount)
+        return {};
+    const QString titles[] = {QStringLiteral("Car"), QStringLiteral("Author"),
+                              QStringLiteral("Installed")};
+    return titles[section];
 }
 
 Qt::ItemFlags CarTreeModel::flags(const QModelIndex& index) const

@@ -1,13 +1,18 @@
 #pragma once
 
+#include "ui/main/CarFilter.h"
+
 #include <QAbstractItemModel>
 #include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QString>
 
-// The car tree: the two branches and, under each, one node per listed car. A node is two
-// texts, so a list of 30,000 cars costs what it shows rather than an item object each.
+#include <vector>
+
+// The car tree: the two branches and, under each, one row per listed car that the filter
+// lets through, in the order of the sorted column. A node is a few texts, so a list of 30,000
+// cars costs what it shows rather than an item object each.
 class CarTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -15,24 +20,32 @@ class CarTreeModel : public QAbstractItemModel
 public:
     // The node's key: "Standard" or "Custom" for a branch, the car's folder name for a car.
     static constexpr int KeyRole = Qt::UserRole;
+    enum Column { NameColumn, AuthorColumn, InstalledColumn, ColumnCount };
 
     struct Node
     {
         QString text; // as shown
         QString key;
+        QString author;
+        qint64 installed = 0; // seconds since 1970; 0 when not known
     };
 
     explicit CarTreeModel(QObject* parent = nullptr);
 
     // Replaces the cars of both branches, and the warnings, by key, of the few cars whose
-    // tooltip has one below the text. Each branch is sorted as a file manager sorts names:
-    // letter case and accents ignored, digits by their value, ties by the exact text.
+    // tooltip has one below the text. The filter and the sort stay.
     void setCars(QList<Node> standard, QList<Node> custom, QHash<QString, QString> warnings = {});
+    // Lists only the cars whose text or author holds every word typed.
+    void setFilter(const QString& typed);
+    const CarFilter& filter() const { return mFilter; }
+    // The cars listed, and all the cars there are.
+    qsizetype shownCount() const;
+    qsizetype carCount(int branch) const { return mCars[branch].size(); }
 
     bool isBranch(const QModelIndex& index) const;
     QString key(const QModelIndex& index) const;
     QModelIndex branch(int row) const { return index(row, 0); }
-    // The car node of that key, or an invalid index.
+    // The listed car node of that key, or an invalid index.
     QModelIndex car(const QString& key) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
@@ -40,14 +53,34 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Orders the cars of each branch by the column; ties, and the name column itself, in the
+    // order a file manager gives names: letter case and accents ignored, digits by value.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-    // Sorts nodes in place by the order above.
+    // Sorts nodes in place by their text, in the order above, ties by the exact text.
     static void Sort(QList<Node>& nodes);
 
 private:
-    QList<Node> mCars[2];
+    const Node& node(const QModelIndex& index) const;
+    // Each branch's cars in the sorted column's order, then the filter's choice of them.
+    void Order();
+    void Choose();
+    // Ranks, by branch, of the authors in collation order: the same rank for authors
+    // collation does not tell apart. Made when first sorted by, for the cars of the moment.
+    const std::vector<int>& AuthorRanks(int branch);
+
+    QList<Node> mCars[2]; // by name
+    std::vector<int> mOrder[2];
+    std::vector<int> mRows[2]; // the listed cars, in order
+    std::vector<int> mAuthorRank[2];
+    std::vector<QString> mFolded[2]; // what the filter reads, made on its first use
     QHash<QString, QString> mWarnings;
+    CarFilter mFilter;
+    int mSortColumn = NameColumn;
+    Qt::SortOrder mSortOrder = Qt::AscendingOrder;
     QIcon mBranchIcon;
     QIcon mCarIcon;
 };

@@ -5,13 +5,16 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
 
 CarTreeView::CarTreeView(CarTreeModel* model, QWidget* parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("tvwCars"));
     setModel(model);
-    setHeaderHidden(true);
+    // The columns sort by a click on their header; the model keeps the order over a refresh.
+    header()->setSortIndicator(CarTreeModel::NameColumn, Qt::AscendingOrder);
+    setSortingEnabled(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformRowHeights(true);
     setIconSize(QSize(12, 12));
@@ -20,9 +23,22 @@ CarTreeView::CarTreeView(CarTreeModel* model, QWidget* parent) : QTreeView(paren
     // The pop-up menu acts on the selected node, which a right click must not change.
     setContextMenuPolicy(Qt::PreventContextMenu);
     header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    const QFontMetrics metrics = fontMetrics();
+    header()->resizeSection(CarTreeModel::AuthorColumn, metrics.horizontalAdvance(QLatin1Char('x')) * 16);
+    header()->resizeSection(CarTreeModel::InstalledColumn,
+                            metrics.horizontalAdvance(QStringLiteral("0000-00-00")) +
+                                metrics.horizontalAdvance(QLatin1Char('x')) * 3);
+    // A reset forgets which nodes were open and which spanned the row: the branches always are.
+    connect(model, &QAbstractItemModel::modelReset, this, [this, model] {
+        for (int b = 0; b < 2; ++b) {
+            setFirstColumnSpanned(b, QModelIndex(), true);
+            expand(model->branch(b));
+        }
+    });
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &CarTreeView::fitToShownNodes);
-    connect(this, &QTreeView::expanded, this, &CarTreeView::fitToShownNodes);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { fitToShownNodes(); });
+    connect(this, &QTreeView::expanded, this, [this] { fitToShownNodes(); });
     // A click that changed the selection has shown the node already.
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { mSelectedAtPress = QModelIndex(); });
@@ -72,11 +88,19 @@ void CarTreeView::select(const QModelIndex& node)
     scrollTo(node);
 }
 
-void CarTreeView::fitToShownNodes()
+void CarTreeView::resizeEvent(QResizeEvent* event)
+{
+    QTreeView::resizeEvent(event);
+    fitToShownNodes(true);
+}
+
+void CarTreeView::fitToShownNodes(bool anew)
 {
     // Only the nodes in view are measured: measuring 30,000 texts would slow every refresh.
+    // The other columns keep their width, and the first takes what room is left.
     const QRect area = viewport()->rect();
-    int needed = area.width();
+    int needed = area.width() - header()->sectionSize(CarTreeModel::AuthorColumn) -
+                 header()->sectionSize(CarTreeModel::InstalledColumn);
     for (QModelIndex node = indexAt(area.topLeft()); node.isValid(); node = indexBelow(node)) {
         const QRect place = visualRect(node);
         if (place.top() > area.bottom())
@@ -84,6 +108,6 @@ void CarTreeView::fitToShownNodes()
         needed = qMax(needed, place.left() + horizontalScrollBar()->value() +
                                   sizeHintForIndex(node).width());
     }
-    if (needed > header()->sectionSize(0))
+    if (anew || needed > header()->sectionSize(0))
         header()->resizeSection(0, needed);
 }

@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 #include "ui/Twips.h"
+#include "ui/main/CarFilterField.h"
 #include "ui/main/CarInfoPanel.h"
 #include "ui/main/CarPicture.h"
 #include "ui/main/CarTreeModel.h"
@@ -79,7 +80,10 @@ void frmMain::createTree(QWidget* client)
 {
     mCarTree = new CarTreeModel(this);
     tvwCars = new CarTreeView(mCarTree, client);
-    PlaceInClient(tvwCars, 120, 1200, 3375, 6735);
+    txtFilter = new CarFilterField(client);
+    PlaceInClient(txtFilter, 120, 1200, 3375, 330);
+    connect(txtFilter, &QLineEdit::textChanged, this, &frmMain::FilterCars);
+    PlaceInClient(tvwCars, 120, 1590, 3375, 6345);
     // A press selects, a key moves the selection, a program sets it: each shows the node.
     connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { NodeClick(SelectedNode()); });
@@ -212,7 +216,8 @@ void frmMain::RefreshCarList()
         QList<CarTreeModel::Node> made;
         made.reserve(cars.size());
         for (const auto& car : cars) {
-            made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName()});
+            made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName(),
+                         car->Author(), car->Modified()});
             if (const QString warning = modCarList::Warning(*car); !warning.isEmpty())
                 warnings.insert(car->DirectoryName(), warning);
         }
@@ -221,19 +226,12 @@ void frmMain::RefreshCarList()
     QList<CarTreeModel::Node> standard = nodes(scanned.standard), custom = nodes(scanned.custom);
     mCarTree->setCars(std::move(standard), std::move(custom), std::move(warnings));
     // As wide as the texts in view once the branches open, and no wider.
-    tvwCars->header()->resizeSection(0, tvwCars->viewport()->width());
-    tvwCars->expand(mCarTree->branch(0));
-    tvwCars->expand(mCarTree->branch(1));
+    tvwCars->fitToShownNodes(true);
     // The player's place in a long list is kept: the scroll bar knows the new length only once
     // the nodes are laid out.
     tvwCars->doItemsLayout();
     tvwCars->verticalScrollBar()->setValue(scrolled);
-    const qsizetype standardCount = scanned.standard.size();
-    const qsizetype customCount = scanned.custom.size();
-    mStatusText->setText(QStringLiteral("%1 cars found. (%2 standard cars, %3 custom cars)")
-                             .arg(standardCount + customCount)
-                             .arg(standardCount)
-                             .arg(customCount));
+    ShowCount();
     HideCarFrames();
 
     // The car shown before is selected and shown again while it is listed, so that a refresh
@@ -248,6 +246,39 @@ void frmMain::RefreshCarList()
         for (QAction* action : mActions->mCarActions)
             action->setEnabled(false);
     }
+}
+
+void frmMain::ShowCount()
+{
+    const qsizetype standardCount = mCarTree->carCount(0);
+    const qsizetype customCount = mCarTree->carCount(1);
+    if (mCarTree->filter().isEmpty()) {
+        mStatusText->setText(QStringLiteral("%1 cars found. (%2 standard cars, %3 custom cars)")
+                                 .arg(standardCount + customCount)
+                                 .arg(standardCount)
+                                 .arg(customCount));
+    } else {
+        mStatusText->setText(QStringLiteral("%1 of %2 cars match '%3'.")
+                                 .arg(mCarTree->shownCount())
+                                 .arg(standardCount + customCount)
+                                 .arg(mCarTree->filter().text()));
+    }
+}
+
+void frmMain::FilterCars(const QString& typed)
+{
+    // The shown car stays in the panel, edits and all, while the filter hides its node; only
+    // Delete, which acts on the node the player sees selected, waits for it to be listed again.
+    QSignalBlocker quiet(tvwCars->selectionModel());
+    mCarTree->setFilter(typed);
+    tvwCars->fitToShownNodes(true);
+    ShowCount();
+    if (!mSelectedCar || fraInfo->isHidden())
+        return;
+    const QModelIndex shown = mCarTree->car(mSelectedKey);
+    if (shown.isValid())
+        tvwCars->select(shown);
+    mActions->actDeleteCar->setEnabled(shown.isValid());
 }
 
 QModelIndex frmMain::SelectedNode() const

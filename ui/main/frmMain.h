@@ -9,6 +9,7 @@
 class cCar;
 class QLabel;
 class QModelIndex;
+class CarFilterField;
 class CarInfoPanel;
 class CarPicture;
 class CarTreeModel;
@@ -57,6 +58,9 @@ private:
     void createCommands();
 
     void Form_Load();
+    // The status line: the cars found, or while a filter is set, how many of them it lists.
+    void ShowCount();
+    void FilterCars(const QString& typed);
     // Whenever the tree's selected node changes, however it changed, or the selected node is
     // clicked again: the panel, the selected car and the car commands follow it.
     void NodeClick(const QModelIndex& node);
@@ -71,6 +75,7 @@ private:
     QString SelectedCarNodeKey() const;
 
     const cCarsFolder mCars;
+    CarFilterField* txtFilter = nullptr;
     CarTreeView* tvwCars = nullptr;
     CarTreeModel* mCarTree = nullptr;
     CarInfoPanel* fraInfo = nullptr;
