@@ -12,6 +12,7 @@
 
 #include "app/cSettings.h"
 #include "app/modMain.h"
+#include "bench/BenchWorld.h"
 #include "cars/cCarCollection.h"
 #include "cars/cCarsFolder.h"
 #include "platform/MsgBox.h"
@@ -39,78 +40,9 @@
 #include <unistd.h>
 #include <vector>
 
+using namespace BenchWorld;
+
 namespace {
-
-constexpr int kStandardCars = 30;
-
-class QuietBoxes : public MsgBox::Presenter
-{
-public:
-    MsgBox::Answer present(const MsgBox::Box& box) override
-    {
-        std::fprintf(stderr, "unexpected box: %s\n", qPrintable(box.text));
-        return MsgBox::DefaultAnswer(box.buttons);
-    }
-};
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray Picture(const char* format, int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
-QString FolderName(int i)
-{
-    return i < kStandardCars ? QStringLiteral("std%1").arg(i)
-                             : QStringLiteral("car%1").arg(i, 5, 10, QLatin1Char('0'));
-}
-
-// A program folder with torvane.ini and a game folder with n cars.
-void MakeWorld(const QString& root, int n)
-{
-    QDir(root).mkpath(QStringLiteral("program"));
-    QByteArray ini = "[Directories]\r\nEXEPath=\r\n[Classify]\r\n";
-    QByteArray names = "[Names]\r\n";
-    for (int i = 0; i < kStandardCars; ++i) {
-        ini += FolderName(i).toLatin1() + "=original\r\n";
-        names += FolderName(i).toLatin1() + "=Standard Car " + QByteArray::number(i) + "\r\n";
-    }
-    WriteFile(root + QStringLiteral("/program/torvane.ini"), ini + names);
-    WriteFile(root + QStringLiteral("/program/notfound.jpg"), "not a picture");
-
-    const QString cars = root + QStringLiteral("/game/cars");
-    const QByteArray bitmap = Picture("BMP", 64, 64);
-    const QByteArray photo = Picture("JPG", 281, 209);
-    for (int i = 0; i < n; ++i) {
-        const QString name = FolderName(i);
-        const QString folder = cars + QLatin1Char('/') + name;
-        QDir().mkpath(folder);
-        WriteFile(folder + QStringLiteral("/carinfo.ini"),
-                  "[Zelmor Car Data]\r\nName=Car number " + QByteArray::number(i) +
-                      "\r\nAuthor=Bench\r\nOriginalSkin=std1\r\nDescription=Made for timing.|"
-                      "Second line.\r\n");
-        WriteFile(folder + QStringLiteral("/parameters.txt"),
-                  "Name\t\t\"Car\"\r\nObtain\t\t2\r\nModel\t0\t\"cars\\" + name.toLatin1() +
-                      "\\body.prm\"\r\n");
-        WriteFile(folder + QStringLiteral("/car.bmp"), bitmap);
-        if (i % 5 == 0)
-            WriteFile(folder + QLatin1Char('/') + name + QStringLiteral(".jpg"), photo);
-        if (i % 3 == 0)
-            WriteFile(folder + QStringLiteral("/readme.txt"), "Read me.\r\n");
-    }
-}
 
 void ReadCar(const QByteArray& folder, std::vector<char>& buffer)
 {
@@ -159,55 +91,6 @@ void Floor(const QByteArray& carsFolder, int threads)
         pool.emplace_back(work);
     for (std::thread& thread : pool)
         thread.join();
-}
-
-bool DropPageCache()
-{
-    sync();
-    const int fd = open("/proc/sys/vm/drop_caches", O_WRONLY);
-    const bool dropped = fd >= 0 && write(fd, "3", 1) == 1;
-    if (fd >= 0)
-        close(fd);
-    return dropped;
-}
-
-struct Work
-{
-    std::function<void()> setUp; // not timed
-    std::function<void()> run;
-};
-
-// The medians of the runs of several pieces of work, taken in turn so that the machine's
-// changing load falls on each alike; each round starts with a different piece.
-std::vector<double> InterleavedMedians(int runs, bool cold, const std::vector<Work>& work)
-{
-    const size_t n = work.size();
-    std::vector<std::vector<double>> times(n);
-    for (int r = -1; r < runs; ++r) {
-        for (size_t k = 0; k < n; ++k) {
-            const size_t w = (size_t(r + 1) + k) % n;
-            if (work[w].setUp)
-                work[w].setUp();
-            if (cold)
-                DropPageCache();
-            QElapsedTimer timer;
-            timer.start();
-            work[w].run();
-            if (r >= 0) // the first round warms up
-                times[w].push_back(timer.nsecsElapsed() / 1e6);
-        }
-    }
-    std::vector<double> medians;
-    for (std::vector<double>& t : times) {
-        std::sort(t.begin(), t.end());
-        medians.push_back(t[t.size() / 2]);
-    }
-    return medians;
-}
-
-double MedianMs(int runs, const std::function<void()>& work)
-{
-    return InterleavedMedians(runs, false, {{{}, work}}).front();
 }
 
 bool ResetPeakMemory()

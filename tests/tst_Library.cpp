@@ -19,8 +19,9 @@ const struct
     {"nightcab", "Name=Nuit C\xc3\xa2line\r\nAuthor=J\xc3\xa9r\xc3\xb4me", 2025, 6, 15},
     {"zz9", "Name=Alpha\r\nAuthor=kay", 2024, 3, 1},
     {"car10", "Author=Abel", 2023, 1, 1},
-    {"car9", "Name=Stra\xc3\x9f"
-             "e",
+    {"car9",
+     "Name=Stra\xc3\x9f"
+     "e",
      2026, 1, 1},
     {"rc", "", 2022, 5, 5},
     {"buggy", "", 2022, 5, 6},
@@ -91,11 +92,10 @@ private slots:
         QCOMPARE(keys(0), standard);
         QCOMPARE(keys(1), custom);
         QVERIFY(tree()->isExpanded(branch(0)) && tree()->isExpanded(branch(1)));
-        QCOMPARE(status(), typed.isEmpty()
-                               ? "7 cars found. (2 standard cars, 5 custom cars)"
-                               : QString("%1 of 7 cars match '%2'.")
-                                     .arg(standard.size() + custom.size())
-                                     .arg(typed));
+        QCOMPARE(status(), typed.isEmpty() ? "7 cars found. (2 standard cars, 5 custom cars)"
+                                           : QString("%1 of 7 cars match '%2'.")
+                                                 .arg(standard.size() + custom.size())
+                                                 .arg(typed));
     }
 
     // The shown car stays selected while it matches; hidden, it stays in the panel with its

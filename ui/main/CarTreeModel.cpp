@@ -1,8 +1,8 @@
 #include "ui/main/CarTreeModel.h"
 
 #include <QCollator>
-#include <QDateTime>
 #include <QCollatorSortKey>
+#include <QDateTime>
 #include <QLocale>
 
 #include <algorithm>
@@ -127,7 +127,8 @@ void CarTreeModel::sort(int column, Qt::SortOrder order)
     std::vector<int> cars;
     cars.reserve(size_t(before.size()));
     for (const QModelIndex& index : before)
-        cars.push_back(isBranch(index) || !index.isValid() ? -1 : mRows[branchOf(index)][size_t(index.row())]);
+        cars.push_back(
+            isBranch(index) || !index.isValid() ? -1 : mRows[branchOf(index)][size_t(index.row())]);
     mSortColumn = column;
     mSortOrder = order;
     Order();

@@ -25,7 +25,8 @@ CarTreeView::CarTreeView(CarTreeModel* model, QWidget* parent) : QTreeView(paren
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     const QFontMetrics metrics = fontMetrics();
-    header()->resizeSection(CarTreeModel::AuthorColumn, metrics.horizontalAdvance(QLatin1Char('x')) * 16);
+    header()->resizeSection(CarTreeModel::AuthorColumn,
+                            metrics.horizontalAdvance(QLatin1Char('x')) * 16);
     header()->resizeSection(CarTreeModel::InstalledColumn,
                             metrics.horizontalAdvance(QStringLiteral("0000-00-00")) +
                                 metrics.horizontalAdvance(QLatin1Char('x')) * 3);
