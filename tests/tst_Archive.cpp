@@ -207,6 +207,7 @@ private slots:
         // clang-format off
         QTest::newRow("menu") << "mnuFileInstall" << "Installed 'fastcar' from 'fast.zip'." << both;
         QTest::newRow("menu, canceled") << "" << "" << standard;
+        QTest::newRow("menu, a filter hid it") << "filtered" << "Installed 'fastcar' from 'fast.zip'." << both;
         QTest::newRow("dropped") << "drop" << "Installed 'fastcar' from 'fast.zip'." << both;
         QTest::newRow("large, canceled in the progress box")
             << "cancel" << "'fast.zip' was not installed: the install was canceled." << standard;
@@ -237,6 +238,8 @@ private slots:
             QVERIFY(enter.isAccepted() && drop.isAccepted());
             QTRY_COMPARE(mBoxes->boxes().size(), 1);
         } else {
+            if (way == "filtered")
+                control<QLineEdit>("txtFilter")->setText("rc");
             if (way == "cancel")
                 QTimer::singleShot(0, [] {
                     if (auto* box =

@@ -393,8 +393,12 @@ void frmMain::InstallCars(const QStringList& paths)
     modInstallCommand::InstallInTurn(
         this, mCars, paths, [this](const modInstallCar::Report& report) {
             RefreshCarList();
-            // Shown behind the message, so that the player sees where it went.
-            if (const QModelIndex node = mCarTree->car(report.installed.value(0)); node.isValid())
+            // Shown behind the message, so that the player sees where it went: a filter that
+            // would hide it goes.
+            const QString installed = report.installed.value(0);
+            if (!installed.isEmpty() && !mCarTree->car(installed).isValid())
+                txtFilter->clear();
+            if (const QModelIndex node = mCarTree->car(installed); node.isValid())
                 tvwCars->select(node);
         });
 }
