@@ -13,6 +13,7 @@
 #include "ui/main/CarTreeModel.h"
 #include "ui/main/CarTreeView.h"
 #include "ui/main/MainActions.h"
+#include "ui/main/MainLayout.h"
 #include "ui/main/modCarCommands.h"
 #include "ui/main/modInstallCommand.h"
 #include "ui/wizard/frmCreateCarWizard.h"
@@ -22,38 +23,18 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTreeView>
 
 using modMain::gCars;
 
-namespace {
-
-// The toolbar and the status line are part of the client area that the places are measured
-// in; the central widget starts below the toolbar.
-constexpr int kStatusHeight = 345;
-constexpr int kClientWidth = 8055;
-constexpr int kClientHeight = 8295;
-
-// Places are measured from the top of the client area, which the toolbar heads.
-void PlaceInClient(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(Twips(left), Twips(top) - Twips(MainActions::kToolbarHeight), Twips(width),
-                   Twips(height));
-}
-
-} // namespace
-
 frmMain::frmMain(const cCarsFolder& cars, QWidget* parent) : QMainWindow(parent), mCars(cars)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zelmor Torvane"));
     setWindowIcon(QIcon(QStringLiteral(":/torvane.png")));
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client);
+    MainLayout* client = MainLayout::MakeCentral(this);
     // Made in this order, the tree comes before the panel's boxes in the tab order, and each
     // part lies over those before it where they touch.
     createPicture(client);
@@ -62,24 +43,23 @@ frmMain::frmMain(const cCarsFolder& cars, QWidget* parent) : QMainWindow(parent)
     createStatusBar();
     createCommands();
 
-    // The layout is fixed: nothing moves or resizes with the window.
-    setFixedSize(Twips(kClientWidth), Twips(kClientHeight) + menuBar()->sizeHint().height());
+    resize(MainLayout::DesignWindowSize(this));
 }
 
 frmMain::~frmMain() = default;
 
-void frmMain::createPicture(QWidget* client)
+void frmMain::createPicture(MainLayout* client)
 {
     fraImage = new CarPicture(client);
-    PlaceInClient(fraImage, 3600, 4440, 4455, 3495);
+    client->place(fraImage, {3600, 4440, 4455, 3495}, MainLayout::Follow::RightEdge);
     connect(fraImage, &CarPicture::paintRequested, this, &frmMain::SkinCommand);
 }
 
-void frmMain::createTree(QWidget* client)
+void frmMain::createTree(MainLayout* client)
 {
     mCarTree = new CarTreeModel(this);
     tvwCars = new CarTreeView(mCarTree, client);
-    PlaceInClient(tvwCars, 120, 1200, 3375, 6735);
+    client->place(tvwCars, {120, 1200, 3375, 6735}, MainLayout::Follow::Size);
     // A press selects, a key moves the selection, a program sets it: each shows the node.
     connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { NodeClick(SelectedNode()); });
@@ -91,10 +71,10 @@ void frmMain::createTree(QWidget* client)
     });
 }
 
-void frmMain::createInfoPanel(QWidget* client)
+void frmMain::createInfoPanel(MainLayout* client)
 {
     fraInfo = new CarInfoPanel(client);
-    PlaceInClient(fraInfo, 3600, 1080, 4455, 3375);
+    client->place(fraInfo, {3600, 1080, 4455, 3375}, MainLayout::Follow::RightEdge);
     connect(fraInfo, &CarInfoPanel::readMeRequested, this, [this] {
         if (mSelectedCar)
             modCarCommands::EditCarFile(*mSelectedCar, QStringLiteral("readme.txt"));
@@ -102,7 +82,7 @@ void frmMain::createInfoPanel(QWidget* client)
 
     Image1 = new QLabel(client);
     Image1->setObjectName(QStringLiteral("Image1"));
-    PlaceInClient(Image1, 3720, 1200, 4215, 2775);
+    client->place(Image1, {3720, 1200, 4215, 2775}, MainLayout::Follow::RightEdge);
     Image1->setScaledContents(true);
     Image1->setPixmap(QPixmap(QStringLiteral(":/title.jpg")));
     // The title picture lies beneath the information frame, in the same place.
@@ -114,7 +94,7 @@ void frmMain::createStatusBar()
     auto* sbrStatus = new QStatusBar(this);
     sbrStatus->setObjectName(QStringLiteral("sbrStatus"));
     sbrStatus->setSizeGripEnabled(false);
-    sbrStatus->setFixedHeight(Twips(kStatusHeight));
+    sbrStatus->setFixedHeight(Twips(MainLayout::kStatusHeight));
     // A widget, not a message: the toolbar's descriptions shown while the mouse rests on a
     // button must not wipe the count.
     mStatusText = new QLabel(sbrStatus);

@@ -14,6 +14,7 @@ class CarPicture;
 class CarTreeModel;
 class CarTreeView;
 class MainActions;
+class MainLayout;
 
 // The program's working window on a cars folder: the car tree, the selected car's information
 // and picture, and the commands on cars. Its load (the first scan) runs when it is first shown.
@@ -49,9 +50,9 @@ protected:
 
 private:
     // The window's parts, each made with its own handlers connected.
-    void createPicture(QWidget* client);
-    void createTree(QWidget* client);
-    void createInfoPanel(QWidget* client);
+    void createPicture(MainLayout* client);
+    void createTree(MainLayout* client);
+    void createInfoPanel(MainLayout* client);
     void createStatusBar();
     // The commands, the toolbar and the menus, with the commands on cars connected.
     void createCommands();
