@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -35,9 +36,10 @@ frmMain::frmMain(const cCarsFolder& cars, QWidget* parent) : QMainWindow(parent)
     setWindowTitle(QStringLiteral("Zelmor Torvane"));
     setWindowIcon(QIcon(QStringLiteral(":/torvane.png")));
     MainLayout* client = MainLayout::MakeCentral(this);
-    // Made in this order, the tree comes before the panel's boxes in the tab order, and each
-    // part lies over those before it where they touch.
+    // Made in this order, the filter and the tree come before the panel's boxes in the tab
+    // order, and each part lies over those before it where they touch.
     createPicture(client);
+    createFilter(client);
     createTree(client);
     createInfoPanel(client);
     createStatusBar();
@@ -55,11 +57,20 @@ void frmMain::createPicture(MainLayout* client)
     connect(fraImage, &CarPicture::paintRequested, this, &frmMain::SkinCommand);
 }
 
+void frmMain::createFilter(MainLayout* client)
+{
+    txtFilter = new QLineEdit(client);
+    txtFilter->setObjectName(QStringLiteral("txtFilter"));
+    txtFilter->setPlaceholderText(QStringLiteral("Filter cars (Ctrl+F)"));
+    client->place(txtFilter, {120, 1200, 3375, 330}, MainLayout::Follow::Width);
+}
+
 void frmMain::createTree(MainLayout* client)
 {
     mCarTree = new CarTreeModel(this);
     tvwCars = new CarTreeView(mCarTree, client);
-    client->place(tvwCars, {120, 1200, 3375, 6735}, MainLayout::Follow::Size);
+    // Below the filter, with a gap, and ending where the picture ends.
+    client->place(tvwCars, {120, 1590, 3375, 6345}, MainLayout::Follow::Size);
     // A press selects, a key moves the selection, a program sets it: each shows the node.
     connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { NodeClick(SelectedNode()); });

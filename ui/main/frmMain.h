@@ -8,6 +8,7 @@
 
 class cCar;
 class QLabel;
+class QLineEdit;
 class QModelIndex;
 class CarInfoPanel;
 class CarPicture;
@@ -51,6 +52,7 @@ protected:
 private:
     // The window's parts, each made with its own handlers connected.
     void createPicture(MainLayout* client);
+    void createFilter(MainLayout* client);
     void createTree(MainLayout* client);
     void createInfoPanel(MainLayout* client);
     void createStatusBar();
@@ -72,6 +74,7 @@ private:
     QString SelectedCarNodeKey() const;
 
     const cCarsFolder mCars;
+    QLineEdit* txtFilter = nullptr;
     CarTreeView* tvwCars = nullptr;
     CarTreeModel* mCarTree = nullptr;
     CarInfoPanel* fraInfo = nullptr;
