@@ -1,5 +1,6 @@
 #include "ui/main/frmMain.h"
 
+#include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
@@ -14,6 +15,7 @@
 #include "ui/main/CarTreeView.h"
 #include "ui/main/MainActions.h"
 #include "ui/main/MainLayout.h"
+#include "ui/main/WindowPlace.h"
 #include "ui/main/modCarCommands.h"
 #include "ui/main/modInstallCommand.h"
 #include "ui/wizard/frmCreateCarWizard.h"
@@ -45,7 +47,7 @@ frmMain::frmMain(const cCarsFolder& cars, QWidget* parent) : QMainWindow(parent)
     createStatusBar();
     createCommands();
 
-    resize(MainLayout::DesignWindowSize(this));
+    WindowPlace::Restore(this, MainLayout::DesignWindowSize(this), modMain::gSettings().INIPath());
 }
 
 frmMain::~frmMain() = default;
@@ -161,10 +163,14 @@ void frmMain::showEvent(QShowEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (fraInfo->MayLeave())
-        QMainWindow::closeEvent(event);
-    else
+    if (!fraInfo->MayLeave()) {
         event->ignore();
+        return;
+    }
+    // A failure goes unsaid: the place is no work of the player's to lose, and a message as
+    // the program ends could not be acted on.
+    WindowPlace::Save(this, modMain::gSettings().INIPath());
+    QMainWindow::closeEvent(event);
 }
 
 void frmMain::changeEvent(QEvent* event)
