@@ -142,6 +142,7 @@ private slots:
         QTest::newRow("the program") << Way([this] { tree()->setCurrentIndex(node("nightcab")); }) << "nightcab";
         QTest::newRow("Ctrl+click on the selected car") << Way([this] { clickNode(node("bluebuggy"), Qt::LeftButton, Qt::ControlModifier); }) << "";
         QTest::newRow("the shown car clicked again") << Way([this] { clickNode(node("bluebuggy")); }) << "bluebuggy";
+        QTest::newRow("clicked again on its author") << Way([this] { mWindow->resize(900, 600); clickNode(node("bluebuggy").siblingAtColumn(1)); }) << "bluebuggy";
         // clang-format on
     }
     // However the tree's selected node changes, the panel and the car commands name it. A node

@@ -117,6 +117,20 @@ qsizetype CarTreeModel::shownCount() const
     return qsizetype(mRows[0].size() + mRows[1].size());
 }
 
+QString CarTreeModel::countText() const
+{
+    const qsizetype cars = carCount(0) + carCount(1);
+    if (!mFilter.isEmpty())
+        return QStringLiteral("%1 of %2 cars match '%3'.")
+            .arg(shownCount())
+            .arg(cars)
+            .arg(mFilter.text());
+    return QStringLiteral("%1 cars found. (%2 standard cars, %3 custom cars)")
+        .arg(cars)
+        .arg(carCount(0))
+        .arg(carCount(1));
+}
+
 void CarTreeModel::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= ColumnCount)
@@ -257,6 +271,13 @@ QModelIndex CarTreeModel::car(const QString& key) const
         }
     }
     return {};
+}
+
+QString CarTreeModel::neighbourKey(const QString& key) const
+{
+    const QModelIndex car = this->car(key);
+    const QModelIndex next = car.siblingAtRow(car.row() + 1);
+    return this->key(next.isValid() ? next : car.siblingAtRow(car.row() - 1));
 }
 
 const CarTreeModel::Node& CarTreeModel::node(const QModelIndex& index) const

@@ -41,12 +41,17 @@ public:
     // The cars listed, and all the cars there are.
     qsizetype shownCount() const;
     qsizetype carCount(int branch) const { return mCars[branch].size(); }
+    // For the status line: the cars there are, or while a filter is set, how many it lists.
+    QString countText() const;
 
     bool isBranch(const QModelIndex& index) const;
     QString key(const QModelIndex& index) const;
     QModelIndex branch(int row) const { return index(row, 0); }
     // The listed car node of that key, or an invalid index.
     QModelIndex car(const QString& key) const;
+    // The key of the car listed after that one, or at the end of its branch, before it; empty
+    // when it is the only one.
+    QString neighbourKey(const QString& key) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;

@@ -44,7 +44,7 @@ CarTreeView::CarTreeView(CarTreeModel* model, QWidget* parent) : QTreeView(paren
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { mSelectedAtPress = QModelIndex(); });
     connect(this, &QTreeView::clicked, this, [this](const QModelIndex& node) {
-        if (node == mSelectedAtPress)
+        if (node.siblingAtColumn(0) == mSelectedAtPress)
             emit clickedAgain(node);
     });
 }
@@ -64,8 +64,7 @@ void CarTreeView::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::RightButton)
         return;
-    const QModelIndexList selected = selectionModel()->selectedIndexes();
-    mSelectedAtPress = selected.isEmpty() ? QModelIndex() : selected.first();
+    mSelectedAtPress = selectedNode();
     QTreeView::mousePressEvent(event);
 }
 
@@ -81,6 +80,12 @@ void CarTreeView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::RightButton)
         QTreeView::mouseDoubleClickEvent(event);
+}
+
+QModelIndex CarTreeView::selectedNode() const
+{
+    const QModelIndexList selected = selectionModel()->selectedRows();
+    return selected.isEmpty() ? QModelIndex() : selected.first();
 }
 
 void CarTreeView::select(const QModelIndex& node)

@@ -15,6 +15,8 @@ class CarTreeView : public QTreeView
 public:
     CarTreeView(CarTreeModel* model, QWidget* parent);
 
+    // The selected node, or an invalid index when none is.
+    QModelIndex selectedNode() const;
     // Selects the node, which shows it, and scrolls it into view.
     void select(const QModelIndex& node);
     // Widens the first column to the longest node text in view, or to the room the others

@@ -1,5 +1,6 @@
 #include "ui/main/frmMain.h"
 
+#include "app/cSettings.h"
 #include "app/modMain.h"
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
@@ -14,6 +15,9 @@
 #include "ui/main/CarTreeModel.h"
 #include "ui/main/CarTreeView.h"
 #include "ui/main/MainActions.h"
+#include "ui/main/MainLayout.h"
+#include "ui/main/TreeOrder.h"
+#include "ui/main/WindowPlace.h"
 #include "ui/main/modCarCommands.h"
 #include "ui/main/modInstallCommand.h"
 #include "ui/wizard/frmCreateCarWizard.h"
@@ -23,70 +27,57 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTreeView>
 
 using modMain::gCars;
 
-namespace {
-
-// The toolbar and the status line are part of the client area that the places are measured
-// in; the central widget starts below the toolbar.
-constexpr int kStatusHeight = 345;
-constexpr int kClientWidth = 8055;
-constexpr int kClientHeight = 8295;
-
-// Places are measured from the top of the client area, which the toolbar heads.
-void PlaceInClient(QWidget* w, int left, int top, int width, int height)
-{
-    w->setGeometry(Twips(left), Twips(top) - Twips(MainActions::kToolbarHeight), Twips(width),
-                   Twips(height));
-}
-
-} // namespace
-
 frmMain::frmMain(const cCarsFolder& cars, QWidget* parent) : QMainWindow(parent), mCars(cars)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zelmor Torvane"));
     setWindowIcon(QIcon(QStringLiteral(":/torvane.png")));
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client);
-    // Made in this order, the tree comes before the panel's boxes in the tab order, and each
-    // part lies over those before it where they touch.
+    MainLayout* client = MainLayout::MakeCentral(this);
+    // Made in this order, the filter and the tree come before the panel's boxes in the tab
+    // order, and each part lies over those before it where they touch.
     createPicture(client);
+    createFilter(client);
     createTree(client);
     createInfoPanel(client);
     createStatusBar();
     createCommands();
 
-    // The layout is fixed: nothing moves or resizes with the window.
-    setFixedSize(Twips(kClientWidth), Twips(kClientHeight) + menuBar()->sizeHint().height());
+    const QString settings = modMain::gSettings().INIPath();
+    WindowPlace::Restore(this, MainLayout::DesignWindowSize(this), settings);
+    TreeOrder::Restore(tvwCars, settings);
 }
 
 frmMain::~frmMain() = default;
 
-void frmMain::createPicture(QWidget* client)
+void frmMain::createPicture(MainLayout* client)
 {
     fraImage = new CarPicture(client);
-    PlaceInClient(fraImage, 3600, 4440, 4455, 3495);
+    client->place(fraImage, {3600, 4440, 4455, 3495}, MainLayout::Follow::RightEdge);
     connect(fraImage, &CarPicture::paintRequested, this, &frmMain::SkinCommand);
 }
 
-void frmMain::createTree(QWidget* client)
+void frmMain::createFilter(MainLayout* client)
+{
+    txtFilter = new CarFilterField(client);
+    client->place(txtFilter, {120, 1200, 3375, 330}, MainLayout::Follow::Width);
+    connect(txtFilter, &QLineEdit::textChanged, this, &frmMain::FilterCars);
+}
+
+void frmMain::createTree(MainLayout* client)
 {
     mCarTree = new CarTreeModel(this);
     tvwCars = new CarTreeView(mCarTree, client);
-    txtFilter = new CarFilterField(client);
-    PlaceInClient(txtFilter, 120, 1200, 3375, 330);
-    connect(txtFilter, &QLineEdit::textChanged, this, &frmMain::FilterCars);
-    PlaceInClient(tvwCars, 120, 1590, 3375, 6345);
+    // Below the filter, with a gap, and ending where the picture ends.
+    client->place(tvwCars, {120, 1590, 3375, 6345}, MainLayout::Follow::Size);
     // A press selects, a key moves the selection, a program sets it: each shows the node.
     connect(tvwCars->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { NodeClick(SelectedNode()); });
+            [this] { NodeClick(tvwCars->selectedNode()); });
     connect(tvwCars, &CarTreeView::clickedAgain, this, &frmMain::NodeClick);
     connect(tvwCars, &CarTreeView::popUpRequested, this, &frmMain::ShowPopUp);
     connect(tvwCars, &CarTreeView::deleteRequested, this, [this] {
@@ -95,10 +86,10 @@ void frmMain::createTree(QWidget* client)
     });
 }
 
-void frmMain::createInfoPanel(QWidget* client)
+void frmMain::createInfoPanel(MainLayout* client)
 {
     fraInfo = new CarInfoPanel(client);
-    PlaceInClient(fraInfo, 3600, 1080, 4455, 3375);
+    client->place(fraInfo, {3600, 1080, 4455, 3375}, MainLayout::Follow::RightEdge);
     connect(fraInfo, &CarInfoPanel::readMeRequested, this, [this] {
         if (mSelectedCar)
             modCarCommands::EditCarFile(*mSelectedCar, QStringLiteral("readme.txt"));
@@ -106,7 +97,7 @@ void frmMain::createInfoPanel(QWidget* client)
 
     Image1 = new QLabel(client);
     Image1->setObjectName(QStringLiteral("Image1"));
-    PlaceInClient(Image1, 3720, 1200, 4215, 2775);
+    client->place(Image1, {3720, 1200, 4215, 2775}, MainLayout::Follow::RightEdge);
     Image1->setScaledContents(true);
     Image1->setPixmap(QPixmap(QStringLiteral(":/title.jpg")));
     // The title picture lies beneath the information frame, in the same place.
@@ -118,7 +109,7 @@ void frmMain::createStatusBar()
     auto* sbrStatus = new QStatusBar(this);
     sbrStatus->setObjectName(QStringLiteral("sbrStatus"));
     sbrStatus->setSizeGripEnabled(false);
-    sbrStatus->setFixedHeight(Twips(kStatusHeight));
+    sbrStatus->setFixedHeight(Twips(MainLayout::kStatusHeight));
     // A widget, not a message: the toolbar's descriptions shown while the mouse rests on a
     // button must not wipe the count.
     mStatusText = new QLabel(sbrStatus);
@@ -174,10 +165,15 @@ void frmMain::showEvent(QShowEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (fraInfo->MayLeave())
-        QMainWindow::closeEvent(event);
-    else
+    if (!fraInfo->MayLeave()) {
         event->ignore();
+        return;
+    }
+    // A failure goes unsaid: the place and the order are no work of the player's to lose, and a
+    // message as the program ends could not be acted on.
+    (void)WindowPlace::Save(this, modMain::gSettings().INIPath());
+    (void)TreeOrder::Save(tvwCars, modMain::gSettings().INIPath());
+    QMainWindow::closeEvent(event);
 }
 
 void frmMain::changeEvent(QEvent* event)
@@ -231,7 +227,7 @@ void frmMain::RefreshCarList()
     // the nodes are laid out.
     tvwCars->doItemsLayout();
     tvwCars->verticalScrollBar()->setValue(scrolled);
-    ShowCount();
+    mStatusText->setText(mCarTree->countText());
     HideCarFrames();
 
     // The car shown before is selected and shown again while it is listed, so that a refresh
@@ -248,23 +244,6 @@ void frmMain::RefreshCarList()
     }
 }
 
-void frmMain::ShowCount()
-{
-    const qsizetype standardCount = mCarTree->carCount(0);
-    const qsizetype customCount = mCarTree->carCount(1);
-    if (mCarTree->filter().isEmpty()) {
-        mStatusText->setText(QStringLiteral("%1 cars found. (%2 standard cars, %3 custom cars)")
-                                 .arg(standardCount + customCount)
-                                 .arg(standardCount)
-                                 .arg(customCount));
-    } else {
-        mStatusText->setText(QStringLiteral("%1 of %2 cars match '%3'.")
-                                 .arg(mCarTree->shownCount())
-                                 .arg(standardCount + customCount)
-                                 .arg(mCarTree->filter().text()));
-    }
-}
-
 void frmMain::FilterCars(const QString& typed)
 {
     // The shown car stays in the panel, edits and all, while the filter hides its node; only
@@ -272,7 +251,7 @@ void frmMain::FilterCars(const QString& typed)
     QSignalBlocker quiet(tvwCars->selectionModel());
     mCarTree->setFilter(typed);
     tvwCars->fitToShownNodes(true);
-    ShowCount();
+    mStatusText->setText(mCarTree->countText());
     if (!mSelectedCar || fraInfo->isHidden())
         return;
     const QModelIndex shown = mCarTree->car(mSelectedKey);
@@ -281,15 +260,9 @@ void frmMain::FilterCars(const QString& typed)
     mActions->actDeleteCar->setEnabled(shown.isValid());
 }
 
-QModelIndex frmMain::SelectedNode() const
-{
-    const QModelIndexList selected = tvwCars->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? QModelIndex() : selected.first();
-}
-
 QString frmMain::SelectedCarNodeKey() const
 {
-    const QModelIndex node = SelectedNode();
+    const QModelIndex node = tvwCars->selectedNode();
     if (!node.isValid() || mCarTree->isBranch(node))
         return QString();
     return mCarTree->key(node);
@@ -331,7 +304,8 @@ void frmMain::ShowPopUp(const QPoint& position)
     if (SelectedCarNodeKey().isEmpty())
         return;
     // From the keyboard: at the part of the node in view, which may be wider than the tree.
-    const QRect node = tvwCars->visualRect(SelectedNode()).intersected(tvwCars->viewport()->rect());
+    const QRect node =
+        tvwCars->visualRect(tvwCars->selectedNode()).intersected(tvwCars->viewport()->rect());
     mActions->mnuPopUp->popup(position.isNull() ? tvwCars->viewport()->mapToGlobal(node.center())
                                                 : position);
 }
@@ -410,11 +384,7 @@ void frmMain::DeleteSelectedCar(const QString& carKey)
         return;
     if (!modCarCommands::ConfirmDelete(*mSelectedCar))
         return;
-    // The car that follows takes its place, or, at the end of its branch, the one before it.
-    const QModelIndex deleted = mCarTree->car(carKey);
-    const QModelIndex next = deleted.siblingAtRow(deleted.row() + 1);
-    const QString nextKey =
-        mCarTree->key(next.isValid() ? next : deleted.siblingAtRow(deleted.row() - 1));
+    const QString nextKey = mCarTree->neighbourKey(carKey);
     mCars.Delete(*mSelectedCar);
     RefreshCarList();
     // A car that could not be deleted is still listed, and shown again.

@@ -15,6 +15,7 @@ class CarPicture;
 class CarTreeModel;
 class CarTreeView;
 class MainActions;
+class MainLayout;
 
 // The program's working window on a cars folder: the car tree, the selected car's information
 // and picture, and the commands on cars. Its load (the first scan) runs when it is first shown.
@@ -50,16 +51,15 @@ protected:
 
 private:
     // The window's parts, each made with its own handlers connected.
-    void createPicture(QWidget* client);
-    void createTree(QWidget* client);
-    void createInfoPanel(QWidget* client);
+    void createPicture(MainLayout* client);
+    void createFilter(MainLayout* client);
+    void createTree(MainLayout* client);
+    void createInfoPanel(MainLayout* client);
     void createStatusBar();
     // The commands, the toolbar and the menus, with the commands on cars connected.
     void createCommands();
 
     void Form_Load();
-    // The status line: the cars found, or while a filter is set, how many of them it lists.
-    void ShowCount();
     void FilterCars(const QString& typed);
     // Whenever the tree's selected node changes, however it changed, or the selected node is
     // clicked again: the panel, the selected car and the car commands follow it.
@@ -69,8 +69,6 @@ private:
     void HideCarFrames();
     // The pop-up menu of the selected car, at position, or at its node when given none.
     void ShowPopUp(const QPoint& position = {});
-    // The tree's selected node, or an invalid index when none is.
-    QModelIndex SelectedNode() const;
     // The key of the tree's selected node when it is a car; empty otherwise.
     QString SelectedCarNodeKey() const;
 
