@@ -5,8 +5,9 @@
 //
 // the first window (made, shown and listed); one more letter typed into the filter; the first
 // letter typed; a click on each column's header; the window made 100 px wider or narrower.
-// Each line is the median of the runs. Ends with status 1 when a median after the first window
-// is over the limit in ms.
+// Each line is the median of the runs, but for the first sort by author and by day, timed
+// once. Ends with
+// status 1 when a median after the first window is over the limit in ms.
 
 #include "app/cSettings.h"
 #include "app/modMain.h"
@@ -15,6 +16,7 @@
 #include "ui/main/frmMain.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -82,6 +84,8 @@ int main(int argc, char* argv[])
                                     Shown(window.get());
                                 }),
                        false});
+    // Wide enough to show every column, as a player sorting by them would have it.
+    window->resize(1000, 750);
     auto* filter = window->findChild<QLineEdit*>(QStringLiteral("txtFilter"));
     auto* tree = window->findChild<QTreeView*>(QStringLiteral("tvwCars"));
     if (!filter || !tree)
@@ -102,18 +106,27 @@ int main(int argc, char* argv[])
     filter->clear();
 
     const char* columns[] = {"sort by car", "sort by author", "sort by installed"};
+    const char* firsts[] = {"", "sort by author, first", "sort by installed, first"};
+    QHeaderView* header = tree->header();
     for (int column = 0; column < 3; ++column) {
-        QHeaderView* header = tree->header();
-        timings.push_back({columns[column],
-                           MedianMs(runs,
-                                    [&] {
-                                        tree->scrollToTop();
-                                        const int at = header->sectionViewportPosition(column) + 2;
-                                        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                                                          {at, header->height() / 2});
-                                        Shown(window.get());
-                                    }),
-                           true});
+        const auto click = [&] {
+            tree->scrollToTop();
+            const int at =
+                header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, {at, header->height() / 2});
+            Shown(window.get());
+            if (header->sortIndicatorSection() != column)
+                qFatal("the click did not sort by column %d", column);
+        };
+        // The authors are collated, and the days the cars came looked up, on the first sort by
+        // them after a scan; the median is of the sorts after it.
+        if (column > 0) {
+            QElapsedTimer first;
+            first.start();
+            click();
+            timings.push_back({firsts[column], first.nsecsElapsed() / 1e6, true});
+        }
+        timings.push_back({columns[column], MedianMs(runs, click), true});
     }
 
     int step = 100;

@@ -102,7 +102,6 @@ void cCarFolder::Read(const FileSystem::Folder& carsFolder, const QString& direc
     hasPhoto = folder.hasPlainFile(directoryName + QStringLiteral(".jpg"));
     hasReadMe = folder.hasPlainFile(QStringLiteral("readme.txt"));
     foreignName = FirstForeignName(directoryName, car, folder, &foreignBytes);
-    modified = car.Modified();
 }
 
 bool cCar::CanLoad(const CarContext& context)
@@ -159,7 +158,6 @@ void cCar::Apply(const CarContext& context, const cCarFolder& folder)
     mForeignName = folder.foreignBytes ? FileSystem::Shown(foreign)
                                        : QString(foreign.constData(), foreign.size());
     mForeignBytes = folder.foreignBytes;
-    mModified = folder.modified;
 
     const QString kind = context.tables.value(QStringLiteral("Classify"), mDirectoryName);
     if (kind == QLatin1String("original")) {

@@ -25,7 +25,6 @@ struct cCarFolder
     // kind can be repaired.
     QString foreignName;
     bool foreignBytes = false; // foreignName is not UTF-8
-    qint64 modified = 0;       // the folder's, in seconds since 1970
 
     // Reads the folder directoryName inside carsFolder. Touches nothing shared, so several
     // folders can be read at once on different threads. The room entries already has is used
@@ -79,9 +78,6 @@ public:
     const QString& ForeignName() const { return mForeignName; }
     // True when ForeignName is not UTF-8; false when it is UTF-8 but Windows cannot hold it.
     bool ForeignBytes() const { return mForeignBytes; }
-    // When the car's folder last changed as it was loaded, in seconds since 1970: when the car
-    // came, for a car no one has worked on since. 0 when it is not known.
-    qint64 Modified() const { return mModified; }
 
     // The cars folder the record was last loaded from or saved to, where it is deleted from;
     // the one the settings name now for a record never loaded.
@@ -104,5 +100,4 @@ private:
     bool mHasReadMe = false;
     bool mForeignBytes = false;
     QString mForeignName;
-    qint64 mModified = 0;
 };

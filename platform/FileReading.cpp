@@ -6,7 +6,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace FileSystem {
 
@@ -146,10 +149,36 @@ Folder::~Folder()
         ::close(mFd);
 }
 
-qint64 Folder::Modified() const
+QList<qint64> Folder::ModifiedTimes(const QStringList& names) const
 {
-    struct stat status;
-    return mFd >= 0 && ::fstat(mFd, &status) == 0 ? qint64(status.st_mtime) : 0;
+    QList<qint64> times(names.size(), 0);
+    if (mFd < 0)
+        return times;
+    qint64* const out = times.data(); // made unshared here, written by one thread per place
+    const auto look = [&](qsizetype from, qsizetype to) {
+        for (qsizetype i = from; i < to; ++i) {
+            struct stat status;
+            if (::fstatat(mFd, Encode(names.at(i)).constData(), &status, 0) == 0)
+                out[i] = qint64(status.st_mtime);
+        }
+    };
+    // Each look is a path lookup in the system: tens of thousands take a core a good part of
+    // a tenth of a second.
+    constexpr qsizetype kPerThread = 2048;
+    const qsizetype threads = std::min<qsizetype>(4, (names.size() + kPerThread - 1) / kPerThread);
+    std::vector<std::thread> helpers;
+    const qsizetype share = threads > 1 ? (names.size() + threads - 1) / threads : names.size();
+    try {
+        for (qsizetype t = 1; t < threads; ++t)
+            helpers.emplace_back(look, t * share, std::min(names.size(), (t + 1) * share));
+    } catch (const std::system_error&) {
+        // This thread looks at what no helper started for.
+        look(share * qsizetype(helpers.size() + 1), names.size());
+    }
+    look(0, std::min(names.size(), share));
+    for (std::thread& helper : helpers)
+        helper.join();
+    return times;
 }
 
 ResultOf<QList<Entry>> Folder::List() const

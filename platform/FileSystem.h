@@ -77,8 +77,9 @@ public:
     // in this order never moves a path still to come. Links inside are listed and never
     // followed. A failure when a folder on the way cannot be listed.
     ResultOf<QStringList> ListTree() const;
-    // When the folder's entries last changed, in seconds since 1970; 0 when it is not known.
-    qint64 Modified() const;
+    // When each entry named last changed, in seconds since 1970, a link's target for a link;
+    // 0 for one that cannot be looked at. Shared out among threads when there are many.
+    QList<qint64> ModifiedTimes(const QStringList& names) const;
 
 private:
     QString mPath;

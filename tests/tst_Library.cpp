@@ -57,8 +57,10 @@ class tst_Library : public QObject, MainWindowDriver
     void clickHeader(int column)
     {
         QHeaderView* header = tree()->header();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          {header->sectionViewportPosition(column) + 4, header->height() / 2});
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            {header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+             header->height() / 2});
     }
 
 private slots:

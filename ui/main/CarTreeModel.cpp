@@ -1,5 +1,7 @@
 #include "ui/main/CarTreeModel.h"
 
+#include "platform/FileSystem.h"
+
 #include <QCollator>
 #include <QCollatorSortKey>
 #include <QDateTime>
@@ -89,6 +91,10 @@ void CarTreeModel::setCars(QList<Node> standard, QList<Node> custom,
 {
     Sort(standard);
     Sort(custom);
+    // What it finds is of the cars before: it is let finish, and forgotten.
+    if (mLookAhead.valid())
+        mLookAhead.wait();
+    mLookAhead = {};
     beginResetModel();
     mCars[0] = std::move(standard);
     mCars[1] = std::move(custom);
@@ -185,6 +191,7 @@ void CarTreeModel::Order()
             const std::vector<int>& ranks = AuthorRanks(b);
             by([&ranks](int car) { return ranks[size_t(car)]; });
         } else if (mSortColumn == InstalledColumn) {
+            LookUpInstalled(b);
             const QList<Node>& cars = mCars[b];
             by([&cars](int car) { return cars[car].installed; });
         } else if (down) {
@@ -250,6 +257,65 @@ const std::vector<int>& CarTreeModel::AuthorRanks(int branch)
     for (int& rank : ranks)
         rank = rankOf[size_t(rank)];
     return ranks;
+}
+
+void CarTreeModel::lookAheadInstalled()
+{
+    TakeLookAhead(true);
+    std::array<QStringList, 2> keys;
+    bool needed = false; // sorted by the day, every car's is known already
+    for (int b = 0; b < 2; ++b) {
+        for (const Node& node : mCars[b]) {
+            keys[size_t(b)].append(node.key);
+            needed = needed || node.installed < 0;
+        }
+    }
+    if (!needed)
+        return;
+    try {
+        mLookAhead = std::async(std::launch::async, [keys, folder = mCarsFolder] {
+            const FileSystem::Folder cars(folder);
+            return std::array<QList<qint64>, 2>{cars.ModifiedTimes(keys[0]),
+                                                cars.ModifiedTimes(keys[1])};
+        });
+    } catch (const std::system_error&) {
+        // Without a thread, each day is looked up when it is needed.
+    }
+}
+
+void CarTreeModel::TakeLookAhead(bool wait) const
+{
+    if (!mLookAhead.valid() ||
+        (!wait && mLookAhead.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
+        return;
+    const std::array<QList<qint64>, 2> found = mLookAhead.get();
+    for (int b = 0; b < 2; ++b) {
+        // Found for the cars of the moment it was started: none came or went since.
+        if (found[size_t(b)].size() != mCars[b].size())
+            continue;
+        for (qsizetype i = 0; i < mCars[b].size(); ++i) {
+            if (mCars[b][i].installed < 0)
+                mCars[b][i].installed = found[size_t(b)][i];
+        }
+    }
+}
+
+void CarTreeModel::LookUpInstalled(int branch, int car) const
+{
+    TakeLookAhead(car < 0);
+    QStringList keys;
+    std::vector<int> cars;
+    for (int i = car < 0 ? 0 : car; i < (car < 0 ? mCars[branch].size() : car + 1); ++i) {
+        if (mCars[branch][i].installed < 0) {
+            keys.append(mCars[branch][i].key);
+            cars.push_back(i);
+        }
+    }
+    if (cars.empty())
+        return;
+    const QList<qint64> times = FileSystem::Folder(mCarsFolder).ModifiedTimes(keys);
+    for (size_t i = 0; i < cars.size(); ++i)
+        mCars[branch][cars[i]].installed = times[qsizetype(i)];
 }
 
 bool CarTreeModel::isBranch(const QModelIndex& index) const
@@ -331,12 +397,14 @@ QVariant CarTreeModel::data(const QModelIndex& index, int role) const
         return role == Qt::DecorationRole ? QVariant(mBranchIcon) : QVariant();
     }
     const Node& car = node(index);
+    if (index.column() == InstalledColumn && role == Qt::DisplayRole)
+        LookUpInstalled(branchOf(index), mRows[branchOf(index)][size_t(index.row())]);
     switch (role) {
     case Qt::DisplayRole:
         if (index.column() == AuthorColumn)
             return car.author;
         if (index.column() == InstalledColumn)
-            return car.installed == 0 ? QString()
+            return car.installed <= 0 ? QString()
                                       : QDateTime::fromSecsSinceEpoch(car.installed)
                                             .toString(QStringLiteral("yyyy-MM-dd"));
         return car.text;

@@ -29,6 +29,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeView>
 
 using modMain::gCars;
@@ -213,14 +214,17 @@ void frmMain::RefreshCarList()
         made.reserve(cars.size());
         for (const auto& car : cars) {
             made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName(),
-                         car->Author(), car->Modified()});
+                         car->Author()});
             if (const QString warning = modCarList::Warning(*car); !warning.isEmpty())
                 warnings.insert(car->DirectoryName(), warning);
         }
         return made;
     };
     QList<CarTreeModel::Node> standard = nodes(scanned.standard), custom = nodes(scanned.custom);
+    mCarTree->setCarsFolder(mCars.Path());
     mCarTree->setCars(std::move(standard), std::move(custom), std::move(warnings));
+    // Once the list is shown.
+    QTimer::singleShot(0, mCarTree, &CarTreeModel::lookAheadInstalled);
     // As wide as the texts in view once the branches open, and no wider.
     tvwCars->fitToShownNodes(true);
     // The player's place in a long list is kept: the scroll bar knows the new length only once

@@ -187,7 +187,7 @@ void frmCreateCarWizard::loadTemplates()
     QList<CarTreeModel::Node> names;
     names.reserve(modMain::gCars().Count());
     for (const cCarCollection::Item& car : modMain::gCars())
-        names.append({FileSystem::Shown(car->DirectoryName()), car->DirectoryName(), {}, 0});
+        names.append({FileSystem::Shown(car->DirectoryName()), car->DirectoryName(), {}});
     CarTreeModel::Sort(names);
     for (const CarTreeModel::Node& name : names)
         cboCarNames->addItem(name.text, name.key);
