@@ -43,6 +43,12 @@ MsgBox::Answer QuietBoxes::present(const MsgBox::Box& box)
     return MsgBox::DefaultAnswer(box.buttons);
 }
 
+OffscreenApp::OffscreenApp(int& argc, char** argv)
+    : mPlatformSet(qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"))), mApp(argc, argv)
+{
+    MsgBox::SetPresenter(&mBoxes);
+}
+
 QString FolderName(int i)
 {
     return i < kStandardCars ? QStringLiteral("std%1").arg(i)

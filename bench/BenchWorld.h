@@ -2,6 +2,7 @@
 
 #include "platform/MsgBox.h"
 
+#include <QApplication>
 #include <QString>
 
 #include <functional>
@@ -18,6 +19,18 @@ class QuietBoxes : public MsgBox::Presenter
 {
 public:
     MsgBox::Answer present(const MsgBox::Box& box) override;
+};
+
+// A benchmark's application: on the offscreen platform, its boxes quiet.
+class OffscreenApp
+{
+public:
+    OffscreenApp(int& argc, char** argv);
+
+private:
+    bool mPlatformSet;
+    QApplication mApp;
+    QuietBoxes mBoxes;
 };
 
 QString FolderName(int i);

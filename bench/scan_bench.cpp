@@ -127,10 +127,7 @@ QList<int> ParseSizes(const QString& text)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QApplication app(argc, argv);
-    QuietBoxes boxes;
-    MsgBox::SetPresenter(&boxes);
+    OffscreenApp app(argc, argv);
 
     QList<int> sizes{1000, 10000, 30000};
     int runs = 5;

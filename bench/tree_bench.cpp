@@ -49,10 +49,7 @@ void Shown(QWidget* window)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    QApplication app(argc, argv);
-    QuietBoxes boxes;
-    MsgBox::SetPresenter(&boxes);
+    OffscreenApp app(argc, argv);
 
     int cars = 30000, runs = 9;
     double limit = 50;

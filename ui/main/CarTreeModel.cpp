@@ -1,11 +1,9 @@
 #include "ui/main/CarTreeModel.h"
 
 #include "platform/FileSystem.h"
+#include "ui/main/CarCollation.h"
 
-#include <QCollator>
-#include <QCollatorSortKey>
 #include <QDateTime>
-#include <QLocale>
 
 #include <algorithm>
 #include <numeric>
@@ -23,20 +21,6 @@ int branchOf(const QModelIndex& car)
     return int(car.internalId() - 1);
 }
 
-// The system's collation; a system without a language of its own (the C locale, as on build
-// machines) compares code points and knows no numbers, so it gets English collation instead,
-// and every machine orders alike.
-QCollator MakeCollator()
-{
-    QLocale locale = QLocale::system();
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    return collator;
-}
-
 } // namespace
 
 CarTreeModel::CarTreeModel(QObject* parent)
@@ -47,24 +31,15 @@ CarTreeModel::CarTreeModel(QObject* parent)
 
 void CarTreeModel::Sort(QList<Node>& nodes)
 {
-    // A sort key per node, made once: comparing keys is far cheaper than collating texts.
     const qsizetype n = nodes.size();
     if (n < 2)
         return;
-    const QCollator collator = MakeCollator();
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(n));
+    QStringList texts;
+    texts.reserve(n);
     for (const Node& node : nodes)
-        keys.push_back(collator.sortKey(node.text));
-    std::vector<qsizetype> order(static_cast<size_t>(n));
-    for (qsizetype i = 0; i < n; ++i)
-        order[size_t(i)] = i;
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
-        return c != 0 ? c < 0 : nodes[a].text < nodes[b].text;
-    });
-    keys.clear();
-    keys.shrink_to_fit();
+        texts.append(node.text);
+    std::vector<qsizetype> order = CarCollation::Order(texts);
+    texts.clear();
 
     // Position i takes the node at order[i]: each cycle of that permutation is followed once,
     // so the nodes move in place and no second list of 30,000 is needed.
@@ -224,38 +199,13 @@ void CarTreeModel::Choose()
 const std::vector<int>& CarTreeModel::AuthorRanks(int branch)
 {
     std::vector<int>& ranks = mAuthorRank[branch];
-    if (!ranks.empty() || mCars[branch].isEmpty())
-        return ranks;
-    // Most players' cars come from a few authors: each is collated once.
-    QHash<QString, int> authorOf;
-    QStringList authors;
-    ranks.reserve(size_t(mCars[branch].size()));
-    for (const Node& node : mCars[branch]) {
-        const auto known = authorOf.constFind(node.author);
-        if (known != authorOf.cend()) {
-            ranks.push_back(*known);
-        } else {
-            ranks.push_back(int(authors.size()));
-            authorOf.insert(node.author, int(authors.size()));
+    if (ranks.empty() && !mCars[branch].isEmpty()) {
+        QStringList authors;
+        authors.reserve(mCars[branch].size());
+        for (const Node& node : mCars[branch])
             authors.append(node.author);
-        }
+        ranks = CarCollation::Ranks(authors);
     }
-    const QCollator collator = MakeCollator();
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(authors.size()));
-    for (const QString& author : authors)
-        keys.push_back(collator.sortKey(author));
-    std::vector<int> order(keys.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&keys](int x, int y) { return keys[size_t(x)].compare(keys[size_t(y)]) < 0; });
-    std::vector<int> rankOf(keys.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        const bool same = i > 0 && keys[size_t(order[i - 1])].compare(keys[size_t(order[i])]) == 0;
-        rankOf[size_t(order[i])] = same ? rankOf[size_t(order[i - 1])] : int(i);
-    }
-    for (int& rank : ranks)
-        rank = rankOf[size_t(rank)];
     return ranks;
 }
 

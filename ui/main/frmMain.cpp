@@ -24,13 +24,11 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
-#include <QTreeView>
 
 using modMain::gCars;
 
