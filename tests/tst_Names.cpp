@@ -2,6 +2,8 @@
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -156,6 +158,30 @@ private slots:
         QCOMPARE(carState(), gone.isEmpty() ? "+++++ shown" : "+----");
         QCOMPARE(mBoxes->said(), message.isEmpty() ? "" : "Repair Names: " + message);
         QCOMPARE(ReadFile(outside), kParams);
+    }
+
+    // When each entry named last changed, a link's target's, 0 for none: in a list long enough
+    // to be shared out among threads too, every place is looked at.
+    void modifiedTimes()
+    {
+        const QString names[] = {"a", "b", "none", "l"};
+        const qint64 times[] = {1000000, 2000000, 0, 1000000};
+        mWorld->write("game/cars/a/", {});
+        mWorld->write("game/cars/b/", {});
+        QVERIFY(QFile::link(mWorld->carDir("a"), mWorld->carDir("l")));
+        for (int i = 0; i < 2; ++i) {
+            const timespec set[2] = {{times[i], 0}, {times[i], 0}};
+            QCOMPARE(utimensat(AT_FDCWD, FileSystem::Encode(mWorld->carDir(names[i])), set, 0), 0);
+        }
+        for (const int count : {4, 5001}) {
+            QStringList asked;
+            QList<qint64> expected;
+            for (int i = 0; i < count; ++i) {
+                asked << names[i % 4];
+                expected << times[i % 4];
+            }
+            QCOMPARE(FileSystem::Folder(mWorld->carsDir()).ModifiedTimes(asked), expected);
+        }
     }
 };
 

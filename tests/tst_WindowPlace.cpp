@@ -41,7 +41,7 @@ private slots:
         Columns<QByteArray, QSize>("kept", "room");
         // clang-format off
         QTest::newRow("design size") << QByteArray() << QSize(0, 0);
-        QTest::newRow("kept place unreadable") << QByteArray("Left=4\nTop=6\nWidth=x\nHeight=9\n") << QSize(0, 0);
+        QTest::newRow("kept place unreadable, sort in other case") << QByteArray("Left=4\nTop=6\nWidth=x\nHeight=9\nSortColumn=author\nSortOrder=descending\n") << QSize(0, 0);
         QTest::newRow("kept place of no width") << QByteArray("Left=4\nTop=6\nWidth=0\nHeight=9\n") << QSize(0, 0);
         // clang-format on
         QTest::newRow("wider") << QByteArray() << QSize(150, 0);
@@ -57,6 +57,8 @@ private slots:
         const int menu = mWindow->menuBar()->height();
         const QSize design(Twips(8055), Twips(8295) + menu);
         QCOMPARE(mWindow->size(), design);
+        QCOMPARE(tree()->header()->sortIndicatorSection(), kept.contains("author") ? 1 : 0);
+        QCOMPARE(tree()->header()->sortIndicatorOrder(), Qt::SortOrder(kept.contains("desc")));
         mWindow->resize(design + room);
         QTRY_COMPARE(mWindow->size(), design + room);
         // In twips from the top of the toolbar at the design size; a larger window moves a
