@@ -146,6 +146,7 @@ ScannedCars ScanCars(const CarContext& context)
     modMain::ReleaseCars();
 
     ScannedCars scanned;
+    scanned.carsFolder = context.carsFolder;
     modMain::gCars().Reserve(folders.size());
     const auto file = [&scanned](std::shared_ptr<cCar> car) {
         QList<std::shared_ptr<cCar>>* branch = nullptr;

@@ -16,6 +16,7 @@ struct ScannedCars
 {
     QList<std::shared_ptr<cCar>> standard; // classified Original, in folder order
     QList<std::shared_ptr<cCar>> custom;   // classified Custom, in folder order
+    QString carsFolder;                    // the one listed
 };
 
 // Replaces gCars() with the cars of the context's cars folder, each loaded with that context:

@@ -239,10 +239,8 @@ void CarTreeModel::TakeLookAhead(bool wait) const
         (!wait && mLookAhead.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
         return;
     const std::array<QList<qint64>, 2> found = mLookAhead.get();
+    // Found for these very cars: setCars forgets a look ahead begun for others.
     for (int b = 0; b < 2; ++b) {
-        // Found for the cars of the moment it was started: none came or went since.
-        if (found[size_t(b)].size() != mCars[b].size())
-            continue;
         for (qsizetype i = 0; i < mCars[b].size(); ++i) {
             if (mCars[b][i].installed < 0)
                 mCars[b][i].installed = found[size_t(b)][i];

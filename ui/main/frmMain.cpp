@@ -219,7 +219,7 @@ void frmMain::RefreshCarList()
         return made;
     };
     QList<CarTreeModel::Node> standard = nodes(scanned.standard), custom = nodes(scanned.custom);
-    mCarTree->setCarsFolder(mCars.Path());
+    mCarTree->setCarsFolder(scanned.carsFolder);
     mCarTree->setCars(std::move(standard), std::move(custom), std::move(warnings));
     // Once the list is shown.
     QTimer::singleShot(0, mCarTree, &CarTreeModel::lookAheadInstalled);
