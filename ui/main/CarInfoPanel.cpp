@@ -6,6 +6,7 @@
 #include "platform/MsgBox.h"
 #include "ui/FocusedButton.h"
 #include "ui/Twips.h"
+#include "ui/main/CarMarks.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,10 @@
 #include <QPushButton>
 
 namespace {
+
+constexpr int kDescriptionTop = 1920;
+constexpr int kDescriptionBottom = 3285;
+constexpr int kProblemsTop = 2640;
 
 QString DescriptionForBox(QString text)
 {
@@ -70,7 +75,7 @@ CarInfoPanel::CarInfoPanel(QWidget* parent) : QGroupBox(parent)
     txtDescription->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // As in a multi-line box on the game's platform, Tab moves on rather than typing a tab.
     txtDescription->setTabChangesFocus(true);
-    PlaceTwips(txtDescription, 1320, 1920, 3015, 1365);
+    PlaceTwips(txtDescription, 1320, kDescriptionTop, 3015, kDescriptionBottom - kDescriptionTop);
 
     const auto label = [&](const char* name, const QString& text, int left, int top, int width,
                            int height) {
@@ -82,8 +87,21 @@ CarInfoPanel::CarInfoPanel(QWidget* parent) : QGroupBox(parent)
         // cut off takes the room it needs, which the gap before the text boxes leaves it.
         l->resize(qMax(l->width(), l->sizeHint().width()), l->height());
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return l;
     };
     label("Label4", QStringLiteral("Description:"), 120, 1920, 1095, 255);
+    // Shown only for a car with problems, in the lower part of the description's place.
+    lblProblems = label("lblProblems", QStringLiteral("Problems:"), 120, kProblemsTop, 1095, 255);
+    lblProblems->hide();
+    txtProblems = new QPlainTextEdit(this);
+    txtProblems->setObjectName(QStringLiteral("txtProblems"));
+    txtProblems->setFont(boxFont);
+    txtProblems->setReadOnly(true);
+    txtProblems->setTabChangesFocus(true);
+    txtProblems->setFrameShape(QFrame::NoFrame);
+    txtProblems->setBackgroundRole(QPalette::Window);
+    PlaceTwips(txtProblems, 1320, kProblemsTop, 3015, kDescriptionBottom - kProblemsTop);
+    txtProblems->hide();
     label("Label3", QStringLiteral("Based on:"), 240, 1560, 975, 255);
     label("Label2", QStringLiteral("Author:"), 240, 1200, 975, 255);
     label("Label1", QStringLiteral("Name:"), 240, 840, 975, 375);
@@ -97,13 +115,14 @@ CarInfoPanel::CarInfoPanel(QWidget* parent) : QGroupBox(parent)
     connect(txtDescription, &QPlainTextEdit::textChanged, this, dirty);
 }
 
-void CarInfoPanel::ShowCar(const std::shared_ptr<cCar>& car)
+void CarInfoPanel::ShowCar(const std::shared_ptr<cCar>& car, bool readOnly)
 {
     mCar = car;
+    mReadOnly = readOnly;
     setTitle(QStringLiteral("About ") + FileSystem::Shown(car->DirectoryName()));
     ShowCarInfo();
     // The game's own cars are shown, never changed.
-    const bool readOnly = car->Classified() == cCar::Classification::Original;
+    readOnly = readOnly || car->Classified() == cCar::Classification::Original;
     for (QLineEdit* edit : {txtCarName, txtCarAuthor, txtCarBasedOn})
         edit->setReadOnly(readOnly);
     txtDescription->setReadOnly(readOnly);
@@ -144,7 +163,7 @@ bool CarInfoPanel::UpdateCarInfo()
     // What the file holds now, read back: the reader trims blanks at a value's ends, and a
     // bar typed in the description comes back as a line break.
     mCar->LoadSettings();
-    ShowCar(mCar);
+    ShowCar(mCar, mReadOnly);
     return true;
 }
 
@@ -158,9 +177,19 @@ bool CarInfoPanel::MayLeave()
     case MsgBox::Answer::Save:
         return UpdateCarInfo();
     case MsgBox::Answer::Discard:
-        ShowCar(mCar);
+        ShowCar(mCar, mReadOnly);
         return true;
     default:
         return false;
     }
+}
+
+void CarInfoPanel::ShowProblems(const QStringList& lines)
+{
+    const bool any = !lines.isEmpty();
+    txtProblems->setPlainText(CarMarks::Summary(lines));
+    txtProblems->setVisible(any);
+    lblProblems->setVisible(any);
+    const int bottom = any ? kProblemsTop - 60 : kDescriptionBottom;
+    txtDescription->resize(txtDescription->width(), Twips(bottom - kDescriptionTop));
 }

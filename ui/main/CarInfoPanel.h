@@ -5,6 +5,7 @@
 #include <memory>
 
 class cCar;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -19,8 +20,11 @@ public:
     // The text boxes take the font of parent's window, which parent must already be in.
     explicit CarInfoPanel(QWidget* parent);
 
-    // Fills the panel from car, which Update then saves to, with nothing yet to save.
-    void ShowCar(const std::shared_ptr<cCar>& car);
+    // Fills the panel from car, which Update then saves to, with nothing yet to save. A
+    // read-only car, like the game's own, is shown and never changed.
+    void ShowCar(const std::shared_ptr<cCar>& car, bool readOnly = false);
+    // What keeps the game from using the car, below its description; nothing for none.
+    void ShowProblems(const QStringList& lines);
     // Whatever is about to show another car, or none: true when the panel may let go of the
     // shown car. Edits not yet saved with Update are saved, or dropped, as the player says in
     // answer to the question; false when the player cancels or the save fails, and the edits
@@ -41,6 +45,9 @@ private:
     QLineEdit* txtCarAuthor = nullptr;
     QLineEdit* txtCarBasedOn = nullptr;
     QPlainTextEdit* txtDescription = nullptr;
+    QLabel* lblProblems = nullptr;
+    QPlainTextEdit* txtProblems = nullptr;
 
     std::shared_ptr<cCar> mCar;
+    bool mReadOnly = false;
 };

@@ -32,7 +32,7 @@ CarTreeView::CarTreeView(CarTreeModel* model, QWidget* parent) : QTreeView(paren
                                 metrics.horizontalAdvance(QLatin1Char('x')) * 3);
     // A reset forgets which nodes were open and which spanned the row: the branches always are.
     connect(model, &QAbstractItemModel::modelReset, this, [this, model] {
-        for (int b = 0; b < 2; ++b) {
+        for (int b = 0; b < model->rowCount(); ++b) {
             setFirstColumnSpanned(b, QModelIndex(), true);
             expand(model->branch(b));
         }

@@ -87,6 +87,11 @@ void MainActions::createActions()
     mnuPopUpTemplate = item("mnuPopUpTemplate", QStringLiteral("Use as &Template"));
     mnuPopUpRepair = item("mnuPopUpRepair", QStringLiteral("&Repair Names"));
     mnuPopUpDelete = item("mnuPopUpDelete", QStringLiteral("&Delete"));
+    mnuPopUpFixRefs = item("mnuPopUpFixRefs", QStringLiteral("&Fix Folder References"));
+    mnuPopUpDisable = item("mnuPopUpDisable", QStringLiteral("D&isable"));
+    mnuPopUpEnable = item("mnuPopUpEnable", QStringLiteral("&Enable"));
+    mnuToolsProblems = item("mnuToolsProblems", QStringLiteral("Show Only Cars with &Problems"));
+    mnuToolsProblems->setCheckable(true);
     mCarActions.append(mnuPopUpRepair);
 }
 
@@ -133,7 +138,7 @@ void MainActions::createMenus()
     QMenu* mnuFile = menu(nullptr, "mnuFile", QStringLiteral("&File"));
     mnuFile->addActions({mnuFileNew, mnuFileInstall, mnuFileExit});
     QMenu* mnuTools = menu(nullptr, "mnuTools", QStringLiteral("&Tools"));
-    mnuTools->addAction(mnuToolsOptions);
+    mnuTools->addActions({mnuToolsProblems, mnuToolsOptions});
     QMenu* mnuHelp = menu(nullptr, "mnuHelp", QStringLiteral("&Help"));
     QMenu* mnuHelpWeb = menu(mnuHelp, "mnuHelpWeb", QStringLiteral("&Web Links"));
     mnuHelpWeb->addActions({mnuHelpWebMerrowin, mnuHelpWebZelmor, mnuHelpWebWR});
@@ -142,5 +147,6 @@ void MainActions::createMenus()
     // Never in the menu bar: only the tree opens it.
     mnuPopUp = new QMenu(QStringLiteral("Context Menu"), mWindow);
     mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
-    mnuPopUp->addActions({mnuPopUpTemplate, mnuPopUpRepair, mnuPopUpDelete});
+    mnuPopUp->addActions({mnuPopUpTemplate, mnuPopUpRepair, mnuPopUpFixRefs, mnuPopUpDisable,
+                          mnuPopUpEnable, mnuPopUpDelete});
 }

@@ -35,6 +35,10 @@ public:
     QAction* mnuPopUpTemplate = nullptr;
     QAction* mnuPopUpRepair = nullptr;
     QAction* mnuPopUpDelete = nullptr;
+    QAction* mnuPopUpFixRefs = nullptr;
+    QAction* mnuPopUpDisable = nullptr;
+    QAction* mnuPopUpEnable = nullptr;
+    QAction* mnuToolsProblems = nullptr; // checked: only the cars with problems are listed
     QMenu* mnuPopUp = nullptr;
 
 private:

@@ -5,13 +5,15 @@
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modCarList.h"
+#include "cars/modDisabledCars.h"
+#include "cars/modFolderRefs.h"
 #include "cars/modRepairNames.h"
 #include "platform/FileSystem.h"
-#include "platform/MsgBox.h"
 #include "ui/Twips.h"
 #include "ui/main/CarFilterField.h"
 #include "ui/main/CarInfoPanel.h"
 #include "ui/main/CarPicture.h"
+#include "ui/main/CarProblemFeed.h"
 #include "ui/main/CarTreeModel.h"
 #include "ui/main/CarTreeView.h"
 #include "ui/main/MainActions.h"
@@ -20,7 +22,6 @@
 #include "ui/main/WindowPlace.h"
 #include "ui/main/modCarCommands.h"
 #include "ui/main/modInstallCommand.h"
-#include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -71,6 +72,8 @@ void frmMain::createFilter(MainLayout* client)
 void frmMain::createTree(MainLayout* client)
 {
     mCarTree = new CarTreeModel(this);
+    mProblemFeed = new CarProblemFeed(mCarTree, this);
+    connect(mProblemFeed, &CarProblemFeed::marked, this, &frmMain::ShowMarks);
     tvwCars = new CarTreeView(mCarTree, client);
     // Below the filter, with a gap, and ending where the picture ends.
     client->place(tvwCars, {120, 1590, 3375, 6345}, MainLayout::Follow::Size);
@@ -136,7 +139,9 @@ void frmMain::createCommands()
     connect(a.actPaintSkin, &QAction::triggered, this, &frmMain::SkinCommand);
     connect(a.actEditParams, &QAction::triggered, this, &frmMain::EditParameters);
     connect(a.actOpenFolder, &QAction::triggered, this, [this] {
-        if (mSelectedCar)
+        if (mSelectedDisabled)
+            modCarCommands::OpenCarFolder(mSelectedCar->FolderPath());
+        else if (mSelectedCar)
             OpenCarDir(mSelectedCar->DirectoryName());
     });
     connect(a.actRunGame, &QAction::triggered, this, [] { modCarCommands::RunGame(); });
@@ -151,6 +156,14 @@ void frmMain::createCommands()
             asking([this] { StartCreateCar(SelectedCarNodeKey()); }));
     connect(a.mnuPopUpRepair, &QAction::triggered, this, asking([this] { RepairShownCar(); }));
     connect(a.mnuPopUpDelete, &QAction::triggered, this, deleteCar);
+    connect(a.mnuPopUpFixRefs, &QAction::triggered, this,
+            asking([this] { FixShownCarReferences(); }));
+    connect(a.mnuPopUpDisable, &QAction::triggered, this, asking([this] { DisableShownCar(); }));
+    connect(a.mnuPopUpEnable, &QAction::triggered, this, asking([this] { EnableShownCar(); }));
+    connect(a.mnuToolsProblems, &QAction::toggled, this, [this](bool only) {
+        mCarTree->setProblemsOnly(only);
+        ListChosenCars();
+    });
 }
 
 void frmMain::showEvent(QShowEvent* event)
@@ -204,25 +217,38 @@ void frmMain::RefreshCarList()
     const int scrolled = tvwCars->verticalScrollBar()->value();
     QSignalBlocker quiet(tvwCars->selectionModel());
     mCarTree->setCars({}, {});
+    mDisabledCars.clear();
     const modCarList::ScannedCars scanned = mCars.Scan();
 
     QHash<QString, QString> warnings;
-    const auto nodes = [&warnings](const QList<std::shared_ptr<cCar>>& cars) {
+    QStringList checked; // the cars the game reads
+    const auto nodes = [&](const QList<std::shared_ptr<cCar>>& cars, bool disabled) {
         QList<CarTreeModel::Node> made;
         made.reserve(cars.size());
         for (const auto& car : cars) {
-            made.append({FileSystem::Shown(modCarList::NodeText(*car)), car->DirectoryName(),
-                         car->Author()});
+            const QString& name = car->DirectoryName();
+            const QString key = disabled ? CarTreeModel::DisabledKey(name) : name;
+            made.append({FileSystem::Shown(modCarList::NodeText(*car)), key, car->Author()});
             if (const QString warning = modCarList::Warning(*car); !warning.isEmpty())
-                warnings.insert(car->DirectoryName(), warning);
+                warnings.insert(key, warning);
+            if (disabled)
+                mDisabledCars.insert(key, car);
+            else
+                checked.append(name);
         }
         return made;
     };
-    QList<CarTreeModel::Node> standard = nodes(scanned.standard), custom = nodes(scanned.custom);
-    mCarTree->setCarsFolder(scanned.carsFolder);
-    mCarTree->setCars(std::move(standard), std::move(custom), std::move(warnings));
+    QList<CarTreeModel::Node> standard = nodes(scanned.standard, false),
+                              custom = nodes(scanned.custom, false),
+                              disabled = nodes(scanned.disabled, true);
+    mCarTree->setCarsFolder(scanned.carsFolder, modDisabledCars::Folder(scanned.carsFolder));
+    mCarTree->setCars(std::move(standard), std::move(custom), std::move(disabled),
+                      std::move(warnings));
     // Once the list is shown.
     QTimer::singleShot(0, mCarTree, &CarTreeModel::lookAheadInstalled);
+    QTimer::singleShot(0, mProblemFeed, [this, folder = scanned.carsFolder, checked] {
+        mProblemFeed->start(folder, checked);
+    });
     // As wide as the texts in view once the branches open, and no wider.
     tvwCars->fitToShownNodes(true);
     // The player's place in a long list is kept: the scroll bar knows the new length only once
@@ -252,6 +278,12 @@ void frmMain::FilterCars(const QString& typed)
     // Delete, which acts on the node the player sees selected, waits for it to be listed again.
     QSignalBlocker quiet(tvwCars->selectionModel());
     mCarTree->setFilter(typed);
+    ListChosenCars();
+}
+
+void frmMain::ListChosenCars()
+{
+    QSignalBlocker quiet(tvwCars->selectionModel());
     tvwCars->fitToShownNodes(true);
     mStatusText->setText(mCarTree->countText());
     if (!mSelectedCar || fraInfo->isHidden())
@@ -259,7 +291,25 @@ void frmMain::FilterCars(const QString& typed)
     const QModelIndex shown = mCarTree->car(mSelectedKey);
     if (shown.isValid())
         tvwCars->select(shown);
-    mActions->actDeleteCar->setEnabled(shown.isValid());
+    mActions->actDeleteCar->setEnabled(shown.isValid() && !mSelectedDisabled);
+}
+
+void frmMain::ShowMarks()
+{
+    if (mSelectedCar && !fraInfo->isHidden())
+        fraInfo->ShowProblems(mCarTree->marks().lines(mSelectedKey));
+    // Cars come into the list as their problems are found.
+    if (mActions->mnuToolsProblems->isChecked()) {
+        tvwCars->fitToShownNodes();
+        mStatusText->setText(mCarTree->countText());
+    }
+}
+
+std::shared_ptr<cCar> frmMain::FindCar(const QString& key) const
+{
+    if (const auto disabled = mDisabledCars.constFind(key); disabled != mDisabledCars.cend())
+        return *disabled;
+    return gCars().Find(key);
 }
 
 QString frmMain::SelectedCarNodeKey() const
@@ -275,8 +325,10 @@ void frmMain::NodeClick(const QModelIndex& node)
     // Branches are told apart by place, not text, so a car folder named like a branch is
     // still a car. With no node selected there is no car to act on either.
     std::shared_ptr<cCar> car;
-    if (node.isValid() && !mCarTree->isBranch(node))
-        car = gCars().Find(mCarTree->key(node));
+    const QString key =
+        node.isValid() && !mCarTree->isBranch(node) ? mCarTree->key(node) : QString();
+    if (!key.isEmpty())
+        car = FindCar(key);
     // Cancel keeps the car with its edits, and the tree goes back to it.
     if (car != mSelectedCar && !fraInfo->MayLeave()) {
         const QSignalBlocker quiet(tvwCars->selectionModel());
@@ -290,21 +342,34 @@ void frmMain::NodeClick(const QModelIndex& node)
         return;
     }
 
-    const QString key = car->DirectoryName();
     mSelectedCar = car;
-    fraInfo->ShowCar(car);
+    mSelectedDisabled = mDisabledCars.contains(key);
+    fraInfo->ShowCar(car, mSelectedDisabled);
+    fraInfo->ShowProblems(mCarTree->marks().lines(key));
     fraInfo->show();
     fraImage->show();
     fraImage->ShowCar(*car);
 
-    mSelectedKey = key;
+    // The record's own spelling: gCars() finds a key in any letter case.
+    mSelectedKey = mSelectedDisabled ? key : car->DirectoryName();
     SetCarButtonsEnabled(true);
 }
 
 void frmMain::ShowPopUp(const QPoint& position)
 {
-    if (SelectedCarNodeKey().isEmpty())
+    const QString key = SelectedCarNodeKey();
+    if (key.isEmpty() || !mSelectedCar)
         return;
+    // Each item where it can act: a disabled car can only come back.
+    const MainActions& a = *mActions;
+    const bool custom =
+        !mSelectedDisabled && mSelectedCar->Classified() == cCar::Classification::Custom;
+    for (QAction* item : {a.mnuPopUpTemplate, a.mnuPopUpRepair, a.mnuPopUpDelete})
+        item->setVisible(!mSelectedDisabled);
+    a.mnuPopUpFixRefs->setVisible(
+        custom && !modFolderRefs::Fixable(mCars.Path(), mSelectedCar->DirectoryName()).isEmpty());
+    a.mnuPopUpDisable->setVisible(custom);
+    a.mnuPopUpEnable->setVisible(mSelectedDisabled);
     // From the keyboard: at the part of the node in view, which may be wider than the tree.
     const QRect node =
         tvwCars->visualRect(tvwCars->selectedNode()).intersected(tvwCars->viewport()->rect());
@@ -314,10 +379,13 @@ void frmMain::ShowPopUp(const QPoint& position)
 
 void frmMain::SetCarButtonsEnabled(bool enabled)
 {
+    // A disabled car is only looked at, and its folder opened.
+    const bool inGame = enabled && !mSelectedDisabled;
     mActions->actMakeCar->setEnabled(enabled);
     for (QAction* action : mActions->mCarActions)
-        action->setEnabled(enabled);
-    mActions->mnuPopUpRepair->setEnabled(enabled && mSelectedCar &&
+        action->setEnabled(inGame);
+    mActions->actOpenFolder->setEnabled(enabled);
+    mActions->mnuPopUpRepair->setEnabled(inGame && mSelectedCar &&
                                          modRepairNames::CanRepair(*mSelectedCar));
 }
 
@@ -325,75 +393,4 @@ void frmMain::HideCarFrames()
 {
     fraInfo->hide();
     fraImage->hide();
-}
-
-void frmMain::StartCreateCar(const QString& templateDir)
-{
-    auto* wizard = new frmCreateCarWizard(mCars);
-    wizard->show();
-    wizard->setTemplateText(templateDir);
-    RefreshCarList();
-}
-
-void frmMain::RepairShownCar()
-{
-    if (!mSelectedCar || !modRepairNames::CanRepair(*mSelectedCar))
-        return;
-    const modRepairNames::Repaired repaired = mCars.Repair(mSelectedCar->DirectoryName());
-    MsgBox::Show(modRepairNames::Report(repaired),
-                 repaired.left.isEmpty() ? MsgBox::Icon::Information : MsgBox::Icon::Exclamation,
-                 QStringLiteral("Repair Names"));
-    mSelectedKey = repaired.folderName;
-    RefreshCarList();
-}
-
-void frmMain::EditParameters()
-{
-    if (mSelectedCar)
-        modCarCommands::EditCarFile(*mSelectedCar, QStringLiteral("parameters.txt"));
-}
-
-void frmMain::SkinCommand()
-{
-    if (!mSelectedKey.isEmpty())
-        modCarCommands::PaintSkin(mCars.CarFolder(mSelectedKey));
-}
-
-void frmMain::OpenCarDir(const QString& directoryName)
-{
-    modCarCommands::OpenCarFolder(mCars.CarFolder(directoryName));
-}
-
-void frmMain::InstallCars(const QStringList& paths)
-{
-    modInstallCommand::InstallInTurn(
-        this, mCars, paths, [this](const modInstallCar::Report& report) {
-            RefreshCarList();
-            // Shown behind the message, so that the player sees where it went: a filter that
-            // would hide it goes.
-            const QString installed = report.installed.value(0);
-            if (!installed.isEmpty() && !mCarTree->car(installed).isValid())
-                txtFilter->clear();
-            if (const QModelIndex node = mCarTree->car(installed); node.isValid())
-                tvwCars->select(node);
-        });
-}
-
-void frmMain::DeleteSelectedCar(const QString& carKey)
-{
-    // Only the car the user can see selected is ever asked about, and only that car deleted.
-    if (carKey.isEmpty() || !mSelectedCar || mSelectedCar->DirectoryName() != carKey)
-        return;
-    if (!modCarCommands::ConfirmDelete(*mSelectedCar))
-        return;
-    const QString nextKey = mCarTree->neighbourKey(carKey);
-    mCars.Delete(*mSelectedCar);
-    RefreshCarList();
-    // A car that could not be deleted is still listed, and shown again.
-    if (!mCarTree->car(carKey).isValid()) {
-        SetCarButtonsEnabled(false);
-        HideCarFrames();
-        if (const QModelIndex follows = mCarTree->car(nextKey); follows.isValid())
-            tvwCars->select(follows);
-    }
 }

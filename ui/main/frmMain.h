@@ -2,6 +2,7 @@
 
 #include "cars/cCarsFolder.h"
 
+#include <QHash>
 #include <QMainWindow>
 
 #include <memory>
@@ -12,6 +13,7 @@ class QModelIndex;
 class CarFilterField;
 class CarInfoPanel;
 class CarPicture;
+class CarProblemFeed;
 class CarTreeModel;
 class CarTreeView;
 class MainActions;
@@ -39,6 +41,13 @@ public:
     // Repairs the names of the shown car that the game cannot open, tells the player how it
     // went, and shows the car again under its new folder name.
     void RepairShownCar();
+    // Points the shown car's parameters.txt at its own folder where it names another car's
+    // folder for files its own holds, and tells the player what changed.
+    void FixShownCarReferences();
+    // Moves the shown custom car out of the game's sight, or a disabled one back, and shows it
+    // in its new place.
+    void DisableShownCar();
+    void EnableShownCar();
 
     const std::shared_ptr<cCar>& SelectedCar() const { return mSelectedCar; }
     const QString& SelectedKey() const { return mSelectedKey; }
@@ -61,6 +70,13 @@ private:
 
     void Form_Load();
     void FilterCars(const QString& typed);
+    // After the filter, or the choice of cars with problems, changed: the count, and the shown
+    // car selected while it is listed.
+    void ListChosenCars();
+    // The shown car's marks, and the count while only cars with problems are listed.
+    void ShowMarks();
+    // The record of a node's key: a disabled car's, or one of gCars().
+    std::shared_ptr<cCar> FindCar(const QString& key) const;
     // Whenever the tree's selected node changes, however it changed, or the selected node is
     // clicked again: the panel, the selected car and the car commands follow it.
     void NodeClick(const QModelIndex& node);
@@ -81,8 +97,12 @@ private:
     QLabel* Image1 = nullptr;
     QLabel* mStatusText = nullptr;
     std::unique_ptr<MainActions> mActions;
+    CarProblemFeed* mProblemFeed = nullptr;
+    // Not in gCars(): the game does not see them, and their names may be taken there.
+    QHash<QString, std::shared_ptr<cCar>> mDisabledCars;
 
     std::shared_ptr<cCar> mSelectedCar;
-    QString mSelectedKey;
+    QString mSelectedKey; // the node's key
+    bool mSelectedDisabled = false;
     bool mLoaded = false;
 };
