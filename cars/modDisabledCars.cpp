@@ -81,6 +81,11 @@ Result CheckMovesFolders(const QString& carsFolder)
             QStringLiteral("Nothing can be written in the cars folder: %1.").arg(made.message));
     if (const Result moves = InstallFolders::MovesFolders(probe->path()); !moves.ok)
         return Result::Failure(Sentence(moves.message));
+    // A disk that fails here would fail the move too: it is refused before.
+    if (const Result removed = probe->remove(); !removed.ok)
+        return Result::Failure(QStringLiteral("The hidden folder %1 could not be removed: %2. "
+                                              "Torvane removes it when it next starts.")
+                                   .arg(QuotedPath(probe->path()), removed.message));
     return Result::Success();
 }
 

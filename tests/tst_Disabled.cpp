@@ -2,6 +2,7 @@
 #include "Faults.h"
 #include "app/modMain.h"
 #include "cars/cCar.h"
+#include "cars/cCarCollection.h"
 #include "cars/modCarList.h"
 #include "cars/modDisabledCars.h"
 
@@ -136,6 +137,44 @@ private slots:
         QTEST(done.message.replace(FileSystem::ForMessage(game), "GAME"), "message");
         QCOMPARE(done.ok, done.message.isEmpty());
         QTEST(Files(game).join(", "), "after");
+    }
+
+    // Listed from the folder of disabled cars, as custom cars are, with what their carinfo.ini
+    // says, whatever the table says of their names; the game reads none, so none is filed or
+    // counted among the cars.
+    void scan()
+    {
+        mWorld->makeCar("rc");
+        mWorld->makeCar("fastcar", "[Zelmor Car Data]\r\nName=Fast\r\n");
+        // Enough for the reading threads to share.
+        QStringList names{"buggy", "misc", "fastcar"};
+        for (int i = 0; i < 40; ++i)
+            names << QString("car%1").arg(i);
+        for (const QString& name : names)
+            mWorld->write("game/Cars-Disabled/" + name + "/carinfo.ini",
+                          "[Zelmor Car Data]\r\nName=Mine " + name.toUtf8() + "\r\n");
+        mWorld->write("game/Cars-Disabled/buggy/buggy.jpg", "JPG");
+        const auto text = [](const cCar& car) {
+            return QStringList{car.DirectoryName(), car.ClassificationText(), car.CarName(),
+                               car.FolderPath(), QString::number(car.HasPhoto())}
+                .join('|');
+        };
+        const QString folder = mWorld->gameDir() + "/Cars-Disabled";
+        QStringList expected;
+        for (const FileSystem::Entry& entry : FileSystem::List(folder).value)
+            expected << QStringList{entry.name, "Custom", "Mine " + entry.name,
+                                    folder + '/' + entry.name, entry.name == "buggy" ? "1" : "0"}
+                            .join('|');
+
+        const modCarList::ScannedCars scanned = TestWorld::cars().Scan();
+        QStringList listed;
+        for (const auto& car : scanned.disabled)
+            listed << text(*car);
+        QCOMPARE(listed, expected);
+        QCOMPARE(scanned.standard.size() + scanned.custom.size(), 2);
+        QCOMPARE(modMain::gCars().Count(), 2);
+        QCOMPARE(text(*modMain::gCars().Find("fastcar")),
+                 "fastcar|Custom|Fast|" + mWorld->carDir("fastcar") + "|0");
     }
 };
 
