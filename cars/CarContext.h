@@ -12,4 +12,6 @@ struct CarContext
     QString carsFolder; // as the system names it, in whatever letter case the disk holds
     bool gameFolderFound = false;
     modQuarnIniAPI::Profile tables; // torvane.ini beside the program
+    // The folder of disabled cars, whose cars are all the player's: none is classified there.
+    bool disabled = false;
 };

@@ -159,7 +159,9 @@ void cCar::Apply(const CarContext& context, const cCarFolder& folder)
                                        : QString(foreign.constData(), foreign.size());
     mForeignBytes = folder.foreignBytes;
 
-    const QString kind = context.tables.value(QStringLiteral("Classify"), mDirectoryName);
+    const QString kind = context.disabled
+                             ? QString()
+                             : context.tables.value(QStringLiteral("Classify"), mDirectoryName);
     if (kind == QLatin1String("original")) {
         mClassification = Classification::Original;
         mCarName = context.tables.value(QStringLiteral("Names"), mDirectoryName);

@@ -5,6 +5,7 @@
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modDirSearch.h"
+#include "cars/modDisabledCars.h"
 #include "platform/FileSystem.h"
 
 #include <condition_variable>
@@ -138,6 +139,31 @@ private:
     std::vector<std::thread> mThreads;
 };
 
+// Loads a record of each folder of the context's cars folder, in folder order, and hands it to
+// file. The records, their messages and gCars are made on this thread; only the reading of the
+// folders goes to other threads, and only when there are enough of them to share.
+template <typename File>
+void LoadCars(const CarContext& context, const cDirList& folders, File file)
+{
+    // Without a game folder no record reads anything.
+    if (folders.size() <= kBatch || !context.gameFolderFound) {
+        for (const cDir& folder : folders) {
+            auto car = std::make_shared<cCar>();
+            car->setDirectoryName(folder.FolderName);
+            car->LoadSettings(context);
+            file(std::move(car));
+        }
+    } else {
+        FolderReader reader(context.carsFolder, folders);
+        reader.ForEach([&file, &context](const cDir& folder, const cCarFolder& read) {
+            auto car = std::make_shared<cCar>();
+            car->setDirectoryName(folder.FolderName);
+            car->LoadSettings(context, read);
+            file(std::move(car));
+        });
+    }
+}
+
 } // namespace
 
 ScannedCars ScanCars(const CarContext& context)
@@ -148,7 +174,7 @@ ScannedCars ScanCars(const CarContext& context)
     ScannedCars scanned;
     scanned.carsFolder = context.carsFolder;
     modMain::gCars().Reserve(folders.size());
-    const auto file = [&scanned](std::shared_ptr<cCar> car) {
+    LoadCars(context, folders, [&scanned](std::shared_ptr<cCar> car) {
         QList<std::shared_ptr<cCar>>* branch = nullptr;
         if (car->Classified() == cCar::Classification::Original)
             branch = &scanned.standard;
@@ -156,29 +182,20 @@ ScannedCars ScanCars(const CarContext& context)
             branch = &scanned.custom;
         if (branch && modMain::gCars().Add(car, car->DirectoryName()))
             branch->append(std::move(car));
-    };
+    });
 
-    // The records, their messages and gCars are made here, in folder order; only the reading
-    // of the folders goes to other threads, and only when there are enough of them to share.
-    // Without a game folder no record reads anything.
-    if (folders.size() <= kBatch || !context.gameFolderFound) {
-        for (const cDir& folder : folders) {
-            auto car = std::make_shared<cCar>();
-            car->setDirectoryName(folder.FolderName);
-            car->LoadSettings(context);
-            file(std::move(car));
-        }
-    } else {
-        {
-            FolderReader reader(context.carsFolder, folders);
-            reader.ForEach([&file, &context](const cDir& folder, const cCarFolder& read) {
-                auto car = std::make_shared<cCar>();
-                car->setDirectoryName(folder.FolderName);
-                car->LoadSettings(context, read);
-                file(std::move(car));
-            });
-        }
-    }
+    // The game reads none of them: they are listed, but neither filed in gCars nor counted.
+    if (!context.gameFolderFound)
+        return scanned;
+    CarContext disabled = context;
+    disabled.carsFolder = modDisabledCars::ExistingFolder(context.carsFolder);
+    if (disabled.carsFolder.isEmpty())
+        return scanned;
+    disabled.disabled = true;
+    const cDirList disabledFolders = modDirSearch::ListCarFolders(disabled.carsFolder);
+    scanned.disabled.reserve(disabledFolders.size());
+    LoadCars(disabled, disabledFolders,
+             [&scanned](std::shared_ptr<cCar> car) { scanned.disabled.append(std::move(car)); });
     return scanned;
 }
 

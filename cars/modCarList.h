@@ -17,12 +17,16 @@ struct ScannedCars
     QList<std::shared_ptr<cCar>> standard; // classified Original, in folder order
     QList<std::shared_ptr<cCar>> custom;   // classified Custom, in folder order
     QString carsFolder;                    // the one listed
+    // The cars of the folder of disabled cars beside it, in folder order, each loaded from there
+    // and shown as a custom car is, whatever torvane.ini says of its name; not in gCars().
+    QList<std::shared_ptr<cCar>> disabled;
 };
 
 // Replaces gCars() with the cars of the context's cars folder, each loaded with that context:
 // every record of a scan consults the same settings file and folders, looked at once. Omitted
 // folders are left out, and so is a folder whose name equals an earlier one ignoring letter
-// case: the game sees only one of them.
+// case: the game sees only one of them. Then the disabled cars are loaded, when that folder is
+// there: where it is not, that costs one listing of the game folder.
 ScannedCars ScanCars(const CarContext& context);
 
 // "buggy2 (Blue Buggy)", or the folder name alone for a car without a name.

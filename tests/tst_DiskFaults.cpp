@@ -5,13 +5,14 @@
 #include "cars/cCar.h"
 #include "cars/cCarsFolder.h"
 #include "cars/install/modInstallCar.h"
+#include "cars/modDisabledCars.h"
 #include "platform/FileFaults.h"
 #include "platform/MsgBox.h"
 
 #include <QtTest>
 
-// A disk that fails one call, each in turn: every save, install, repair and delete says so
-// and keeps what it promises.
+// A disk that fails one call, each in turn: every save, install, repair, delete, disable and
+// enable says so and keeps what it promises.
 class tst_DiskFaults : public QObject, MsgBox::Presenter
 {
     Q_OBJECT
@@ -42,6 +43,11 @@ class tst_DiskFaults : public QObject, MsgBox::Presenter
             told = modRepairNames::Report(TestWorld::cars().Repair(FileSystem::Decode("caf\xE9")));
         } else if (operation == "make a car") {
             told = TestWorld::cars().Make("fastcar", "copy", "Copy", "Me").result.message;
+        } else if (operation == "disable" || operation == "enable") {
+            const auto move =
+                operation == "disable" ? modDisabledCars::Disable : modDisabledCars::Enable;
+            told = move(world.carsDir(), operation == "disable" ? "fastcar" : "slowcar").message;
+            told += TestWorld::cars().Recover();
         } else if (operation == "delete") {
             const std::shared_ptr<cCar> car = Car("fastcar");
             TestWorld::cars().Delete(*car);
@@ -125,8 +131,8 @@ private slots:
     void failedCall_data()
     {
         Columns<QString>("operation");
-        for (const char* operation :
-             {"save a car", "save the settings", "install", "repair names", "make a car", "delete"})
+        for (const char* operation : {"save a car", "save the settings", "install", "repair names",
+                                      "make a car", "delete", "disable", "enable"})
             QTest::newRow(operation) << QString(operation);
     }
     void failedCall()
@@ -139,6 +145,7 @@ private slots:
                                      "OriginalSkin=rc\r\nDescription=D\r\n");
             made->write("game/cars/fastcar/parameters.txt", "\"cars\\fastcar\\body.prm\"\r\n");
             made->write(FileSystem::Decode("game/cars/caf\xE9/skin\xE9.bmp"), "BM");
+            made->write("game/cars-disabled/slowcar/car.bmp", "BM");
             MakeArchive(made->root() + "/new.zip", "zip",
                         {"FastCar/parameters.txt", "FastCar/skins/a.bmp"});
             return made;
