@@ -113,6 +113,97 @@ private slots:
         QCOMPARE(check(car), lines);
     }
 
+    void fixable_data()
+    {
+        Columns<QString, QStringList, QByteArray, QStringList>("car", "files", "parameters",
+                                                               "others");
+        const QByteArray body = "Model 0 \"cars\\old\\body.prm\"\r\n";
+        // clang-format off
+        QTest::newRow("copied car") << "copy" << QStringList{"body.prm", "car.bmp"} << body + "TPage \"cars\\old\\car.bmp\"" << QStringList{"old"};
+        QTest::newRow("a file missing in its own folder") << "copy" << QStringList{"body.prm"} << body + "TPage \"cars\\old\\car.bmp\"" << QStringList{};
+        QTest::newRow("a standard car's file it has not") << "copy" << QStringList{"body.prm"} << body + "TPage \"cars\\rc\\car.bmp\"" << QStringList{};
+        QTest::newRow("already its own") << "copy" << QStringList{"body.prm"} << QByteArray("A \"cars\\copy\\body.prm\" \"cars\\COPY\\body.prm\"") << QStringList{};
+        QTest::newRow("its files in other letter case") << "copy" << QStringList{"BODY.PRM", "Wheels/W.prm"} << QByteArray("A \"Cars\\Old\\body.prm\" \"cars\\old\\wheels\\w.prm\"") << QStringList{"Old"};
+        QTest::newRow("several folders, each once") << "copy" << QStringList{"body.prm", "car.bmp"} << body + "B \"cars\\OLD\\car.bmp\" \"cars\\older\\car.bmp\"" << QStringList{"old", "older"};
+        QTest::newRow("a name Windows-1252 cannot spell") << "copy\u0142" << QStringList{"body.prm"} << body << QStringList{};
+        QTest::newRow("a name that is not UTF-8") << "cop" + QString(kByteE9) << QStringList{"body.prm"} << body << QStringList{};
+        QTest::newRow("no parameters.txt") << "copy" << QStringList{"body.prm"} << QByteArray() << QStringList{};
+        // clang-format on
+    }
+    void fixable()
+    {
+        QFETCH(QString, car);
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, parameters);
+        QFETCH(QStringList, others);
+        for (const QString& file : files)
+            mWorld->write("game/cars/" + car + "/" + file, "bytes");
+        if (!parameters.isNull())
+            mWorld->write("game/cars/" + car + "/parameters.txt", parameters);
+        QCOMPARE(modFolderRefs::Fixable(mWorld->carsDir(), car), others);
+    }
+
+    // Only the folder names of those references change; the files keep their spelling.
+    void fix()
+    {
+        const QByteArray old = "Name\t\"old body\"\r\nA \"cars\\old\\body.prm\"\t\"cars\\rc\\..\\"
+                               "OLD\\car.bmp\" ; old\r\nB \"cars\\older\\body.prm\"\n";
+        const QString folder = mWorld->carDir("copy");
+        mWorld->write("game/cars/copy/Parameters.TXT", old);
+        mWorld->write("game/cars/copy/PARAMETERS.BAK", "older");
+        mWorld->write("game/cars/copy/body.prm", "bytes");
+        mWorld->write("game/cars/copy/car.bmp", "bytes");
+        QVERIFY(!check("copy").isEmpty());
+        const modFolderRefs::Fixed fixed = modFolderRefs::Fix(mWorld->carsDir(), "copy");
+        QVERIFY2(fixed.result.success(), qPrintable(fixed.result.message));
+        QCOMPARE(fixed.report, "Changed 3 references in Parameters.TXT from cars\\old\\ and "
+                               "cars\\older\\ to cars\\copy\\. The file as it was is kept as "
+                               "PARAMETERS.BAK.");
+        QCOMPARE(ReadFile(folder + "/Parameters.TXT"),
+                 "Name\t\"old body\"\r\nA \"cars\\copy\\body.prm\"\t\"cars\\rc\\..\\"
+                 "copy\\car.bmp\" ; old\r\nB \"cars\\copy\\body.prm\"\n");
+        QCOMPARE(ReadFile(folder + "/PARAMETERS.BAK"), old);
+        QCOMPARE(Snapshot(folder).size(), 4);
+        QCOMPARE(check("copy"), QStringList());
+        QCOMPARE(modFolderRefs::Fixable(mWorld->carsDir(), "copy"), QStringList());
+        QVERIFY(!modFolderRefs::Fix(mWorld->carsDir(), "copy").result.success());
+    }
+
+    // Whole or nothing: parameters.txt is as it was when the copy or the new file cannot be made.
+    void fixFails_data()
+    {
+        Columns<QString, int>("inTheWay", "limit");
+        QTest::newRow("a folder named parameters.bak") << "parameters.bak/" << 0;
+        QTest::newRow("a full disk while copying") << "" << 10;
+        QTest::newRow("a full disk while writing") << "" << 23;
+    }
+    void fixFails()
+    {
+        QFETCH(QString, inTheWay);
+        QFETCH(int, limit);
+        const QByteArray old = "A \"cars\\old\\body.prm\"\r\n"; // 23 bytes, 24 when fixed
+        const QString folder = mWorld->carDir("copy");
+        mWorld->write("game/cars/copy/parameters.txt", old);
+        mWorld->write("game/cars/copy/body.prm", "bytes");
+        if (!inTheWay.isEmpty())
+            mWorld->write("game/cars/copy/" + inTheWay, {});
+        const QStringList before = Snapshot(folder);
+        std::optional<FileSizeLimit> full;
+        if (limit)
+            full.emplace(limit);
+        const modFolderRefs::Fixed fixed = modFolderRefs::Fix(mWorld->carsDir(), "copy");
+        full.reset();
+        QVERIFY(!fixed.result.success());
+        QVERIFY2(fixed.result.message.endsWith("\nparameters.txt was left as it was."),
+                 qPrintable(fixed.result.message));
+        QCOMPARE(ReadFile(folder + "/parameters.txt"), old);
+        QStringList after = Snapshot(folder);
+        if (limit == 23) // the copy was made
+            QVERIFY(
+                after.removeOne(QString("parameters.bak").toUtf8().toHex() + ':' + old.toHex()));
+        QCOMPARE(after, before);
+    }
+
     // Enough cars for every thread; what a Runner hands out is what Check says of each car.
     void runner()
     {
@@ -168,7 +259,6 @@ private slots:
             CarChecks::Runner runner(mWorld->carsDir(), names);
         }
         const qint64 stopped = timer.elapsed();
-        qDebug() << stopped << whole;
         QVERIFY2(stopped * 4 < whole, qPrintable(QString("%1 ms of %2").arg(stopped).arg(whole)));
     }
 };
