@@ -72,9 +72,10 @@ private:
 class Game
 {
 public:
+    // carsName in any letter case, as the game finds it.
     Game(const FileSystem::Folder& folder, const QString& carsName)
-        : mFolder(folder), mCarsName(carsName), mCars(folder, carsName),
-          mIndex(folder.List().value_or({}))
+        : mFolder(folder), mIndex(folder.List().value_or({})), mCarsName(RealName(carsName)),
+          mCars(folder, mCarsName)
     {
     }
 
@@ -90,10 +91,16 @@ public:
     }
 
 private:
+    QString RealName(const QString& name) const
+    {
+        const Entry* found = mIndex.find(name);
+        return found ? found->name : name;
+    }
+
     const FileSystem::Folder& mFolder;
+    const Index mIndex;
     const QString mCarsName;
     const FileSystem::Folder mCars;
-    const Index mIndex;
     mutable std::once_flag mCarsListed;
     mutable Index mCarsIndex;
 };
