@@ -79,10 +79,24 @@ void MakeWorld(const QString& root, int n)
                       "\r\nAuthor=Author " + QByteArray::number(i * 7919 % 3000) +
                       "\r\nOriginalSkin=std1\r\nDescription=Made for timing.|"
                       "Second line.\r\n");
-        WriteFile(folder + QStringLiteral("/parameters.txt"),
-                  "Name\t\t\"Car\"\r\nObtain\t\t2\r\nModel\t0\t\"cars\\" + name.toLatin1() +
-                      "\\body.prm\"\r\n");
+        // References into the car's own folder and a standard car's, and none. One car in 50
+        // is a copy still naming the folder it was copied from, one in 200 has no
+        // parameters.txt: what the checks of the car list find.
+        const QByteArray own = name.toLatin1();
+        if (i % 200 != 13)
+            WriteFile(folder + QStringLiteral("/parameters.txt"),
+                      "Name\t\t\"Car\"\r\nObtain\t\t2\r\n;)\r\nModel\t0\t\"cars\\" +
+                          (i % 50 == 7 ? "old" + own : own) +
+                          "\\body.prm\"\r\nModel\t1\t\"cars\\std1\\wheelfl.prm\"\r\n"
+                          "Model\t2\t\"cars\\std1\\wheelfr.prm\"\r\nModel\t3\t\"NONE\"\r\n"
+                          "TPage\t\t\"cars\\" +
+                          own + "\\car.bmp\"\r\nEnvRGB\t\t200 200 200\r\n");
         WriteFile(folder + QStringLiteral("/car.bmp"), bitmap);
+        WriteFile(folder + QStringLiteral("/body.prm"), "PRM");
+        if (i < kStandardCars) {
+            WriteFile(folder + QStringLiteral("/wheelfl.prm"), "PRM");
+            WriteFile(folder + QStringLiteral("/wheelfr.prm"), "PRM");
+        }
         if (i % 5 == 0)
             WriteFile(folder + QLatin1Char('/') + name + QStringLiteral(".jpg"), photo);
         if (i % 3 == 0)
@@ -93,6 +107,14 @@ void MakeWorld(const QString& root, int n)
         const timespec times[2] = {{came, 0}, {came, 0}};
         utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), times, 0);
     }
+}
+
+int CarsWithProblems(int n)
+{
+    int problems = 0;
+    for (int i = 0; i < n; ++i)
+        problems += i % 50 == 7 || i % 200 == 13;
+    return problems;
 }
 
 bool DropPageCache()

@@ -13,6 +13,8 @@ namespace BenchWorld {
 
 // The first cars of a world are standard, the rest custom.
 constexpr int kStandardCars = 30;
+// The cars of a world of n that CarChecks finds a problem in.
+int CarsWithProblems(int n);
 
 // Any box a benchmark shows is a fault of the world it made: said, and answered by default.
 class QuietBoxes : public MsgBox::Presenter
@@ -35,7 +37,8 @@ private:
 
 QString FolderName(int i);
 // A program folder with torvane.ini and a game folder with n cars under root. Cars come from
-// a few thousand authors, and their folders over a few years.
+// a few thousand authors, and their folders over a few years. CarChecks finds a problem in car
+// i when i % 50 == 7 (a file missing) or i % 200 == 13 (no parameters.txt).
 void MakeWorld(const QString& root, int n);
 
 // Drops the system's page cache (which needs root); false when it could not.

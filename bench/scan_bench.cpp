@@ -6,13 +6,16 @@
 // runs, all sizes interleaved (after one warm-up round): the floor (list the cars folder, list each
 // car folder once, read each carinfo.ini once) on one thread and on 8, the logic scan,
 // RefreshCarList in a real main window, and one car selected by a click. The scan and
-// RefreshCarList are also given divided by each floor. --cold drops the page cache before
+// RefreshCarList are also given divided by each floor. The CarChecks of every car, until its
+// Runner has finished, are set against their own floor: each car folder listed, its
+// carinfo.ini and parameters.txt read, on 8 threads. --cold drops the page cache before
 // every timed run (which needs root); the click is always timed warm. Peak memory is the
 // most the process held while timing, with a window for each size open.
 
 #include "app/cSettings.h"
 #include "app/modMain.h"
 #include "bench/BenchWorld.h"
+#include "cars/CarChecks.h"
 #include "cars/cCarCollection.h"
 #include "cars/cCarsFolder.h"
 #include "platform/MsgBox.h"
@@ -31,6 +34,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -44,14 +48,9 @@ using namespace BenchWorld;
 
 namespace {
 
-void ReadCar(const QByteArray& folder, std::vector<char>& buffer)
+void ReadFile(const QByteArray& path, std::vector<char>& buffer)
 {
-    if (DIR* car = opendir(folder.constData())) {
-        while (readdir(car)) {
-        }
-        closedir(car);
-    }
-    const int fd = open((folder + "/carinfo.ini").constData(), O_RDONLY);
+    const int fd = open(path.constData(), O_RDONLY);
     if (fd >= 0) {
         while (read(fd, buffer.data(), buffer.size()) > 0) {
         }
@@ -59,9 +58,21 @@ void ReadCar(const QByteArray& folder, std::vector<char>& buffer)
     }
 }
 
+void ReadCar(const QByteArray& folder, bool parameters, std::vector<char>& buffer)
+{
+    if (DIR* car = opendir(folder.constData())) {
+        while (readdir(car)) {
+        }
+        closedir(car);
+    }
+    ReadFile(folder + "/carinfo.ini", buffer);
+    if (parameters)
+        ReadFile(folder + "/parameters.txt", buffer);
+}
+
 // The reading a scan cannot avoid, with the system's own calls and nothing else, on one
-// thread or shared out among several.
-void Floor(const QByteArray& carsFolder, int threads)
+// thread or shared out among several; with parameters.txt read too, what the checks cannot avoid.
+void Floor(const QByteArray& carsFolder, int threads, bool parameters = false)
 {
     std::vector<QByteArray> folders;
     DIR* cars = opendir(carsFolder.constData());
@@ -79,7 +90,7 @@ void Floor(const QByteArray& carsFolder, int threads)
         std::vector<char> buffer(4096);
         for (size_t begin; (begin = next.fetch_add(kBatch)) < folders.size();) {
             for (size_t i = begin; i < std::min(begin + kBatch, folders.size()); ++i)
-                ReadCar(folders[i], buffer);
+                ReadCar(folders[i], parameters, buffer);
         }
     };
     if (threads <= 1) {
@@ -113,6 +124,20 @@ double PeakMemoryMb()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
+}
+
+// The checks of every car, as the window has them made.
+void CheckAll(const QString& carsFolder, const QStringList& names, int problems)
+{
+    CarChecks::Runner runner(carsFolder, names);
+    qsizetype found = 0;
+    while (!runner.finished()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        found += runner.take().size();
+    }
+    found += runner.take().size();
+    if (found != problems)
+        qFatal("the checks found %lld cars with problems of %d", qlonglong(found), problems);
 }
 
 QList<int> ParseSizes(const QString& text)
@@ -156,10 +181,11 @@ int main(int argc, char* argv[])
         QByteArray carsFolder;
         std::unique_ptr<frmMain> window;
         std::function<void()> use;
+        QStringList names; // as the scan hands them to the checks
     };
     std::vector<Size> worlds;
     for (int n : sizes) {
-        Size size{n, std::make_unique<QTemporaryDir>(), {}, {}, {}};
+        Size size{n, std::make_unique<QTemporaryDir>(), {}, {}, {}, {}};
         const QString root = size.root->path();
         MakeWorld(root, n);
         size.use = [root] {
@@ -168,6 +194,8 @@ int main(int argc, char* argv[])
         };
         size.use();
         size.carsFolder = QFile::encodeName(modMain::gSettings().CarDir());
+        for (int i = 0; i < n; ++i)
+            size.names.append(FolderName(i));
         worlds.push_back(std::move(size));
     }
     sync(); // the files just written must not be written back while the scan is timed
@@ -181,6 +209,7 @@ int main(int argc, char* argv[])
     // A scan drops the records of the scan before it, which in use is of the same cars folder:
     // before a scan of another size, one of this size is made untimed.
     const Size* scanned = nullptr;
+    constexpr size_t kWork = 6; // pieces of work per size
     std::vector<Work> work;
     for (Size& size : worlds) {
         const auto scanSetUp = [&size, &scanned] {
@@ -193,6 +222,11 @@ int main(int argc, char* argv[])
         work.push_back({size.use, [&size] { Floor(size.carsFolder, 8); }});
         work.push_back({scanSetUp, [] { cCarsFolder(modMain::gSettings()).Scan(); }});
         work.push_back({scanSetUp, [&size] { size.window->RefreshCarList(); }});
+        work.push_back({size.use, [&size] { Floor(size.carsFolder, 8, true); }});
+        work.push_back({size.use, [&size] {
+                            CheckAll(QFile::decodeName(size.carsFolder), size.names,
+                                     CarsWithProblems(size.cars));
+                        }});
     }
     const std::vector<double> t = InterleavedMedians(runs, cold, work);
 
@@ -203,8 +237,8 @@ int main(int argc, char* argv[])
     for (size_t s = 0; s < worlds.size(); ++s) {
         Size& size = worlds[s];
         const int n = size.cars;
-        const double floor1 = t[4 * s], floor8 = t[4 * s + 1], logic = t[4 * s + 2],
-                     list = t[4 * s + 3];
+        const double floor1 = t[kWork * s], floor8 = t[kWork * s + 1], logic = t[kWork * s + 2],
+                     list = t[kWork * s + 3];
         size.use();
         size.window->RefreshCarList();
         if (modMain::gCars().Count() != n)
@@ -234,8 +268,15 @@ int main(int argc, char* argv[])
     }
     for (size_t s = 1; s < worlds.size(); ++s)
         std::printf("%d to %d cars: floor1 x%.2f, logic x%.2f, list x%.2f\n", worlds[s - 1].cars,
-                    worlds[s].cars, t[4 * s] / t[4 * s - 4], t[4 * s + 2] / t[4 * s - 2],
-                    t[4 * s + 3] / t[4 * s - 1]);
+                    worlds[s].cars, t[kWork * s] / t[kWork * (s - 1)],
+                    t[kWork * s + 2] / t[kWork * (s - 1) + 2],
+                    t[kWork * s + 3] / t[kWork * (s - 1) + 3]);
+    std::printf("\nchecks of every car until finished, against reading each car's carinfo.ini and "
+                "parameters.txt on 8 threads\n%7s %9s %9s %6s\n",
+                "cars", "floor ms", "checks ms", "x f");
+    for (size_t s = 0; s < worlds.size(); ++s)
+        std::printf("%7d %9.1f %9.1f %6.2f\n", worlds[s].cars, t[kWork * s + 4], t[kWork * s + 5],
+                    t[kWork * s + 5] / t[kWork * s + 4]);
     std::printf("tree ms: list minus logic, the tree's share. Peak memory, all sizes' windows "
                 "open: %.1f MB%s\n",
                 PeakMemoryMb(), peakReset ? "" : " (since the start)");
