@@ -8,6 +8,7 @@
 #include "cars/cCarCollection.h"
 #include "platform/FileSystem.h"
 #include "ui/about/frmAbout.h"
+#include "ui/main/CarProblemFeed.h"
 #include "ui/main/CarTreeModel.h"
 #include "ui/main/frmMain.h"
 #include "ui/options/frmGetDirectory.h"
@@ -72,6 +73,12 @@ protected:
                                      cars());
         mWindow->show();
         QVERIFY(QTest::qWaitForWindowExposed(mWindow.get()));
+        waitForChecks();
+    }
+    // Until the cars of the last scan are checked, and marked.
+    void waitForChecks() const
+    {
+        QTRY_VERIFY(!mWindow->findChild<CarProblemFeed*>()->isRunning());
     }
     template <typename T> T* control(const char* n) const { return mWindow->findChild<T*>(n); }
     QTreeView* tree() const { return control<QTreeView>("tvwCars"); }

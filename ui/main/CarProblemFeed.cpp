@@ -22,10 +22,20 @@ CarProblemFeed::~CarProblemFeed() = default;
 
 void CarProblemFeed::start(const QString& carsFolder, const QStringList& folderNames)
 {
+    mPoll.stop();
     mRunner.reset(); // waits for the threads of the checks before
+    mCarsFolder = carsFolder;
     mNames = folderNames;
     mFound.clear();
-    mRunner = std::make_unique<CarChecks::Runner>(carsFolder, folderNames);
+    if (!mStarting)
+        QTimer::singleShot(0, this, &CarProblemFeed::Begin);
+    mStarting = true;
+}
+
+void CarProblemFeed::Begin()
+{
+    mStarting = false;
+    mRunner = std::make_unique<CarChecks::Runner>(mCarsFolder, mNames);
     mPoll.start();
 }
 
@@ -34,7 +44,7 @@ void CarProblemFeed::Take()
     if (!mRunner)
         return;
     // Asked before taking: what was found before it finished is all taken now.
-    const bool finished = mRunner->finished();
+    const bool done = mRunner->finished();
     QHash<QString, QStringList> found;
     for (const auto& [car, lines] : mRunner->take()) {
         found.insert(mNames[car], lines);
@@ -42,13 +52,13 @@ void CarProblemFeed::Take()
     }
     if (!found.isEmpty())
         mModel->addProblems(found);
-    if (finished) {
+    if (done) {
         mPoll.stop();
         mRunner.reset();
         mModel->keepProblemsOf(mFound);
     }
-    if (!found.isEmpty() || finished)
+    if (!found.isEmpty() || done)
         emit marked();
-    if (finished)
+    if (done)
         emit finished();
 }

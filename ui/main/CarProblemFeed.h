@@ -22,9 +22,11 @@ public:
     CarProblemFeed(CarTreeModel* model, QObject* parent);
     ~CarProblemFeed() override;
 
-    // Checks these cars of the cars folder anew; checks still at work on others stop.
+    // Checks these cars of the cars folder anew, once the window has shown what it shows now;
+    // checks still at work on others stop.
     void start(const QString& carsFolder, const QStringList& folderNames);
-    bool isRunning() const { return mRunner != nullptr; }
+    // From start until every car is checked.
+    bool isRunning() const { return mStarting || mRunner; }
 
 signals:
     // Some cars' marks changed.
@@ -33,11 +35,14 @@ signals:
     void finished();
 
 private:
+    void Begin();
     void Take();
 
     CarTreeModel* mModel;
     std::unique_ptr<CarChecks::Runner> mRunner;
+    QString mCarsFolder;
     QStringList mNames;
+    bool mStarting = false;
     QSet<QString> mFound;
     QTimer mPoll;
 };

@@ -246,9 +246,7 @@ void frmMain::RefreshCarList()
                       std::move(warnings));
     // Once the list is shown.
     QTimer::singleShot(0, mCarTree, &CarTreeModel::lookAheadInstalled);
-    QTimer::singleShot(0, mProblemFeed, [this, folder = scanned.carsFolder, checked] {
-        mProblemFeed->start(folder, checked);
-    });
+    mProblemFeed->start(scanned.carsFolder, checked);
     // As wide as the texts in view once the branches open, and no wider.
     tvwCars->fitToShownNodes(true);
     // The player's place in a long list is kept: the scroll bar knows the new length only once

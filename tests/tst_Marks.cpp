@@ -1,0 +1,172 @@
+#include "MainWindowDriver.h"
+
+namespace {
+
+const QString kNoParameters = "The game cannot load this car: it has no parameters.txt.";
+QString Missing(const QString& value)
+{
+    return "The game cannot find " + value + ".";
+}
+QByteArray Refs(const QStringList& values)
+{
+    QByteArray text = "Name\t\t\"Car\"\r\n";
+    for (const QString& value : values)
+        text += "Model\t0\t\"" + value.toLatin1() + "\"\r\n";
+    return text;
+}
+
+} // namespace
+
+// Cars the game cannot use: marked where the player looks, listed on their own, mended, and
+// switched off without being deleted.
+class tst_Marks : public QObject, MainWindowDriver
+{
+    Q_OBJECT
+
+    QString status() const { return control<QLabel>("sbrStatusText")->text(); }
+    QStringList keys(int branch) const
+    {
+        QStringList listed;
+        for (int row = 0; row < cars()->rowCount(this->branch(branch)); ++row)
+            listed << cars()->key(cars()->index(row, 0, this->branch(branch)));
+        return listed;
+    }
+    // A custom car whose parameters.txt names these files, each made in its folder unless
+    // its name is prefixed by "-".
+    void makeCar(const QString& folder, const QStringList& files, const QStringList& values)
+    {
+        mWorld->makeCar(folder, "[Zelmor Car Data]\r\nName=" + folder.toUtf8());
+        for (const QString& file : files)
+            mWorld->write("game/cars/" + folder + "/" + file, "x");
+        mWorld->write("game/cars/" + folder + "/parameters.txt", Refs(values));
+    }
+    // The window on a library of every kind of car, once its cars are checked.
+    void openLibrary()
+    {
+        makeCar("healthy", {"body.prm"}, {"cars\\HEALTHY\\Body.prm", "NONE", "body.prm"});
+        mWorld->makeCar("bare");
+        QDir().mkpath(mWorld->carDir("empty"));
+        makeCar("copied", {"body.prm", "car.pcx"},
+                {"cars\\oldname\\body.prm", "cars\\copied\\car.pcx", "cars\\oldname\\car.pcx"});
+        QStringList seven;
+        for (int i = 1; i <= 7; ++i)
+            seven << QString("cars\\many\\part%1.prm").arg(i);
+        makeCar("many", {}, seven);
+        makeCar("colon:car", {}, {});
+        openWindow();
+    }
+
+private slots:
+    void init() { open(); }
+    void cleanup() { close(); }
+
+    void marks_data()
+    {
+        Columns<QString, QStringList>("car", "lines");
+        QStringList many;
+        for (int i = 1; i <= 5; ++i)
+            many << Missing(QString("cars\\many\\part%1.prm").arg(i));
+        // clang-format off
+        QTest::newRow("healthy") << "healthy" << QStringList{};
+        QTest::newRow("no parameters.txt") << "bare" << QStringList{kNoParameters};
+        QTest::newRow("an empty folder") << "empty" << QStringList{kNoParameters};
+        QTest::newRow("copied under a new name") << "copied" << QStringList{Missing("cars\\oldname\\body.prm"), Missing("cars\\oldname\\car.pcx")};
+        QTest::newRow("seven missing: five, and the rest counted") << "many" << QStringList(many << "and 2 more");
+        QTest::newRow("a name Windows cannot hold") << "colon:car" << QStringList{"The game cannot open this car under Wine: colon:car is not a name Windows can hold."};
+        // clang-format on
+    }
+    // The node's icon, its tooltip and the panel say what keeps the game from using the car.
+    void marks()
+    {
+        QFETCH(QString, car);
+        QFETCH(QStringList, lines);
+        openLibrary();
+        const QModelIndex shown = node(car);
+        const QIcon icon = shown.data(Qt::DecorationRole).value<QIcon>();
+        const QIcon healthy = node("healthy").data(Qt::DecorationRole).value<QIcon>();
+        QCOMPARE(icon.cacheKey() == healthy.cacheKey(), lines.isEmpty());
+        const QString text = shown.data().toString();
+        QCOMPARE(shown.data(Qt::ToolTipRole).toString(),
+                 QStringList(QStringList{text} + lines).join('\n'));
+        clickNode(shown);
+        auto* problems = control<QPlainTextEdit>("txtProblems");
+        QCOMPARE(problems->isVisible(), !lines.isEmpty());
+        if (!lines.isEmpty())
+            QCOMPARE(problems->toPlainText(), lines.join('\n'));
+    }
+
+    // Only the marked cars, with the filter on top; the count says how many.
+    void problemsOnly()
+    {
+        openLibrary();
+        clickNode(node("copied"));
+        act("mnuToolsProblems");
+        QCOMPARE(keys(1), (QStringList{"bare", "colon:car", "copied", "empty", "many"}));
+        QCOMPARE(status(), "5 of 6 cars have problems.");
+        QCOMPARE(tree()->currentIndex(), node("copied"));
+        QTest::keyClicks(control<QLineEdit>("txtFilter"), "e");
+        QCOMPARE(keys(1), (QStringList{"bare", "copied", "empty"}));
+        QCOMPARE(status(), "3 of 6 cars with problems match 'e'.");
+        act("mnuToolsProblems");
+        QCOMPARE(keys(1), (QStringList{"bare", "copied", "empty", "healthy"}));
+    }
+
+    // The copied car's references are made to name its own folder; its mark goes at once.
+    void fixReferences()
+    {
+        openLibrary();
+        for (const QString car : {"healthy", "many", "copied"}) {
+            clickNode(node(car));
+            clickNode(node(car), Qt::RightButton);
+            auto* popUp = control<QMenu>("mnuPopUp");
+            QTRY_VERIFY(popUp->isVisible());
+            popUp->close();
+            QCOMPARE(control<QAction>("mnuPopUpFixRefs")->isVisible(), car == "copied");
+        }
+        mBoxes->expect();
+        act("mnuPopUpFixRefs");
+        QVERIFY(!cars()->marks().has("copied"));
+        QVERIFY(!control<QPlainTextEdit>("txtProblems")->isVisible());
+        QCOMPARE(mBoxes->said(), "Fix Folder References: Changed 2 references in parameters.txt from "
+                                 "cars\\oldname\\ to cars\\copied\\. The file as it was is kept "
+                                 "as parameters.bak.");
+        QCOMPARE(mWorld->read("game/cars/copied/parameters.bak"),
+                 Refs({"cars\\oldname\\body.prm", "cars\\copied\\car.pcx", "cars\\oldname\\car.pcx"}));
+    }
+
+    // A disabled car leaves the game's cars for a branch of its own, shown and never changed,
+    // and comes back; a name taken meanwhile keeps it out.
+    void disableAndEnable()
+    {
+        openWindow({"myrc=My RC", "other"});
+        const QString disabled = CarTreeModel::DisabledKey("myrc");
+        clickNode(node("myrc"));
+        act("mnuPopUpDisable");
+        QCOMPARE(cars()->rowCount(), 3);
+        QCOMPARE(branch(2).data().toString(), "Disabled Cars");
+        QCOMPARE(keys(1), QStringList{"other"});
+        QCOMPARE(keys(2), QStringList{disabled});
+        QCOMPARE(tree()->currentIndex(), node(disabled));
+        QCOMPARE(carState(), "+---+ shown");
+        QVERIFY(control<QLineEdit>("txtCarName")->isReadOnly());
+        QCOMPARE(control<QLineEdit>("txtCarName")->text(), "My RC");
+        QCOMPARE(status(), "1 cars found. (0 standard cars, 1 custom cars)");
+        QVERIFY(QFile::exists(mWorld->gameDir() + "/cars-disabled/myrc/car.bmp"));
+
+        mWorld->makeCar("MYRC");
+        mBoxes->expect();
+        act("mnuPopUpEnable");
+        QVERIFY(mBoxes->only().text.contains("MYRC"));
+        QVERIFY(QFile::exists(mWorld->gameDir() + "/cars-disabled/myrc/car.bmp"));
+
+        QVERIFY(QDir(mWorld->carDir("MYRC")).removeRecursively());
+        act("mnuPopUpEnable");
+        QCOMPARE(cars()->rowCount(), 2);
+        QCOMPARE(keys(1), (QStringList{"myrc", "other"}));
+        QCOMPARE(tree()->currentIndex(), node("myrc"));
+        QCOMPARE(carState(), "+++++ shown");
+    }
+};
+
+QTEST_MAIN(tst_Marks)
+#include "tst_Marks.moc"
