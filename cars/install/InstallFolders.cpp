@@ -39,34 +39,82 @@ QList<Replacing> ReadDown(const QString& staging)
     return replacing;
 }
 
+QString FileName(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Moves the installed car at old, taken out of target, into trash. Where it cannot, the car is
+// not lost with the hidden folder: it goes back into the cars folder beside target under a name
+// of its own, or, failing that too, stays where it is (stayed). The failure says where it is.
+Result ToTrash(const QString& old, const QString& target, const QString& trash, bool* stayed)
+{
+    const Result trashed = FileSystem::MoveToTrash(old, target, trash);
+    if (trashed.ok)
+        return trashed;
+    for (int n = 1; n < 100; ++n) {
+        const QString kept = n == 1 ? target + QStringLiteral(" (old)")
+                                    : target + QStringLiteral(" (old %1)").arg(n);
+        if (FileSystem::RenameNew(old, kept).ok)
+            return Result::Failure(QStringLiteral("could not be moved to the Trash (%1), and is "
+                                                  "kept in the cars folder as '%2'")
+                                       .arg(trashed.message, FileSystem::Shown(FileName(kept))));
+        if (!FileSystem::StatusOf(kept).exists)
+            break;
+    }
+    *stayed = true;
+    return Result::Failure(QStringLiteral("could not be moved to the Trash (%1), and is kept in "
+                                          "'%2'")
+                               .arg(trashed.message, FileSystem::ForMessage(old)));
+}
+
 // Puts a whole car back where the install cut short left none: the new one if it is still
-// unpacked, else the installed one it had moved aside. False when neither could be moved.
+// unpacked, else the installed one it had moved aside. The installed car the new one took the
+// place of goes to the trash where its disk has one, rather than with the hidden folder. False
+// when a car could not be moved and the hidden folder must stay.
 bool Finish(const QString& carsFolder, const QString& staging, const Replacing& replacing,
             QStringList* lines)
 {
     const QString target = FileNames::Join(carsFolder, replacing.folderName);
-    if (FileSystem::StatusOf(target).exists)
-        return true;
     const QString shown = FileSystem::Shown(replacing.folderName);
     const QString unpacked = FileNames::Join(staging, replacing.unpacked);
     const QString aside = FileNames::Join(staging, Unpacking::Aside(replacing.unpacked));
-    const bool newOne = FileSystem::StatusOf(unpacked).folder;
-    if (!newOne && !FileSystem::StatusOf(aside).folder)
-        return true;
-    const Result moved = FileSystem::RenameNew(newOne ? unpacked : aside, target);
-    if (!moved.ok) {
-        lines->append(QStringLiteral("'%1' could not be put back from '%2': %3")
-                          .arg(shown, FileSystem::ForMessage(staging), moved.message));
-        return false;
+    if (!FileSystem::StatusOf(target).exists) {
+        const bool newOne = FileSystem::StatusOf(unpacked).folder;
+        if (!newOne && !FileSystem::StatusOf(aside).folder)
+            return true;
+        const Result moved = FileSystem::RenameNew(newOne ? unpacked : aside, target);
+        if (!moved.ok) {
+            lines->append(QStringLiteral("'%1' could not be put back from '%2': %3")
+                              .arg(shown, FileSystem::ForMessage(staging), moved.message));
+            return false;
+        }
+        lines->append(
+            newOne ? QStringLiteral("An install that was cut short has been finished: '%1' holds "
+                                    "the car it installed.")
+                         .arg(shown)
+                   : QStringLiteral("An install that was cut short has been undone: '%1' holds "
+                                    "the car that was installed before.")
+                         .arg(shown));
+        if (!newOne)
+            return true;
     }
+    if (!FileSystem::StatusOf(aside).exists)
+        return true;
+    const QString trash = FileSystem::TrashFor(aside);
+    if (trash.isEmpty())
+        return true;
+    bool stayed = false;
+    const Result trashed = ToTrash(aside, target, trash, &stayed);
     lines->append(
-        newOne ? QStringLiteral("An install that was cut short has been finished: '%1' holds "
-                                "the car it installed.")
-                     .arg(shown)
-               : QStringLiteral("An install that was cut short has been undone: '%1' holds "
-                                "the car that was installed before.")
-                     .arg(shown));
-    return true;
+        trashed.ok
+            ? QStringLiteral("The car installed as '%1' before an install that was cut short is "
+                             "in the Trash.")
+                  .arg(shown)
+            : QStringLiteral("The car installed as '%1' before an install that was cut short "
+                             "%2.")
+                  .arg(shown, trashed.message));
+    return !stayed;
 }
 
 } // namespace
@@ -128,9 +176,15 @@ Result Unpacking::replace(const QString& unpackedName, const QString& target)
 {
     const QString unpacked = FileNames::Join(mPath, unpackedName);
     const ResultOf<FileSystem::Exchange> exchanged = FileSystem::ExchangeNames(unpacked, target);
-    if (!exchanged || *exchanged == FileSystem::Exchange::Swapped)
+    if (!exchanged)
         return exchanged;
     const QString aside = FileNames::Join(mPath, Aside(unpackedName));
+    if (*exchanged == FileSystem::Exchange::Swapped) {
+        // Where the next start of an install cut short finds it to put it in the trash; failing
+        // that, it goes with this folder.
+        (void)FileSystem::RenameNew(unpacked, aside);
+        return Result::Success();
+    }
     if (const Result moved = FileSystem::RenameNew(target, aside); !moved.ok)
         return moved;
     const Result moved = FileSystem::RenameNew(unpacked, target);
@@ -143,6 +197,19 @@ Result Unpacking::replace(const QString& unpackedName, const QString& target)
                                    .arg(moved.message, back.message));
     }
     return moved;
+}
+
+Result Unpacking::trashReplaced(const QString& unpackedName, const QString& target,
+                                const QString& trash)
+{
+    const QString aside = FileNames::Join(mPath, Aside(unpackedName));
+    bool stayed = false;
+    const Result trashed =
+        ToTrash(FileSystem::StatusOf(aside).exists ? aside : FileNames::Join(mPath, unpackedName),
+                target, trash, &stayed);
+    if (stayed)
+        keep();
+    return trashed;
 }
 
 QStringList Recover(const QString& carsFolder)

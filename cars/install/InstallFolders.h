@@ -54,8 +54,12 @@ public:
     // Puts the car unpacked in the folder of that name in the place of the installed car at
     // target: one swap of the two names where the disk can, else (written down first) two
     // renames with the installed car aside in this folder between them. The installed car ends
-    // up in this folder, and goes with it.
+    // up in this folder, under Aside(unpacked), and goes with it.
     Result replace(const QString& unpacked, const QString& target);
+    // Moves the installed car that replace() took out of target into trash (FileSystem's). A
+    // failure says where the car is instead: back in the cars folder under a name of its own,
+    // or in this folder, which is then kept for the next start to try again.
+    Result trashReplaced(const QString& unpacked, const QString& target, const QString& trash);
     // Where an installed car waits while the new one moves into its place.
     static QString Aside(const QString& unpacked) { return QStringLiteral("old-") + unpacked; }
 
