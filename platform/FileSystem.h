@@ -39,6 +39,7 @@ struct Status
     bool folder = false;    // a folder, or a link to one
     bool plainFile = false; // a regular file, or a link to one
     qint64 size = -1;
+    quint64 id = 0; // the entry's own number on its disk (a link's, not its target's)
 };
 Status StatusOf(const QString& path);
 
@@ -172,7 +173,8 @@ QString TrashFor(const QString& path);
 // Moves the entry at path into trash (TrashFor's, on the entry's disk) in one rename, under
 // its own name or, where that is taken, NAME.2, NAME.3 and so on; what was there is never
 // replaced. Its record, written before it, names originalPath as the place the file manager
-// puts it back.
+// puts it back. A failure with nothing left at path is one of the last flush: the entry is in
+// the trash, which may not be on disk yet.
 Result MoveToTrash(const QString& path, const QString& originalPath, const QString& trash);
 
 struct DiskSpace

@@ -225,9 +225,8 @@ Result MoveToTrash(const QString& path, const QString& originalPath, const QStri
             step = RenameNew(path, target);
         if (!step.ok)
             return abandon(step);
-        // The entry is in the trash now; a flush that fails cannot take it back.
-        (void)FlushFolder(Decode(filesFolder));
-        return Result::Success();
+        // The entry is in the trash now, whether the flush works or not.
+        return FlushFolder(Decode(filesFolder));
     }
     return Failed(EEXIST);
 }

@@ -11,11 +11,12 @@ namespace {
 const QString kJournal = QStringLiteral("replacing.txt");
 
 // One line a car: its unpacked folder, then the installed one's name as the system's bytes,
-// percent-encoded so that any byte a name holds fits a line.
+// percent-encoded so that any byte a name holds fits a line, and the installed one's number.
 QByteArray Line(const Replacing& replacing)
 {
     return FileSystem::Encode(replacing.unpacked).toPercentEncoding() + ' ' +
-           FileSystem::Encode(replacing.folderName).toPercentEncoding() + '\n';
+           FileSystem::Encode(replacing.folderName).toPercentEncoding() + ' ' +
+           QByteArray::number(replacing.installed) + '\n';
 }
 
 QList<Replacing> ReadDown(const QString& staging)
@@ -24,8 +25,9 @@ QList<Replacing> ReadDown(const QString& staging)
     const QByteArray text =
         FileSystem::ReadPlainFile(FileNames::Join(staging, kJournal)).value_or(QByteArray());
     for (const QByteArray& line : text.split('\n')) {
+        // An older Torvane wrote no number.
         const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() != 2)
+        if (fields.size() != 2 && fields.size() != 3)
             continue;
         const QString unpacked = FileSystem::Decode(QByteArray::fromPercentEncoding(fields[0]));
         const QString folderName = FileSystem::Decode(QByteArray::fromPercentEncoding(fields[1]));
@@ -34,7 +36,7 @@ QList<Replacing> ReadDown(const QString& staging)
             folderName.contains(QLatin1Char('/')) || unpacked.startsWith(QLatin1Char('.')) ||
             folderName == QLatin1String("..") || folderName == QLatin1String("."))
             continue;
-        replacing.append({unpacked, folderName});
+        replacing.append({unpacked, folderName, fields.value(2).toULongLong()});
     }
     return replacing;
 }
@@ -52,6 +54,10 @@ Result ToTrash(const QString& old, const QString& target, const QString& trash, 
     const Result trashed = FileSystem::MoveToTrash(old, target, trash);
     if (trashed.ok)
         return trashed;
+    if (!FileSystem::StatusOf(old).exists)
+        return Result::Failure(
+            QStringLiteral("went to the Trash, which could not be written to disk (%1)")
+                .arg(trashed.message));
     for (int n = 1; n < 100; ++n) {
         const QString kept = n == 1 ? target + QStringLiteral(" (old)")
                                     : target + QStringLiteral(" (old %1)").arg(n);
@@ -99,13 +105,17 @@ bool Finish(const QString& carsFolder, const QString& staging, const Replacing& 
         if (!newOne)
             return true;
     }
-    if (!FileSystem::StatusOf(aside).exists)
-        return true;
-    const QString trash = FileSystem::TrashFor(aside);
+    // Aside, or after a swap under the unpacked name, known by its number.
+    const FileSystem::Status swapped = FileSystem::StatusOf(unpacked);
+    const QString old = FileSystem::StatusOf(aside).exists ? aside
+                        : swapped.exists && swapped.id != 0 && swapped.id == replacing.installed
+                            ? unpacked
+                            : QString();
+    const QString trash = old.isEmpty() ? QString() : FileSystem::TrashFor(old);
     if (trash.isEmpty())
         return true;
     bool stayed = false;
-    const Result trashed = ToTrash(aside, target, trash, &stayed);
+    const Result trashed = ToTrash(old, target, trash, &stayed);
     lines->append(
         trashed.ok
             ? QStringLiteral("The car installed as '%1' before an install that was cut short is "
@@ -164,11 +174,13 @@ Result Unpacking::remove()
     return FileSystem::RemoveTree(mCarsFolder, mName);
 }
 
-Result Unpacking::writeDown(const QList<Replacing>& replacing) const
+Result Unpacking::writeDown(QList<Replacing> replacing) const
 {
     QByteArray text;
-    for (const Replacing& car : replacing)
+    for (Replacing& car : replacing) {
+        car.installed = FileSystem::StatusOf(FileNames::Join(mCarsFolder, car.folderName)).id;
         text += Line(car);
+    }
     return FileSystem::ReplaceFile(FileNames::Join(mPath, kJournal), text);
 }
 
@@ -176,15 +188,9 @@ Result Unpacking::replace(const QString& unpackedName, const QString& target)
 {
     const QString unpacked = FileNames::Join(mPath, unpackedName);
     const ResultOf<FileSystem::Exchange> exchanged = FileSystem::ExchangeNames(unpacked, target);
-    if (!exchanged)
+    if (!exchanged || *exchanged == FileSystem::Exchange::Swapped)
         return exchanged;
     const QString aside = FileNames::Join(mPath, Aside(unpackedName));
-    if (*exchanged == FileSystem::Exchange::Swapped) {
-        // Where the next start of an install cut short finds it to put it in the trash; failing
-        // that, it goes with this folder.
-        (void)FileSystem::RenameNew(unpacked, aside);
-        return Result::Success();
-    }
     if (const Result moved = FileSystem::RenameNew(target, aside); !moved.ok)
         return moved;
     const Result moved = FileSystem::RenameNew(unpacked, target);
