@@ -23,6 +23,7 @@ Status StatusOf(const QString& path)
     if (::lstat(p.constData(), &st) != 0)
         return status;
     status.exists = true;
+    status.id = st.st_ino;
     status.link = S_ISLNK(st.st_mode);
     if (status.link && ::stat(p.constData(), &st) != 0)
         return status;

@@ -39,6 +39,7 @@ struct Status
     bool folder = false;    // a folder, or a link to one
     bool plainFile = false; // a regular file, or a link to one
     qint64 size = -1;
+    quint64 id = 0; // the entry's own number on its disk (a link's, not its target's)
 };
 Status StatusOf(const QString& path);
 
@@ -161,6 +162,21 @@ Result RenameNew(const QString& from, const QString& to);
 // cannot (the FUSE drivers of disks shared with Windows) changes nothing and says so.
 enum class Exchange { Swapped, Unsupported };
 ResultOf<Exchange> ExchangeNames(const QString& first, const QString& second);
+
+// The desktop's trash that takes the entries of path's disk, as file managers keep it (the
+// folder holding files/ and info/): the home trash ($XDG_DATA_HOME/Trash) for an entry on its
+// disk, else the one at the top of the entry's disk (.Trash/UID where the administrator made
+// .Trash, else .Trash-UID). Its folders are made when missing. Empty where that disk has none
+// to be had (read-only, a link in the way, nothing can be made there): an entry is never
+// copied to a trash on another disk.
+QString TrashFor(const QString& path);
+// Moves the entry at path into trash (TrashFor's, on the entry's disk) in one rename, under
+// its own name or, where that is taken, NAME.2, NAME.3 and so on; what was there is never
+// replaced. Its record, written before it, names originalPath as the place the file manager
+// puts it back. A failure with nothing left at path is one of the last flush: the entry is in
+// the trash, which may not be on disk yet.
+Result MoveToTrash(const QString& path, const QString& originalPath, const QString& trash);
+
 struct DiskSpace
 {
     qint64 free = 0; // what an ordinary user may still write

@@ -10,6 +10,8 @@
 
 #include <QtTest>
 
+#include <unistd.h>
+
 // Cars installed from the archives players download: found behind the folders they come in,
 // named so that the game under Wine opens them, and never half there or outside the cars
 // folder.
@@ -194,8 +196,15 @@ private slots:
                  files + QStringList{"rc/car.bmp=BM"});
         if (answer >= 0)
             QCOMPARE(mBoxes->only().text, "A car named '" + FileSystem::Shown(car) +
-                                              "' is already installed. Replace it? Its files "
-                                              "will be PERMANENTLY deleted!");
+                                              "' is already installed. Replace it? The installed "
+                                              "car goes to the Trash.");
+        // The home trash, or on the shared disk the one at its top.
+        const QString trash = disk.isEmpty()
+                                  ? mWorld->homeTrash()
+                                  : mWorld->root() + "/disk/.Trash-" + QString::number(::getuid());
+        QCOMPARE(Files(trash + "/files"), answer == int(MsgBox::Answer::Yes)
+                                              ? QStringList{car + "/car.bmp=BM"}
+                                              : QStringList());
     }
 
     // From the File menu or dropped on the window: the car comes, and is shown.

@@ -88,11 +88,16 @@ private slots:
                                  "fastcar/skins/a.bmp=FastCar/skins/a.bmp"};
         const QStringList other{"other/parameters.txt"};
         const QList<QStringList> whole{oldCar, oldCar + other, newCar, newCar + other};
+        // The home trash, or on the shared disk the one at its top.
+        const QString trash =
+            disk.isEmpty() ? mWorld->homeTrash() : root + "/.Trash-" + QString::number(::getuid());
         MsgBox::Presenter* const previous = MsgBox::SetPresenter(this);
         const auto restore = qScopeGuard([previous] { MsgBox::SetPresenter(previous); });
         QStringList said;
+        int lost = 0;
         for (int at = 1;; ++at) {
             (void)FileSystem::RemoveTree(game, "cars");
+            (void)FileSystem::RemoveTree(trash.section('/', 0, -2), trash.section('/', -1));
             mWorld->write(cars.mid(mWorld->root().size() + 1) + "/fastcar/car.bmp", "BM");
             const pid_t child = ::fork();
             if (child == 0) {
@@ -111,16 +116,29 @@ private slots:
             const QStringList tree = Files(cars);
             QVERIFY2(whole.contains(tree),
                      qPrintable(QString("killed at %1: %2").arg(at).arg(tree.join(", "))));
+            // The installed car is in the cars folder or in the trash.
+            const QStringList trashed = Files(trash + "/files");
+            // Killed after its record was written, the next start records it as fastcar.2.
+            QVERIFY2(trashed.size() <= 1 && trashed.filter("/car.bmp=BM").size() == trashed.size(),
+                     qPrintable(trashed.join(", ")));
+            if (!tree.startsWith(oldCar.first()) && trashed.isEmpty())
+                ++lost;
             if (!WIFSIGNALED(status)) {
                 QCOMPARE(tree, newCar + other);
                 break;
             }
         }
+        QCOMPARE(lost, 0);
         // Only a disk without the swap has a replace to finish.
-        QCOMPARE(said.isEmpty(), disk.isEmpty());
+        const QString finished = "An install that was cut short has been finished: 'fastcar' "
+                                 "holds the car it installed.";
+        const QString inTheTrash = "The car installed as 'fastcar' before an install that was cut "
+                                   "short is in the Trash.";
+        QCOMPARE(said.join('\n').contains(finished), !disk.isEmpty());
+        QVERIFY(said.join('\n').contains(inTheTrash));
         for (const QString& text : said)
-            QCOMPARE(text, "An install that was cut short has been finished: 'fastcar' holds the "
-                           "car it installed.");
+            for (const QString& line : text.split('\n'))
+                QVERIFY2(line == finished || line == inTheTrash, qPrintable(line));
     }
 
     // An archive of more entries than any car holds is refused before anything is unpacked.

@@ -11,11 +11,12 @@ namespace {
 const QString kJournal = QStringLiteral("replacing.txt");
 
 // One line a car: its unpacked folder, then the installed one's name as the system's bytes,
-// percent-encoded so that any byte a name holds fits a line.
+// percent-encoded so that any byte a name holds fits a line, and the installed one's number.
 QByteArray Line(const Replacing& replacing)
 {
     return FileSystem::Encode(replacing.unpacked).toPercentEncoding() + ' ' +
-           FileSystem::Encode(replacing.folderName).toPercentEncoding() + '\n';
+           FileSystem::Encode(replacing.folderName).toPercentEncoding() + ' ' +
+           QByteArray::number(replacing.installed) + '\n';
 }
 
 QList<Replacing> ReadDown(const QString& staging)
@@ -24,8 +25,9 @@ QList<Replacing> ReadDown(const QString& staging)
     const QByteArray text =
         FileSystem::ReadPlainFile(FileNames::Join(staging, kJournal)).value_or(QByteArray());
     for (const QByteArray& line : text.split('\n')) {
+        // An older Torvane wrote no number.
         const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() != 2)
+        if (fields.size() != 2 && fields.size() != 3)
             continue;
         const QString unpacked = FileSystem::Decode(QByteArray::fromPercentEncoding(fields[0]));
         const QString folderName = FileSystem::Decode(QByteArray::fromPercentEncoding(fields[1]));
@@ -34,39 +36,95 @@ QList<Replacing> ReadDown(const QString& staging)
             folderName.contains(QLatin1Char('/')) || unpacked.startsWith(QLatin1Char('.')) ||
             folderName == QLatin1String("..") || folderName == QLatin1String("."))
             continue;
-        replacing.append({unpacked, folderName});
+        replacing.append({unpacked, folderName, fields.value(2).toULongLong()});
     }
     return replacing;
 }
 
+QString FileName(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// Moves the installed car at old, taken out of target, into trash. Where it cannot, the car is
+// not lost with the hidden folder: it goes back into the cars folder beside target under a name
+// of its own, or, failing that too, stays where it is (stayed). The failure says where it is.
+Result ToTrash(const QString& old, const QString& target, const QString& trash, bool* stayed)
+{
+    const Result trashed = FileSystem::MoveToTrash(old, target, trash);
+    if (trashed.ok)
+        return trashed;
+    if (!FileSystem::StatusOf(old).exists)
+        return Result::Failure(
+            QStringLiteral("went to the Trash, which could not be written to disk (%1)")
+                .arg(trashed.message));
+    for (int n = 1; n < 100; ++n) {
+        const QString kept = n == 1 ? target + QStringLiteral(" (old)")
+                                    : target + QStringLiteral(" (old %1)").arg(n);
+        if (FileSystem::RenameNew(old, kept).ok)
+            return Result::Failure(QStringLiteral("could not be moved to the Trash (%1), and is "
+                                                  "kept in the cars folder as '%2'")
+                                       .arg(trashed.message, FileSystem::Shown(FileName(kept))));
+        if (!FileSystem::StatusOf(kept).exists)
+            break;
+    }
+    *stayed = true;
+    return Result::Failure(QStringLiteral("could not be moved to the Trash (%1), and is kept in "
+                                          "'%2'")
+                               .arg(trashed.message, FileSystem::ForMessage(old)));
+}
+
 // Puts a whole car back where the install cut short left none: the new one if it is still
-// unpacked, else the installed one it had moved aside. False when neither could be moved.
+// unpacked, else the installed one it had moved aside. The installed car the new one took the
+// place of goes to the trash where its disk has one, rather than with the hidden folder. False
+// when a car could not be moved and the hidden folder must stay.
 bool Finish(const QString& carsFolder, const QString& staging, const Replacing& replacing,
             QStringList* lines)
 {
     const QString target = FileNames::Join(carsFolder, replacing.folderName);
-    if (FileSystem::StatusOf(target).exists)
-        return true;
     const QString shown = FileSystem::Shown(replacing.folderName);
     const QString unpacked = FileNames::Join(staging, replacing.unpacked);
     const QString aside = FileNames::Join(staging, Unpacking::Aside(replacing.unpacked));
-    const bool newOne = FileSystem::StatusOf(unpacked).folder;
-    if (!newOne && !FileSystem::StatusOf(aside).folder)
-        return true;
-    const Result moved = FileSystem::RenameNew(newOne ? unpacked : aside, target);
-    if (!moved.ok) {
-        lines->append(QStringLiteral("'%1' could not be put back from '%2': %3")
-                          .arg(shown, FileSystem::ForMessage(staging), moved.message));
-        return false;
+    if (!FileSystem::StatusOf(target).exists) {
+        const bool newOne = FileSystem::StatusOf(unpacked).folder;
+        if (!newOne && !FileSystem::StatusOf(aside).folder)
+            return true;
+        const Result moved = FileSystem::RenameNew(newOne ? unpacked : aside, target);
+        if (!moved.ok) {
+            lines->append(QStringLiteral("'%1' could not be put back from '%2': %3")
+                              .arg(shown, FileSystem::ForMessage(staging), moved.message));
+            return false;
+        }
+        lines->append(
+            newOne ? QStringLiteral("An install that was cut short has been finished: '%1' holds "
+                                    "the car it installed.")
+                         .arg(shown)
+                   : QStringLiteral("An install that was cut short has been undone: '%1' holds "
+                                    "the car that was installed before.")
+                         .arg(shown));
+        if (!newOne)
+            return true;
     }
+    // Aside, or after a swap under the unpacked name, known by its number.
+    const FileSystem::Status swapped = FileSystem::StatusOf(unpacked);
+    const QString old = FileSystem::StatusOf(aside).exists ? aside
+                        : swapped.exists && swapped.id != 0 && swapped.id == replacing.installed
+                            ? unpacked
+                            : QString();
+    const QString trash = old.isEmpty() ? QString() : FileSystem::TrashFor(old);
+    if (trash.isEmpty())
+        return true;
+    bool stayed = false;
+    const Result trashed = ToTrash(old, target, trash, &stayed);
     lines->append(
-        newOne ? QStringLiteral("An install that was cut short has been finished: '%1' holds "
-                                "the car it installed.")
-                     .arg(shown)
-               : QStringLiteral("An install that was cut short has been undone: '%1' holds "
-                                "the car that was installed before.")
-                     .arg(shown));
-    return true;
+        trashed.ok
+            ? QStringLiteral("The car installed as '%1' before an install that was cut short is "
+                             "in the Trash.")
+                  .arg(shown)
+            : QStringLiteral("The car installed as '%1' before an install that was cut short "
+                             "%2.")
+                  .arg(shown, trashed.message));
+    return !stayed;
 }
 
 } // namespace
@@ -116,11 +174,13 @@ Result Unpacking::remove()
     return FileSystem::RemoveTree(mCarsFolder, mName);
 }
 
-Result Unpacking::writeDown(const QList<Replacing>& replacing) const
+Result Unpacking::writeDown(QList<Replacing> replacing) const
 {
     QByteArray text;
-    for (const Replacing& car : replacing)
+    for (Replacing& car : replacing) {
+        car.installed = FileSystem::StatusOf(FileNames::Join(mCarsFolder, car.folderName)).id;
         text += Line(car);
+    }
     return FileSystem::ReplaceFile(FileNames::Join(mPath, kJournal), text);
 }
 
@@ -143,6 +203,19 @@ Result Unpacking::replace(const QString& unpackedName, const QString& target)
                                    .arg(moved.message, back.message));
     }
     return moved;
+}
+
+Result Unpacking::trashReplaced(const QString& unpackedName, const QString& target,
+                                const QString& trash)
+{
+    const QString aside = FileNames::Join(mPath, Aside(unpackedName));
+    bool stayed = false;
+    const Result trashed =
+        ToTrash(FileSystem::StatusOf(aside).exists ? aside : FileNames::Join(mPath, unpackedName),
+                target, trash, &stayed);
+    if (stayed)
+        keep();
+    return trashed;
 }
 
 QStringList Recover(const QString& carsFolder)

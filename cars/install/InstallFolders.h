@@ -28,6 +28,9 @@ struct Replacing
 {
     QString unpacked; // a name inside the hidden folder
     QString folderName;
+    // The installed car's number on its disk (FileSystem::Status::id), 0 when unknown: after a
+    // swap of two names, it tells the installed car from the new one in the hidden folder.
+    quint64 installed = 0;
 };
 
 // A hidden folder of a running install, held locked; removed with everything in it when the
@@ -49,13 +52,17 @@ public:
     Result remove();
 
     // Written down on disk before the first installed car is moved aside, so that an install
-    // cut short between its renames can be finished.
-    Result writeDown(const QList<Replacing>& replacing) const;
+    // cut short between its renames can be finished, with the installed cars' numbers.
+    Result writeDown(QList<Replacing> replacing) const;
     // Puts the car unpacked in the folder of that name in the place of the installed car at
     // target: one swap of the two names where the disk can, else (written down first) two
     // renames with the installed car aside in this folder between them. The installed car ends
-    // up in this folder, and goes with it.
+    // up in this folder, under the unpacked name or Aside(unpacked), and goes with it.
     Result replace(const QString& unpacked, const QString& target);
+    // Moves the installed car that replace() took out of target into trash (FileSystem's). A
+    // failure says where the car is instead: back in the cars folder under a name of its own,
+    // or in this folder, which is then kept for the next start to try again.
+    Result trashReplaced(const QString& unpacked, const QString& target, const QString& trash);
     // Where an installed car waits while the new one moves into its place.
     static QString Aside(const QString& unpacked) { return QStringLiteral("old-") + unpacked; }
 

@@ -1,15 +1,14 @@
 #include "cars/install/modInstallCar.h"
 
 #include "cars/CarContext.h"
+#include "cars/install/Arrivals.h"
 #include "cars/install/InstallFolders.h"
 #include "cars/install/InstallPlan.h"
 #include "cars/install/InstalledCars.h"
-#include "cars/modFolderNames.h"
 #include "platform/ArchiveReader.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderSource.h"
-#include "platform/MsgBox.h"
 
 #include <QHash>
 #include <QLocale>
@@ -50,13 +49,7 @@ qint64 Reserve(const FileSystem::DiskSpace& space)
     return qMin(qint64(64) << 20, space.total / 10);
 }
 
-// A car of the plan on its way into the cars folder.
-struct Arrival
-{
-    int car = -1;       // in the plan
-    QString folderName; // the name it gets
-    QString replacing;  // the installed folder it takes the place of, by its own spelling
-};
+using Arrivals::Arrival;
 
 class Installer
 {
@@ -70,7 +63,6 @@ public:
 
 private:
     void line(const QString& text) { mLines.append(text); }
-    bool wanted(const InstallPlan& plan, const QString& sourceName, QList<Arrival>* arrivals);
     Result unpack(EntrySource& source, const InstallPlan& plan, const QList<Arrival>& arrivals,
                   const QString& staging);
     void arrive(const QString& sourceName, const QList<Arrival>& arrivals,
@@ -91,52 +83,6 @@ private:
     Report* mReport;
     InstalledCars mCars;
 };
-
-bool Installer::wanted(const InstallPlan& plan, const QString& sourceName, QList<Arrival>* arrivals)
-{
-    QSet<QString> taken;
-    for (int i = 0; i < plan.cars().size(); ++i) {
-        const QString name = plan.cars()[i].folderName;
-        const QString key = FileNames::NameKey(name);
-        const QString car = QStringLiteral("%1 from %2").arg(Quoted(name), Quoted(sourceName));
-        if (const QString fault = modFolderNames::FolderNameFault(name); !fault.isEmpty()) {
-            line(QStringLiteral("Skipped %1: %2").arg(car, fault));
-            continue;
-        }
-        if (taken.contains(key)) {
-            line(QStringLiteral("Skipped %1: a car of that name came with it already.").arg(car));
-            continue;
-        }
-        Arrival arrival{i, name, {}};
-        if (const FileSystem::Entry* there = mCars.find(name)) {
-            if (!there->isDir) {
-                line(QStringLiteral("Skipped %1: a file of that name is in the cars folder.")
-                         .arg(car));
-                continue;
-            }
-            if (mCars.isStandard(there->name)) {
-                line(QStringLiteral("Skipped %1: %2 is a standard car of the game, which is "
-                                    "never replaced.")
-                         .arg(car, Quoted(there->name)));
-                continue;
-            }
-            const MsgBox::Answer answer = MsgBox::Show(
-                QStringLiteral("A car named '%1' is already installed. Replace it? Its files will "
-                               "be PERMANENTLY deleted!")
-                    .arg(FileSystem::Shown(there->name)),
-                MsgBox::Icon::Question, QString(), MsgBox::Buttons::YesNo);
-            if (answer != MsgBox::Answer::Yes) {
-                line(QStringLiteral("Skipped %1: the installed car was kept.").arg(car));
-                continue;
-            }
-            arrival.folderName = there->name;
-            arrival.replacing = there->name;
-        }
-        taken.insert(key);
-        arrivals->append(arrival);
-    }
-    return !arrivals->isEmpty();
-}
 
 Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
                          const QList<Arrival>& arrivals, const QString& staging)
@@ -250,9 +196,17 @@ void Installer::arrive(const QString& sourceName, const QList<Arrival>& arrivals
             continue;
         }
         mReport->installed.append(arrival.folderName);
-        line((arrival.replacing.isEmpty() ? QStringLiteral("Installed %1.")
-                                          : QStringLiteral("Replaced %1."))
-                 .arg(car));
+        if (arrival.replacing.isEmpty()) {
+            line(QStringLiteral("Installed %1.").arg(car));
+            continue;
+        }
+        const Result trashed =
+            arrival.trash.isEmpty()
+                ? Result::Success()
+                : unpacking.trashReplaced(QString::number(arrival.car), target, arrival.trash);
+        line(trashed.ok ? QStringLiteral("Replaced %1.").arg(car)
+                        : QStringLiteral("Replaced %1, but the installed car %2.")
+                              .arg(car, trashed.message));
     }
     // The new names last only once the cars folder is on disk too.
     if (const Result flushed = FileSystem::FlushFolder(mContext.carsFolder); !flushed.ok)
@@ -321,8 +275,9 @@ void Installer::install(const QString& path)
     if (const Result moves = InstallFolders::MovesFolders(staging); !moves.ok)
         return notInstalled(moves.message);
 
-    QList<Arrival> arrivals;
-    if (!wanted(plan, sourceName, &arrivals))
+    const QList<Arrival> arrivals =
+        Arrivals::Wanted(plan, sourceName, mCars, mContext.carsFolder, &mLines);
+    if (arrivals.isEmpty())
         return;
     Result unpacked = unpack(*source, plan, arrivals, staging);
     // Nothing takes an installed car's place before every car is whole on disk.

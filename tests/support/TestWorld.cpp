@@ -12,6 +12,7 @@
 TestWorld::TestWorld(const QByteArray& torvaneIni)
 {
     write("game/cars/", {});
+    qputenv("XDG_DATA_HOME", FileSystem::Encode(root() + QStringLiteral("/data")));
     write(torvaneIni.isNull() ? "program/" : "program/torvane.ini", torvaneIni);
     modMain::SetAppPath(programDir());
     modMain::gSettings() = cSettings();

@@ -45,6 +45,9 @@ public:
     QString carsDir() const { return mDir.filePath(QStringLiteral("game/cars")); }
     QString iniPath() const { return mDir.filePath(QStringLiteral("program/torvane.ini")); }
     QString carDir(const QString& folder) const { return carsDir() + QLatin1Char('/') + folder; }
+    // The home trash: XDG_DATA_HOME points into the world from its creation on, so that no test
+    // fills the trash of the one who runs it.
+    QString homeTrash() const { return mDir.filePath(QStringLiteral("data/Trash")); }
 
     // Loads the settings from the program folder's torvane.ini with EXEPath set to gameDir().
     void loadSettings();
