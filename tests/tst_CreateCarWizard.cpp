@@ -51,7 +51,7 @@ private slots:
         mWorld->write("game/cars/rc/parameters.txt", kTemplateParams);
         mWorld->write("game/cars/rc/" + kLongName, "as long a name as the system allows");
         mWorld->write("game/cars/rc/sub/body.prm", "not copied");
-        mWorld->makeCar("noparams");
+        QFile::remove(mWorld->makeCar("noparams") + "/parameters.txt");
         mWorld->write("game/cars/com0.txt", "a file, not a car");
         // Templates of any name: copied from a Windows archive ("café" in Windows-1252), one that
         // Windows cannot hold and one beyond its code page; their files too.

@@ -44,7 +44,7 @@ class tst_Marks : public QObject, MainWindowDriver
     void openLibrary()
     {
         makeCar("healthy", {"body.prm"}, {"cars\\HEALTHY\\Body.prm", "NONE", "body.prm"});
-        mWorld->makeCar("bare");
+        QVERIFY(QFile::remove(mWorld->makeCar("bare") + "/parameters.txt"));
         QDir().mkpath(mWorld->carDir("empty"));
         makeCar("copied", {"body.prm", "car.pcx"},
                 {"cars\\oldname\\body.prm", "cars\\copied\\car.pcx", "cars\\oldname\\car.pcx"});
@@ -127,11 +127,13 @@ private slots:
         act("mnuPopUpFixRefs");
         QVERIFY(!cars()->marks().has("copied"));
         QVERIFY(!control<QPlainTextEdit>("txtProblems")->isVisible());
-        QCOMPARE(mBoxes->said(), "Fix Folder References: Changed 2 references in parameters.txt from "
-                                 "cars\\oldname\\ to cars\\copied\\. The file as it was is kept "
-                                 "as parameters.bak.");
-        QCOMPARE(mWorld->read("game/cars/copied/parameters.bak"),
-                 Refs({"cars\\oldname\\body.prm", "cars\\copied\\car.pcx", "cars\\oldname\\car.pcx"}));
+        QCOMPARE(mBoxes->said(),
+                 "Fix Folder References: Changed 2 references in parameters.txt from "
+                 "cars\\oldname\\ to cars\\copied\\. The file as it was is kept "
+                 "as parameters.bak.");
+        QCOMPARE(
+            mWorld->read("game/cars/copied/parameters.bak"),
+            Refs({"cars\\oldname\\body.prm", "cars\\copied\\car.pcx", "cars\\oldname\\car.pcx"}));
     }
 
     // A disabled car leaves the game's cars for a branch of its own, shown and never changed,

@@ -148,6 +148,7 @@ private slots:
         if (!QFile::exists("/proc/self/io"))
             QSKIP("no /proc/self/io here, which changes at each read");
         const QString car = mWorld->makeCar("myrc");
+        QVERIFY(QFile::remove(car + "/parameters.txt"));
         QVERIFY(QFile::link("/proc/self/io", car + "/parameters.txt"));
         mBoxes->expect();
         QVERIFY(!modMain::SetParamsObtain(car));

@@ -76,10 +76,7 @@ protected:
         waitForChecks();
     }
     // Until the cars of the last scan are checked, and marked.
-    void waitForChecks() const
-    {
-        QTRY_VERIFY(!mWindow->findChild<CarProblemFeed*>()->isRunning());
-    }
+    void waitForChecks() const { QTRY_VERIFY(!mWindow->findChild<CarProblemFeed*>()->isRunning()); }
     template <typename T> T* control(const char* n) const { return mWindow->findChild<T*>(n); }
     QTreeView* tree() const { return control<QTreeView>("tvwCars"); }
     CarTreeModel* cars() const { return static_cast<CarTreeModel*>(tree()->model()); }

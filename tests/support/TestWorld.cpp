@@ -53,6 +53,8 @@ QString TestWorld::write(const QString& relativePath, const QByteArray& bytes, i
 QString TestWorld::makeCar(const QString& folder, const QByteArray& carinfo)
 {
     write(QStringLiteral("game/cars/") + folder + QStringLiteral("/car.bmp"), "BM");
+    write(QStringLiteral("game/cars/") + folder + QStringLiteral("/parameters.txt"),
+          "Name\t\t\"Car\"\r\n");
     if (!carinfo.isEmpty())
         write(QStringLiteral("game/cars/") + folder + QStringLiteral("/carinfo.ini"), carinfo);
     return carDir(folder);

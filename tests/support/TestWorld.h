@@ -59,7 +59,8 @@ public:
     // ending in "|" a FIFO named without it.
     QString write(const QString& relativePath, const QByteArray& bytes, int permissions = -1);
     QByteArray read(const QString& path) const { return ReadFile(mDir.filePath(path)); }
-    // A car folder with the given carinfo.ini bytes (none when empty) and a car.bmp.
+    // A car folder with the given carinfo.ini bytes (none when empty), a car.bmp and a
+    // parameters.txt: a car the game can use.
     QString makeCar(const QString& folder, const QByteArray& carinfo = {});
 
 private:
