@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cars/cCarsFolder.h"
+#include "platform/Result.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -80,6 +81,10 @@ private:
     // Whenever the tree's selected node changes, however it changed, or the selected node is
     // clicked again: the panel, the selected car and the car commands follow it.
     void NodeClick(const QModelIndex& node);
+    // Moves the shown car with mover and shows it under movedKey; a failure is told, and a car
+    // that moved all the same is shown where it went.
+    void MoveShownCar(Result (*mover)(const QString&, const QString&), const QString& command,
+                      const QString& movedKey);
     void SkinCommand();
     void SetCarButtonsEnabled(bool enabled);
     void HideCarFrames();

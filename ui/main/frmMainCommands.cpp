@@ -100,7 +100,7 @@ void frmMain::FixShownCarReferences()
         return;
     const QString name = mSelectedCar->DirectoryName();
     const modFolderRefs::Fixed fixed = modFolderRefs::Fix(mCars.Path(), name);
-    MsgBox::Show(fixed.report,
+    MsgBox::Show(fixed.result.ok ? fixed.report : fixed.result.message,
                  fixed.result.ok ? MsgBox::Icon::Information : MsgBox::Icon::Exclamation,
                  QStringLiteral("Fix Folder References"));
     // Checked again now, so that the mark goes at once.
@@ -113,31 +113,32 @@ void frmMain::FixShownCarReferences()
 
 void frmMain::DisableShownCar()
 {
-    if (!mSelectedCar || mSelectedDisabled ||
-        mSelectedCar->Classified() != cCar::Classification::Custom)
-        return;
-    const QString name = mSelectedCar->DirectoryName();
-    if (const Result moved = modDisabledCars::Disable(mCars.Path(), name); !moved.ok) {
-        MsgBox::Show(
-            QStringLiteral("%1 was not disabled: %2").arg(FileSystem::Shown(name), moved.message),
-            MsgBox::Icon::Exclamation, QStringLiteral("Disable"));
-        return;
-    }
-    mSelectedKey = CarTreeModel::DisabledKey(name);
-    RefreshCarList();
+    if (mSelectedCar && !mSelectedDisabled &&
+        mSelectedCar->Classified() == cCar::Classification::Custom)
+        MoveShownCar(modDisabledCars::Disable, QStringLiteral("Disable"),
+                     CarTreeModel::DisabledKey(mSelectedCar->DirectoryName()));
 }
 
 void frmMain::EnableShownCar()
 {
-    if (!mSelectedCar || !mSelectedDisabled)
-        return;
+    if (mSelectedCar && mSelectedDisabled)
+        MoveShownCar(modDisabledCars::Enable, QStringLiteral("Enable"),
+                     mSelectedCar->DirectoryName());
+}
+
+void frmMain::MoveShownCar(Result (*mover)(const QString&, const QString&), const QString& command,
+                           const QString& movedKey)
+{
     const QString name = mSelectedCar->DirectoryName();
-    if (const Result moved = modDisabledCars::Enable(mCars.Path(), name); !moved.ok) {
-        MsgBox::Show(
-            QStringLiteral("%1 was not enabled: %2").arg(FileSystem::Shown(name), moved.message),
-            MsgBox::Icon::Exclamation, QStringLiteral("Enable"));
-        return;
+    const QString folder = mSelectedCar->FolderPath();
+    if (const Result moved = mover(mCars.Path(), name); !moved.ok) {
+        MsgBox::Show(QStringLiteral("%1 was not %2d: %3")
+                         .arg(FileSystem::Shown(name), command.toLower(), moved.message),
+                     MsgBox::Icon::Exclamation, command);
+        // A disk that would not say the move lasts has moved the car all the same.
+        if (FileSystem::StatusOf(folder).exists)
+            return;
     }
-    mSelectedKey = name;
+    mSelectedKey = movedKey;
     RefreshCarList();
 }
