@@ -107,6 +107,15 @@ private slots:
         QTest::keyClicks(control<QLineEdit>("txtFilter"), "e");
         QCOMPARE(keys(1), (QStringList{"bare", "copied", "empty"}));
         QCOMPARE(status(), "3 of 6 cars with problems match 'e'.");
+        // A car mended meanwhile leaves the list once it is checked again, and the selection
+        // with it; the panel keeps it, as it keeps a car the filter hides.
+        clickNode(node("bare"));
+        mWorld->write("game/cars/bare/parameters.txt", Refs({}));
+        act("Refresh");
+        waitForChecks();
+        QCOMPARE(keys(1), (QStringList{"copied", "empty"}));
+        QCOMPARE(tree()->selectionModel()->selectedRows(), QModelIndexList{});
+        QCOMPARE(carState(), "+-+++ shown");
         act("mnuToolsProblems");
         QCOMPARE(keys(1), (QStringList{"bare", "copied", "empty", "healthy"}));
     }

@@ -296,11 +296,9 @@ void frmMain::ShowMarks()
 {
     if (mSelectedCar && !fraInfo->isHidden())
         fraInfo->ShowProblems(mCarTree->marks().lines(mSelectedKey));
-    // Cars come into the list as their problems are found.
-    if (mActions->mnuToolsProblems->isChecked()) {
-        tvwCars->fitToShownNodes();
-        mStatusText->setText(mCarTree->countText());
-    }
+    // Cars come into the list as their problems are found, and go as they are mended.
+    if (mActions->mnuToolsProblems->isChecked())
+        ListChosenCars();
 }
 
 std::shared_ptr<cCar> frmMain::FindCar(const QString& key) const
