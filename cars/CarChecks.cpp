@@ -1,6 +1,7 @@
 #include "cars/CarChecks.h"
 
 #include "cars/ParamsPaths.h"
+#include "platform/Background.h"
 #include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 
@@ -193,8 +194,11 @@ struct Runner::State
         return separator > 0 ? path.left(separator) : QStringLiteral("/");
     }
 
-    void work()
+    void work(bool lowered)
     {
+        // The player's window goes first: the checks fill the time it leaves.
+        if (lowered)
+            Background::LowerThisThread();
         Checker checker(game);
         for (;;) {
             const qsizetype first = next.fetch_add(kBatch);
@@ -230,12 +234,12 @@ Runner::Runner(const QString& carsFolder, QStringList directoryNames)
     const int threads = int(qMin<qsizetype>(kThreads, batches));
     try {
         for (int t = 0; t < threads; ++t)
-            mState->threads.emplace_back([this] { mState->work(); });
+            mState->threads.emplace_back([this] { mState->work(true); });
     } catch (const std::system_error&) {
         // The threads that did start check every car.
     }
     if (mState->threads.empty() && threads > 0)
-        mState->work(); // no thread to be had: the caller waits
+        mState->work(false); // no thread to be had: the caller waits
 }
 
 Runner::~Runner()

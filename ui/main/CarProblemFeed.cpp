@@ -3,6 +3,8 @@
 #include "cars/CarChecks.h"
 #include "ui/main/CarTreeModel.h"
 
+#include <QEvent>
+
 namespace {
 
 // Often enough that marks seem to come as they are found, seldom enough that the tree is not
@@ -11,8 +13,8 @@ constexpr int kPollMs = 100;
 
 } // namespace
 
-CarProblemFeed::CarProblemFeed(CarTreeModel* model, QObject* parent)
-    : QObject(parent), mModel(model)
+CarProblemFeed::CarProblemFeed(CarTreeModel* model, QWidget* shownIn)
+    : QObject(shownIn), mModel(model), mShownIn(shownIn)
 {
     mPoll.setInterval(kPollMs);
     connect(&mPoll, &QTimer::timeout, this, &CarProblemFeed::Take);
@@ -27,9 +29,20 @@ void CarProblemFeed::start(const QString& carsFolder, const QStringList& folderN
     mCarsFolder = carsFolder;
     mNames = folderNames;
     mFound.clear();
+    // The window is drawn first: the threads of the checks would take the processor from it.
     if (!mStarting)
-        QTimer::singleShot(0, this, &CarProblemFeed::Begin);
+        mShownIn->installEventFilter(this);
     mStarting = true;
+}
+
+bool CarProblemFeed::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == mShownIn && event->type() == QEvent::Paint) {
+        mShownIn->removeEventFilter(this);
+        // Once this painting is done.
+        QTimer::singleShot(0, this, &CarProblemFeed::Begin);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void CarProblemFeed::Begin()

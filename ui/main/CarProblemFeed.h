@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QTimer>
+#include <QWidget>
 
 #include <memory>
 
@@ -19,11 +20,12 @@ class CarProblemFeed : public QObject
     Q_OBJECT
 
 public:
-    CarProblemFeed(CarTreeModel* model, QObject* parent);
+    // The checks begin once shownIn has painted the cars of the scan.
+    CarProblemFeed(CarTreeModel* model, QWidget* shownIn);
     ~CarProblemFeed() override;
 
-    // Checks these cars of the cars folder anew, once the window has shown what it shows now;
-    // checks still at work on others stop.
+    // Checks these cars of the cars folder anew, once they are shown; checks still at work on
+    // others stop.
     void start(const QString& carsFolder, const QStringList& folderNames);
     // From start until every car is checked.
     bool isRunning() const { return mStarting || mRunner; }
@@ -34,11 +36,15 @@ signals:
     // Every car is checked.
     void finished();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Begin();
     void Take();
 
     CarTreeModel* mModel;
+    QWidget* mShownIn;
     std::unique_ptr<CarChecks::Runner> mRunner;
     QString mCarsFolder;
     QStringList mNames;

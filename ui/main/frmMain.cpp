@@ -72,9 +72,9 @@ void frmMain::createFilter(MainLayout* client)
 void frmMain::createTree(MainLayout* client)
 {
     mCarTree = new CarTreeModel(this);
-    mProblemFeed = new CarProblemFeed(mCarTree, this);
-    connect(mProblemFeed, &CarProblemFeed::marked, this, &frmMain::ShowMarks);
     tvwCars = new CarTreeView(mCarTree, client);
+    mProblemFeed = new CarProblemFeed(mCarTree, tvwCars->viewport());
+    connect(mProblemFeed, &CarProblemFeed::marked, this, &frmMain::ShowMarks);
     // Below the filter, with a gap, and ending where the picture ends.
     client->place(tvwCars, {120, 1590, 3375, 6345}, MainLayout::Follow::Size);
     // A press selects, a key moves the selection, a program sets it: each shows the node.
