@@ -35,14 +35,6 @@ class tst_Library : public QObject, MainWindowDriver
     Q_OBJECT
 
     QLineEdit* filter() const { return control<QLineEdit>("txtFilter"); }
-    QString status() const { return control<QLabel>("sbrStatusText")->text(); }
-    QStringList keys(int branch) const
-    {
-        QStringList listed;
-        for (int row = 0; row < cars()->rowCount(this->branch(branch)); ++row)
-            listed << cars()->key(cars()->index(row, 0, this->branch(branch)));
-        return listed;
-    }
     void openLibrary()
     {
         for (const auto& car : kCars) {

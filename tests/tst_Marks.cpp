@@ -23,16 +23,7 @@ class tst_Marks : public QObject, MainWindowDriver
 {
     Q_OBJECT
 
-    QString status() const { return control<QLabel>("sbrStatusText")->text(); }
-    QStringList keys(int branch) const
-    {
-        QStringList listed;
-        for (int row = 0; row < cars()->rowCount(this->branch(branch)); ++row)
-            listed << cars()->key(cars()->index(row, 0, this->branch(branch)));
-        return listed;
-    }
-    // A custom car whose parameters.txt names these files, each made in its folder unless
-    // its name is prefixed by "-".
+    // A custom car with these files, whose parameters.txt names these values.
     void makeCar(const QString& folder, const QStringList& files, const QStringList& values)
     {
         mWorld->makeCar(folder, "[Zelmor Car Data]\r\nName=" + folder.toUtf8());

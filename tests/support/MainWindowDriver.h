@@ -83,6 +83,15 @@ protected:
     QModelIndex branch(int row) const { return cars()->branch(row); }
     QModelIndex node(const QString& key) const { return cars()->car(key); }
     QStringList childTexts(int row) const { return Texts(cars(), branch(row)); }
+    // The keys of the cars listed under the branch, in order.
+    QStringList keys(int branch) const
+    {
+        QStringList listed;
+        for (int row = 0; row < cars()->rowCount(this->branch(branch)); ++row)
+            listed << cars()->key(cars()->index(row, 0, this->branch(branch)));
+        return listed;
+    }
+    QString status() const { return control<QLabel>("sbrStatusText")->text(); }
     // The texts of the rows under the parent, as a list or a tree shows them.
     static QStringList Texts(const QAbstractItemModel* model, const QModelIndex& parent = {})
     {
