@@ -73,32 +73,39 @@ private slots:
     }
     void cleanup() { mWorld.reset(); }
 
+    // others: the folders that the fix of folder references would change to the car's own.
     void check_data()
     {
         // parameters: the car's parameters.txt, none when null.
-        Columns<QString, QStringList, QByteArray, QStringList>("car", "files", "parameters",
-                                                               "lines");
+        Columns<QString, QStringList, QByteArray, QStringList, QStringList>(
+            "car", "files", "parameters", "lines", "others");
         const QString e9 = "\xc3\xa9"; // é in UTF-8, as this file is written
+        const QByteArray body = "Model 0 \"cars\\old\\body.prm\"\r\n";
         // clang-format off
-        QTest::newRow("no references") << "mine" << QStringList{} << QByteArray("Name\t\"Mine\"\r\nObtain\t2\r\n") << QStringList{};
-        QTest::newRow("own files in other letter case") << "mine" << QStringList{"cars/mine/BODY.Prm", "Cars/"} << QByteArray("Model 0 \"CARS\\MINE\\body.prm\"") << QStringList{};
-        QTest::newRow("a standard car's files") << "mine" << QStringList{} << QByteArray("Model 0 \"cars\\rc\\body.prm\"\r\nTPage \"cars\\rc\\CAR.BMP\"\r\n") << QStringList{};
-        QTest::newRow("NONE and values without a backslash") << "mine" << QStringList{} << QByteArray("Model 1 \"NONE\"\r\nModel 2 \"none\"\r\nName \"gone.prm\"\r\nX \"cars/mine/gone.prm\"\r\n") << QStringList{};
-        QTest::newRow("empty folder") << "mine" << QStringList{"cars/mine/"} << QByteArray() << QStringList{kNoParameters};
-        QTest::newRow("no parameters.txt") << "mine" << QStringList{"cars/mine/car.bmp"} << QByteArray() << QStringList{kNoParameters};
-        QTest::newRow("a folder named parameters.txt") << "mine" << QStringList{"cars/mine/Parameters.TXT/"} << QByteArray() << QStringList{kNoParameters};
-        QTest::newRow("copied car naming its old folder") << "copy" << QStringList{"cars/copy/body.prm"} << QByteArray("Model 0 \"cars\\oldname\\body.prm\"\r\nTPage \"cars\\oldname\\car.bmp\"\r\n") << Missing({"cars\\oldname\\body.prm", "cars\\oldname\\car.bmp"});
-        QTest::newRow("missing files among present ones, each once") << "mine" << QStringList{"cars/mine/body.prm"} << QByteArray("A \"cars\\mine\\body.prm\"\r\nB \"cars\\mine\\gone.prm\"\r\nC \"cars\\rc\\gone.prm\"\r\nD \"cars\\mine\\gone.prm\"\r\n") << Missing({"cars\\mine\\gone.prm", "cars\\rc\\gone.prm"});
-        QTest::newRow("a link to a file") << "mine" << QStringList{"cars/mine/body.prm>../rc/body.prm"} << QByteArray("A \"cars\\mine\\body.prm\"") << QStringList{};
-        QTest::newRow("a dangling link") << "mine" << QStringList{"cars/mine/body.prm>gone"} << QByteArray("A \"cars\\mine\\body.prm\"") << Missing({"cars\\mine\\body.prm"});
-        QTest::newRow("a name on disk that is not UTF-8") << "mine" << QStringList{"cars/mine/b" + QString(kByteE9) + ".prm"} << QByteArray("A \"cars\\mine\\b\xe9.prm\"") << Missing({"cars\\mine\\bé.prm"});
-        QTest::newRow("a UTF-8 name in other letter case") << "mine" << QStringList{"cars/mine/b" + e9 + ".prm"} << QByteArray("A \"cars\\mine\\B\xc9.PRM\"") << QStringList{};
-        QTest::newRow("folders named, not files") << "mine" << QStringList{"cars/mine/body.prm/"} << QByteArray("A \"cars\\mine\\body.prm\" \"cars\\rc\\\" \"cars\\rc\"") << Missing({"cars\\mine\\body.prm", "cars\\rc\\", "cars\\rc"});
-        QTest::newRow("empty names, . and ..") << "mine" << QStringList{"cars/mine/body.prm"} << QByteArray("A \"cars\\\\mine\\.\\body.prm\" \"cars\\gone\\..\\mine\\body.prm\"") << QStringList{};
-        QTest::newRow("above the game folder or absolute") << "mine" << QStringList{} << QByteArray("A \"..\\..\\gone\\x\" \"cars\\..\\..\\gone\\x\" \"\\cars\\gone.prm\" \"C:\\gone\\x.prm\" \"c:gone\\x\"") << QStringList{};
-        QTest::newRow("several values on LF lines") << "mine" << QStringList{"cars/mine/body.prm"} << QByteArray("A \"cars\\mine\\body.prm\" \"cars\\mine\\one.prm\"\nB \"cars\\mine\\two.prm\"\n") << Missing({"cars\\mine\\one.prm", "cars\\mine\\two.prm"});
-        QTest::newRow("a quote left open ends with its line") << "mine" << QStringList{} << QByteArray("A \"cars\\mine\\gone.prm\r\nB \"x\"\r\n") << QStringList{};
-        QTest::newRow("sub-folders and other game folders") << "mine" << QStringList{"cars/mine/Wheels/W.prm", "Models/tree.prm"} << QByteArray("A \"cars\\mine\\wheels\\w.prm\" \"models\\TREE.prm\" \"models\\gone.prm\" \"cars\\mine\\gone\\w.prm\"") << Missing({"models\\gone.prm", "cars\\mine\\gone\\w.prm"});
+        QTest::newRow("no references") << "mine" << QStringList{} << QByteArray("Name\t\"Mine\"\r\nObtain\t2\r\n") << QStringList{} << QStringList{};
+        QTest::newRow("own files in other letter case") << "mine" << QStringList{"cars/mine/BODY.Prm", "Cars/"} << QByteArray("Model 0 \"CARS\\MINE\\body.prm\"") << QStringList{} << QStringList{};
+        QTest::newRow("a standard car's files") << "mine" << QStringList{} << QByteArray("Model 0 \"cars\\rc\\body.prm\"\r\nTPage \"cars\\rc\\CAR.BMP\"\r\n") << QStringList{} << QStringList{};
+        QTest::newRow("NONE and values without a backslash") << "mine" << QStringList{} << QByteArray("Model 1 \"NONE\"\r\nModel 2 \"none\"\r\nName \"gone.prm\"\r\nX \"cars/mine/gone.prm\"\r\n") << QStringList{} << QStringList{};
+        QTest::newRow("a folder named parameters.txt") << "mine" << QStringList{"cars/mine/Parameters.TXT/"} << QByteArray() << QStringList{kNoParameters} << QStringList{};
+        QTest::newRow("missing files among present ones, each once") << "mine" << QStringList{"cars/mine/body.prm"} << QByteArray("A \"cars\\mine\\body.prm\"\r\nB \"cars\\mine\\gone.prm\"\r\nC \"cars\\rc\\gone.prm\"\r\nD \"cars\\mine\\gone.prm\"\r\n") << Missing({"cars\\mine\\gone.prm", "cars\\rc\\gone.prm"}) << QStringList{};
+        QTest::newRow("a link to a file") << "mine" << QStringList{"cars/mine/body.prm>../rc/body.prm"} << QByteArray("A \"cars\\mine\\body.prm\"") << QStringList{} << QStringList{};
+        QTest::newRow("a dangling link") << "mine" << QStringList{"cars/mine/body.prm>gone"} << QByteArray("A \"cars\\mine\\body.prm\"") << Missing({"cars\\mine\\body.prm"}) << QStringList{};
+        QTest::newRow("a name on disk that is not UTF-8") << "mine" << QStringList{"cars/mine/b" + QString(kByteE9) + ".prm"} << QByteArray("A \"cars\\mine\\b\xe9.prm\"") << Missing({"cars\\mine\\bé.prm"}) << QStringList{};
+        QTest::newRow("a UTF-8 name in other letter case") << "mine" << QStringList{"cars/mine/b" + e9 + ".prm"} << QByteArray("A \"cars\\mine\\B\xc9.PRM\"") << QStringList{} << QStringList{};
+        QTest::newRow("folders named, not files") << "mine" << QStringList{"cars/mine/body.prm/"} << QByteArray("A \"cars\\mine\\body.prm\" \"cars\\rc\\\" \"cars\\rc\"") << Missing({"cars\\mine\\body.prm", "cars\\rc\\", "cars\\rc"}) << QStringList{};
+        QTest::newRow("empty names, . and ..") << "mine" << QStringList{"cars/mine/body.prm"} << QByteArray("A \"cars\\\\mine\\.\\body.prm\" \"cars\\gone\\..\\mine\\body.prm\"") << QStringList{} << QStringList{};
+        QTest::newRow("above the game folder or absolute") << "mine" << QStringList{} << QByteArray("A \"..\\..\\gone\\x\" \"cars\\..\\..\\gone\\x\" \"\\cars\\gone.prm\" \"C:\\gone\\x.prm\" \"c:gone\\x\"") << QStringList{} << QStringList{};
+        QTest::newRow("several values on LF lines") << "mine" << QStringList{"cars/mine/body.prm"} << QByteArray("A \"cars\\mine\\body.prm\" \"cars\\mine\\one.prm\"\nB \"cars\\mine\\two.prm\"\n") << Missing({"cars\\mine\\one.prm", "cars\\mine\\two.prm"}) << QStringList{};
+        QTest::newRow("a quote left open ends with its line") << "mine" << QStringList{} << QByteArray("A \"cars\\mine\\gone.prm\r\nB \"x\"\r\n") << QStringList{} << QStringList{};
+        QTest::newRow("sub-folders and other game folders") << "mine" << QStringList{"cars/mine/Wheels/W.prm", "Models/tree.prm"} << QByteArray("A \"cars\\mine\\wheels\\w.prm\" \"models\\TREE.prm\" \"models\\gone.prm\" \"cars\\mine\\gone\\w.prm\"") << Missing({"models\\gone.prm", "cars\\mine\\gone\\w.prm"}) << QStringList{};
+        QTest::newRow("copied car") << "copy" << QStringList{"cars/copy/body.prm", "cars/copy/car.bmp"} << body + "TPage \"cars\\old\\car.bmp\"" << Missing({"cars\\old\\body.prm", "cars\\old\\car.bmp"}) << QStringList{"old"};
+        QTest::newRow("a file missing in its own folder") << "copy" << QStringList{"cars/copy/body.prm"} << body + "TPage \"cars\\old\\car.bmp\"" << Missing({"cars\\old\\body.prm", "cars\\old\\car.bmp"}) << QStringList{};
+        QTest::newRow("already its own") << "copy" << QStringList{"cars/copy/body.prm"} << QByteArray("A \"cars\\copy\\body.prm\" \"cars\\COPY\\body.prm\"") << QStringList{} << QStringList{};
+        QTest::newRow("its files in other letter case") << "copy" << QStringList{"cars/copy/BODY.PRM", "cars/copy/Wheels/W.prm"} << QByteArray("A \"Cars\\Old\\body.prm\" \"cars\\old\\wheels\\w.prm\"") << Missing({"Cars\\Old\\body.prm", "cars\\old\\wheels\\w.prm"}) << QStringList{"Old"};
+        QTest::newRow("several folders, each once") << "copy" << QStringList{"cars/copy/body.prm", "cars/copy/car.bmp"} << body + "B \"cars\\OLD\\car.bmp\" \"cars\\older\\car.bmp\"" << Missing({"cars\\old\\body.prm", "cars\\OLD\\car.bmp", "cars\\older\\car.bmp"}) << QStringList{"old", "older"};
+        QTest::newRow("a name Windows-1252 cannot spell") << "copy\u0142" << QStringList{"cars/copy\u0142/body.prm"} << body << Missing({"cars\\old\\body.prm"}) << QStringList{};
+        QTest::newRow("a name that is not UTF-8") << "cop" + QString(kByteE9) << QStringList{"cars/cop" + QString(kByteE9) + "/body.prm"} << body << Missing({"cars\\old\\body.prm"}) << QStringList{};
+        QTest::newRow("no parameters.txt") << "copy" << QStringList{"cars/copy/body.prm"} << QByteArray() << QStringList{kNoParameters} << QStringList{};
         // clang-format on
     }
     void check()
@@ -106,41 +113,11 @@ private slots:
         QFETCH(QString, car);
         QFETCH(QStringList, files);
         QFETCH(QByteArray, parameters);
-        QFETCH(QStringList, lines);
         lay(files);
         if (!parameters.isNull())
             mWorld->write("game/cars/" + car + "/parameters.txt", parameters);
-        QCOMPARE(check(car), lines);
-    }
-
-    void fixable_data()
-    {
-        Columns<QString, QStringList, QByteArray, QStringList>("car", "files", "parameters",
-                                                               "others");
-        const QByteArray body = "Model 0 \"cars\\old\\body.prm\"\r\n";
-        // clang-format off
-        QTest::newRow("copied car") << "copy" << QStringList{"body.prm", "car.bmp"} << body + "TPage \"cars\\old\\car.bmp\"" << QStringList{"old"};
-        QTest::newRow("a file missing in its own folder") << "copy" << QStringList{"body.prm"} << body + "TPage \"cars\\old\\car.bmp\"" << QStringList{};
-        QTest::newRow("a standard car's file it has not") << "copy" << QStringList{"body.prm"} << body + "TPage \"cars\\rc\\car.bmp\"" << QStringList{};
-        QTest::newRow("already its own") << "copy" << QStringList{"body.prm"} << QByteArray("A \"cars\\copy\\body.prm\" \"cars\\COPY\\body.prm\"") << QStringList{};
-        QTest::newRow("its files in other letter case") << "copy" << QStringList{"BODY.PRM", "Wheels/W.prm"} << QByteArray("A \"Cars\\Old\\body.prm\" \"cars\\old\\wheels\\w.prm\"") << QStringList{"Old"};
-        QTest::newRow("several folders, each once") << "copy" << QStringList{"body.prm", "car.bmp"} << body + "B \"cars\\OLD\\car.bmp\" \"cars\\older\\car.bmp\"" << QStringList{"old", "older"};
-        QTest::newRow("a name Windows-1252 cannot spell") << "copy\u0142" << QStringList{"body.prm"} << body << QStringList{};
-        QTest::newRow("a name that is not UTF-8") << "cop" + QString(kByteE9) << QStringList{"body.prm"} << body << QStringList{};
-        QTest::newRow("no parameters.txt") << "copy" << QStringList{"body.prm"} << QByteArray() << QStringList{};
-        // clang-format on
-    }
-    void fixable()
-    {
-        QFETCH(QString, car);
-        QFETCH(QStringList, files);
-        QFETCH(QByteArray, parameters);
-        QFETCH(QStringList, others);
-        for (const QString& file : files)
-            mWorld->write("game/cars/" + car + "/" + file, "bytes");
-        if (!parameters.isNull())
-            mWorld->write("game/cars/" + car + "/parameters.txt", parameters);
-        QCOMPARE(modFolderRefs::Fixable(mWorld->carsDir(), car), others);
+        QTEST(check(car), "lines");
+        QTEST(modFolderRefs::Fixable(mWorld->carsDir(), car), "others");
     }
 
     // Only the folder names of those references change; the files keep their spelling.
@@ -153,7 +130,6 @@ private slots:
         mWorld->write("game/cars/copy/PARAMETERS.BAK", "older");
         mWorld->write("game/cars/copy/body.prm", "bytes");
         mWorld->write("game/cars/copy/car.bmp", "bytes");
-        QVERIFY(!check("copy").isEmpty());
         const modFolderRefs::Fixed fixed = modFolderRefs::Fix(mWorld->carsDir(), "copy");
         QVERIFY2(fixed.result.success(), qPrintable(fixed.result.message));
         QCOMPARE(fixed.report, "Changed 3 references in Parameters.TXT from cars\\old\\ and "
@@ -210,7 +186,6 @@ private slots:
         // Car i names the parameters.txt of car i + 1, which every 11th car lacks (and car 300
         // is not there), and every 7th a file of a folder that is not there.
         QStringList names;
-        int problems = 0;
         for (int i = 0; i < 300; ++i) {
             names << QString("car%1").arg(i);
             const QByteArray next =
@@ -218,14 +193,12 @@ private slots:
             QuickCar(mWorld->carDir(names.last()), i % 11 == 0 ? QByteArray()
                                                    : i % 7     ? next
                                                                : next + " \"cars\\gone\\x\"");
-            problems += i % 11 == 0 || i % 7 == 0 || (i + 1) % 11 == 0 || i == 299;
         }
         QMap<int, QStringList> expected;
         for (int i = 0; i < names.size(); ++i) {
             if (const QStringList lines = check(names[i]); !lines.isEmpty())
                 expected.insert(i, lines);
         }
-        QCOMPARE(expected.size(), problems);
 
         CarChecks::Runner runner(mWorld->carsDir(), names);
         QMap<int, QStringList> handed;
