@@ -1,7 +1,6 @@
 #include "platform/Background.h"
 
-#include <pthread.h>
-#include <sched.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -9,18 +8,22 @@ namespace Background {
 
 namespace {
 
+// The lowest share short of none: work that only waits for an idle processor or disk would not
+// move at all on a machine busy with something else, the game for one.
+constexpr int kNicest = 19;
 // From the system's ioprio header, which the C library does not carry.
 constexpr int kWhoProcess = 1; // with 0 for the id: the calling thread
-constexpr int kClassIdle = 3;
+constexpr int kClassBestEffort = 2;
+constexpr int kLowestLevel = 7;
 constexpr int kClassShift = 13;
 
 } // namespace
 
 void LowerThisThread()
 {
-    const sched_param none{};
-    (void)pthread_setschedparam(pthread_self(), SCHED_IDLE, &none);
-    (void)syscall(SYS_ioprio_set, kWhoProcess, 0, kClassIdle << kClassShift);
+    // A thread of its own is a process to these calls.
+    (void)setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), kNicest);
+    (void)syscall(SYS_ioprio_set, kWhoProcess, 0, kClassBestEffort << kClassShift | kLowestLevel);
 }
 
 } // namespace Background
