@@ -31,6 +31,21 @@ class tst_Marks : public QObject, MainWindowDriver
             mWorld->write("game/cars/" + folder + "/" + file, "x");
         mWorld->write("game/cars/" + folder + "/parameters.txt", Refs(values));
     }
+    // The items the pop-up menu of the car offers.
+    QStringList popUpItems(const QString& car)
+    {
+        clickNode(node(car));
+        clickNode(node(car), Qt::RightButton);
+        auto* popUp = control<QMenu>("mnuPopUp");
+        if (!QTest::qWaitFor([popUp] { return popUp->isVisible(); }))
+            return {};
+        popUp->close();
+        QStringList items;
+        for (const QAction* item : popUp->actions())
+            if (item->isVisible())
+                items << item->objectName().mid(8); // after "mnuPopUp"
+        return items;
+    }
     // The window on a library of every kind of car, once its cars are checked.
     void openLibrary()
     {
@@ -44,6 +59,7 @@ class tst_Marks : public QObject, MainWindowDriver
             seven << QString("cars\\many\\part%1.prm").arg(i);
         makeCar("many", {}, seven);
         makeCar("colon:car", {}, {});
+        mWorld->makeCar("rc");
         openWindow();
     }
 
@@ -93,11 +109,11 @@ private slots:
         clickNode(node("copied"));
         act("mnuToolsProblems");
         QCOMPARE(keys(1), (QStringList{"bare", "colon:car", "copied", "empty", "many"}));
-        QCOMPARE(status(), "5 of 6 cars have problems.");
+        QCOMPARE(status(), "5 of 7 cars have problems.");
         QCOMPARE(tree()->currentIndex(), node("copied"));
         QTest::keyClicks(control<QLineEdit>("txtFilter"), "e");
         QCOMPARE(keys(1), (QStringList{"bare", "copied", "empty"}));
-        QCOMPARE(status(), "3 of 6 cars with problems match 'e'.");
+        QCOMPARE(status(), "3 of 7 cars with problems match 'e'.");
         // A car mended meanwhile leaves the list once it is checked again, and the selection
         // with it; the panel keeps it, as it keeps a car the filter hides.
         clickNode(node("bare"));
@@ -115,14 +131,13 @@ private slots:
     void fixReferences()
     {
         openLibrary();
-        for (const QString car : {"healthy", "many", "copied"}) {
-            clickNode(node(car));
-            clickNode(node(car), Qt::RightButton);
-            auto* popUp = control<QMenu>("mnuPopUp");
-            QTRY_VERIFY(popUp->isVisible());
-            popUp->close();
-            QCOMPARE(control<QAction>("mnuPopUpFixRefs")->isVisible(), car == "copied");
-        }
+        // Offered to a copy that holds the files it names elsewhere; a standard car is never
+        // disabled.
+        const QStringList custom = {"Template", "Repair", "Disable", "Delete"};
+        QCOMPARE(popUpItems("rc"), (QStringList{"Template", "Repair", "Delete"}));
+        QCOMPARE(popUpItems("many"), custom);
+        QCOMPARE(popUpItems("copied"),
+                 (QStringList{"Template", "Repair", "FixRefs", "Disable", "Delete"}));
         mBoxes->expect();
         act("mnuPopUpFixRefs");
         QVERIFY(!cars()->marks().has("copied"));
@@ -149,6 +164,13 @@ private slots:
         QCOMPARE(keys(1), QStringList{"other"});
         QCOMPARE(keys(2), QStringList{disabled});
         QCOMPARE(tree()->currentIndex(), node(disabled));
+        QCOMPARE(popUpItems(disabled), QStringList{"Enable"});
+        // The day it came, looked up where it is now.
+        QVERIFY(!node(disabled)
+                     .siblingAtColumn(CarTreeModel::InstalledColumn)
+                     .data()
+                     .toString()
+                     .isEmpty());
         QCOMPARE(carState(), "+---+ shown");
         QVERIFY(control<QLineEdit>("txtCarName")->isReadOnly());
         QCOMPARE(control<QLineEdit>("txtCarName")->text(), "My RC");
