@@ -192,6 +192,7 @@ ScannedCars ScanCars(const CarContext& context)
     if (disabled.carsFolder.isEmpty())
         return scanned;
     disabled.disabled = true;
+    scanned.disabledFolder = disabled.carsFolder;
     const cDirList disabledFolders = modDirSearch::ListCarFolders(disabled.carsFolder);
     scanned.disabled.reserve(disabledFolders.size());
     LoadCars(disabled, disabledFolders,

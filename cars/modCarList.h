@@ -20,6 +20,7 @@ struct ScannedCars
     // The cars of the folder of disabled cars beside it, in folder order, each loaded from there
     // and shown as a custom car is, whatever torvane.ini says of its name; not in gCars().
     QList<std::shared_ptr<cCar>> disabled;
+    QString disabledFolder; // the one listed; empty when there is none
 };
 
 // Replaces gCars() with the cars of the context's cars folder, each loaded with that context:

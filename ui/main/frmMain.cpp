@@ -5,7 +5,6 @@
 #include "cars/cCar.h"
 #include "cars/cCarCollection.h"
 #include "cars/modCarList.h"
-#include "cars/modDisabledCars.h"
 #include "cars/modFolderRefs.h"
 #include "cars/modRepairNames.h"
 #include "platform/FileSystem.h"
@@ -241,7 +240,7 @@ void frmMain::RefreshCarList()
     QList<CarTreeModel::Node> standard = nodes(scanned.standard, false),
                               custom = nodes(scanned.custom, false),
                               disabled = nodes(scanned.disabled, true);
-    mCarTree->setCarsFolder(scanned.carsFolder, modDisabledCars::Folder(scanned.carsFolder));
+    mCarTree->setCarsFolder(scanned.carsFolder, scanned.disabledFolder);
     mCarTree->setCars(std::move(standard), std::move(custom), std::move(disabled),
                       std::move(warnings));
     // Once the list is shown.
