@@ -12,6 +12,7 @@ namespace {
 const QString kDirectories = QStringLiteral("Directories");
 const QString kApplications = QStringLiteral("Applications");
 const QString kUserInfo = QStringLiteral("UserInfo");
+const QString kInstall = QStringLiteral("Install");
 
 // torvane.ini is the program's own file. A path keeps the bytes the system names it by (UTF-8,
 // or whatever bytes a folder copied from Windows carries), so that it survives a restart
@@ -80,6 +81,13 @@ void cSettings::LoadSettings()
     mImageEditorPath = read(kApplications, "ImageEditor", Form::Path);
     mTextEditorPath = read(kApplications, "TextEditor", Form::Path);
     mAuthor = read(kUserInfo, "Name", Form::Text);
+    mInstallFolder = read(kInstall, "LastFolder", Form::Path);
+}
+
+Result cSettings::SaveInstallFolder() const
+{
+    return modQuarnIniAPI::WriteProfileEntries(
+        {{kInstall, QStringLiteral("LastFolder"), ForFile(mInstallFolder, Form::Path)}}, mINIPath);
 }
 
 void cSettings::SaveSettings()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 
 // The user's settings, kept in torvane.ini beside the program. Operations that can fail raise
@@ -30,6 +32,12 @@ public:
 
     static QString CarDirOf(const QString& drovakDir);
 
+    // The folder the player last installed an archive from, read with the others and written
+    // on its own, so that the next archive box opens there.
+    const QString& InstallFolder() const { return mInstallFolder; }
+    void setInstallFolder(const QString& value) { mInstallFolder = value; }
+    Result SaveInstallFolder() const;
+
 private:
     QString mDrovakDir;
     QString mCarDir;
@@ -37,4 +45,5 @@ private:
     QString mImageEditorPath;
     QString mTextEditorPath;
     QString mAuthor;
+    QString mInstallFolder;
 };

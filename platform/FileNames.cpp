@@ -105,6 +105,12 @@ QString Join(const QString& folder, const QString& name)
     return path;
 }
 
+QString FolderOf(const QString& path)
+{
+    const qsizetype separator = path.lastIndexOf(QDir::separator());
+    return separator <= 0 ? QString(QDir::separator()) : path.left(separator);
+}
+
 QString Resolve(const QString& folder, const QString& name)
 {
     // Even when the exact name opens a file: on a file system that ignores letter case (FAT,

@@ -45,6 +45,8 @@ private:
 };
 
 QString Join(const QString& folder, const QString& name);
+// The folder part of a path: all before its last separator ("/" for a name in the root).
+QString FolderOf(const QString& path);
 
 // The key that two entry names of a folder share exactly when the game under Wine takes them
 // for one name: letter case ignored (Unicode case folding), and a byte copied from Windows

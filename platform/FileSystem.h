@@ -221,6 +221,10 @@ QString ProgramFolder();
 
 // The process's current folder, as the system names it.
 QString CurrentFolder();
+// The user's home folder, and the folder the desktop saves downloads in (XDG_DOWNLOAD_DIR, else
+// Downloads in the home folder), named whether or not it exists.
+QString HomeFolder();
+QString DownloadsFolder();
 // A path the user typed, read as a shell reads it: "~" for the home folder, a relative path from
 // the current folder; the separators at its end dropped.
 QString TypedPath(const QString& typed);

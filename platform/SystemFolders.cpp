@@ -1,6 +1,7 @@
 #include "platform/FileSystemInternal.h"
 
 #include <QDir>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstdlib>
@@ -88,13 +89,24 @@ QString CurrentFolder()
     return DecodedAndFreed(::getcwd(nullptr, 0));
 }
 
+QString HomeFolder()
+{
+    const char* home = ::getenv("HOME");
+    return home && *home ? Decode(home) : QDir::homePath();
+}
+
+QString DownloadsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+}
+
 QString TypedPath(const QString& typed)
 {
     const QChar separator = Separator();
     QString path = typed;
-    const char* home = ::getenv("HOME");
-    if (home && (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/"))))
-        path = Decode(home) + typed.mid(1);
+    const QString home = HomeFolder();
+    if ((typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/"))))
+        path = home + typed.mid(1);
     else if (!typed.startsWith(separator))
         path = CurrentFolder() + separator + typed;
     while (path.size() > 1 && path.endsWith(separator))

@@ -3,6 +3,7 @@
 #include "MainWindowDriver.h"
 #include "app/cSettings.h"
 #include "app/modMain.h"
+#include "app/modQuarnIniAPI.h"
 #include "cars/cCarsFolder.h"
 #include "cars/install/modInstallCar.h"
 #include "platform/FileOpenBox.h"
@@ -19,12 +20,14 @@ class tst_Archive : public QObject, MainWindowDriver, FileOpenBox::Presenter
 {
     Q_OBJECT
     QStringList mAsked; // the file-open boxes shown: title and filter
+    QString mStart;     // where the last one opened
     QString mPicked;
 
-    std::optional<QString> present(const QString&, const QString& title,
+    std::optional<QString> present(const QString& start, const QString& title,
                                    const QString& filter) override
     {
         mAsked << title + " " + filter;
+        mStart = start;
         return mPicked.isEmpty() ? std::nullopt : std::optional(mPicked);
     }
 
@@ -208,6 +211,50 @@ private slots:
     }
 
     // From the File menu or dropped on the window: the car comes, and is shown.
+    // Where the archive box opens: the folder of the last archive installed, the desktop's
+    // Downloads, the home folder, the first that is there.
+    void startFolder_data()
+    {
+        Columns<QString, QByteArray, QStringList, QString>("last", "userDirs", "folders", "start");
+        const QByteArray dl = "XDG_DOWNLOAD_DIR=\"$HOME/Dl\"\n";
+        QTest::newRow("the last folder")
+            << "cars from the web" << dl << QStringList{"cars from the web", "home/Dl"}
+            << "cars from the web";
+        QTest::newRow("the last folder is gone")
+            << "gone" << dl << QStringList{"home/Dl"} << "home/Dl";
+        QTest::newRow("Downloads by default")
+            << "" << QByteArray() << QStringList{"home/Downloads"} << "home/Downloads";
+        QTest::newRow("no Downloads folder") << "" << dl << QStringList{"home/Downloads"} << "home";
+    }
+    void startFolder()
+    {
+        QFETCH(QString, last);
+        QFETCH(QByteArray, userDirs);
+        QFETCH(QStringList, folders);
+        QFETCH(QString, start);
+        const QString root = mWorld->root() + "/";
+        for (const QString& folder : folders)
+            mWorld->write(folder + "/", {});
+        if (!userDirs.isNull())
+            mWorld->write("config/user-dirs.dirs", userDirs);
+        if (!last.isEmpty())
+            QVERIFY(modQuarnIniAPI::WriteProfileString("Install", "LastFolder", root + last,
+                                                       mWorld->iniPath())
+                        .success());
+        const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", FileSystem::Encode(root + "home"));
+        qputenv("XDG_CONFIG_HOME", FileSystem::Encode(root + "config"));
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", home);
+            qputenv("XDG_CONFIG_HOME", config);
+        });
+        mWorld->loadSettings();
+        openWindow();
+        act("mnuFileInstall");
+        QCOMPARE(mStart, root + start);
+        mAsked.clear();
+    }
+
     void fromTheWindow_data()
     {
         Columns<QString, QString, QStringList>("way", "report", "listed");
@@ -257,8 +304,11 @@ private slots:
                 });
             act("mnuFileInstall");
             QCOMPARE(mAsked, QStringList{"Install Car from Archive Car archives (*.zip *.7z *.rar "
-                                         "*.tar *.tar.gz *.tgz *.tar.xz)"});
+                                         "*.tar *.tar.gz *.tgz *.tar.xz *.tar.bz2)"});
         }
+        // The next box opens where an archive that brought a car lay.
+        QCOMPARE(modQuarnIniAPI::ReadProfileString("Install", "LastFolder", "-", mWorld->iniPath()),
+                 listed.size() == 4 ? mWorld->root() : "-");
         mAsked.clear();
         QCOMPARE(mBoxes->boxes().isEmpty() ? QString() : mBoxes->only().text, report);
         QStringList texts;

@@ -26,15 +26,22 @@ tree() { (cd "$1" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort); }
 EXPECTED=$(printf '%s\n' add-to-menu icons icons/256x256 icons/256x256/torvane.png icons/32x32 \
     icons/32x32/torvane.png icons/48x48 icons/48x48/torvane.png notfound.jpg torvane \
     torvane.desktop torvane.ini)
-# A valid desktop entry, which starts FOLDER/torvane when given: Exec="FOLDER/torvane", with $
-# escaped as desktop entries want. Errors and warnings fail; the hint that Game;Utility; are two
-# main categories does not.
+# The archive types Torvane installs, which file managers offer to open with it.
+ARCHIVE_TYPES='application/zip application/x-7z-compressed application/vnd.rar application/x-tar
+    application/x-compressed-tar application/x-xz-compressed-tar application/x-bzip-compressed-tar'
+# A valid desktop entry, which starts FOLDER/torvane when given, with the files opened:
+# Exec="FOLDER/torvane" %F, with $ escaped as desktop entries want; and which names every archive
+# type. Errors and warnings fail; the hint that Game;Utility; are two main categories does not.
 check_entry() { # ENTRY [FOLDER]
-    local out exec=${2-}
+    local out type exec=${2-}
     exec=${exec//\$/\\\\\$}
     out=$(desktop-file-validate "$1" 2>&1) || fail "$out"
     if grep -v ': hint: ' <<<"$out" | grep -q .; then fail "$out"; fi
-    [ -z "$exec" ] || grep -qxF "Exec=\"$exec/torvane\"" "$1" || fail "$1 does not start $2/torvane: $(grep Exec= "$1")"
+    grep -qx 'Exec=.* %F' "$1" || fail "$1 is not given the files: $(grep Exec= "$1")"
+    [ -z "$exec" ] || grep -qxF "Exec=\"$exec/torvane\" %F" "$1" || fail "$1 does not start $2/torvane: $(grep Exec= "$1")"
+    for type in $ARCHIVE_TYPES; do
+        grep -qE "^MimeType=(.*;)?$type;" "$1" || fail "$1 does not open $type"
+    done
 }
 
 # The demo's settings name a game folder whose path holds characters that would be syntax to a
@@ -106,6 +113,11 @@ env -u XDG_DATA_HOME HOME="$TMP/home" "$UNPACKED/add-to-menu" >/dev/null
 SHARE="$TMP/home/.local/share"
 check_entry "$SHARE/applications/torvane.desktop" "$UNPACKED"
 check_entry "$UNPACKED/torvane.desktop" "$UNPACKED"
+# The file manager's Open With reads which entries open a type from this cache.
+for type in $ARCHIVE_TYPES; do
+    grep -qE "^$type=(.*;)?torvane\.desktop;" "$SHARE/applications/mimeinfo.cache" ||
+        fail "Open With does not offer Torvane for $type"
+done
 for size in 32x32 48x48 256x256; do
     cmp "$SHARE/icons/hicolor/$size/apps/torvane.png" "$UNPACKED/icons/$size/torvane.png"
 done

@@ -1,5 +1,8 @@
 #include "ui/main/modInstallCommand.h"
 
+#include "app/cSettings.h"
+#include "app/modMain.h"
+#include "platform/FileNames.h"
 #include "platform/FileOpenBox.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
@@ -71,12 +74,40 @@ private:
     std::function<void(const QStringList&)> mInstall;
 };
 
+// Where an archive that brought a car lies, kept for the next archive box.
+void RememberFolder(const QStringList& paths)
+{
+    for (auto path = paths.crbegin(); path != paths.crend(); ++path) {
+        if (!FileSystem::StatusOf(*path).plainFile)
+            continue;
+        cSettings& settings = modMain::gSettings();
+        const QString folder = FileNames::FolderOf(*path);
+        if (folder == settings.InstallFolder())
+            return;
+        settings.setInstallFolder(folder);
+        // Only a convenience: a program folder the player cannot write to costs them the
+        // folder, and a message after every install would cost them more.
+        (void)settings.SaveInstallFolder();
+        return;
+    }
+}
+
 } // namespace
+
+QString StartFolder()
+{
+    for (const QString& folder :
+         {modMain::gSettings().InstallFolder(), FileSystem::DownloadsFolder()}) {
+        if (!folder.isEmpty() && FileSystem::StatusOf(folder).folder)
+            return folder;
+    }
+    return FileSystem::HomeFolder();
+}
 
 QStringList PickArchive()
 {
     const std::optional<QString> picked =
-        FileOpenBox::Show(QString(), QStringLiteral("Install Car from Archive"), kFilter);
+        FileOpenBox::Show(StartFolder(), QStringLiteral("Install Car from Archive"), kFilter);
     return picked ? QStringList{*picked} : QStringList();
 }
 
@@ -151,7 +182,10 @@ void InstallInTurn(QWidget* window, const cCarsFolder& cars, const QStringList& 
         return;
     running = true;
     while (!queue.isEmpty()) {
-        const modInstallCar::Report report = Install(window, cars, std::exchange(queue, {}));
+        const QStringList batch = std::exchange(queue, {});
+        const modInstallCar::Report report = Install(window, cars, batch);
+        if (!report.installed.isEmpty())
+            RememberFolder(batch);
         installed(report);
         Tell(report);
     }

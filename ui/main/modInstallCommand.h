@@ -15,8 +15,11 @@ class QWidget;
 namespace modInstallCommand {
 
 inline const QString kFilter =
-    QStringLiteral("Car archives (*.zip *.7z *.rar *.tar *.tar.gz *.tgz *.tar.xz)");
+    QStringLiteral("Car archives (*.zip *.7z *.rar *.tar *.tar.gz *.tgz *.tar.xz *.tar.bz2)");
 
+// The folder the archive box opens in: the one the player last installed an archive from, else
+// the desktop's Downloads, else the home folder; the first of them that is there.
+QString StartFolder();
 // The archive the player picks, or nothing when they cancel.
 QStringList PickArchive();
 
