@@ -198,6 +198,8 @@ public:
     // Fails when anything, a link included, has that name.
     Result create(const QString& path);
     Result write(QByteArrayView bytes);
+    // When the file last changed, in seconds since 1970, as its source says.
+    Result setModified(qint64 seconds);
     Result close();
 
 private:
