@@ -203,6 +203,7 @@ ResultOf<bool> ArchiveReader::next(Entry* entry)
                                                        : archive_entry_symlink(header);
     entry->target = target ? QByteArray(target) : QByteArray();
     entry->size = archive_entry_size_is_set(header) ? archive_entry_size(header) : 0;
+    entry->modified = archive_entry_mtime_is_set(header) ? qint64(archive_entry_mtime(header)) : -1;
     entry->encrypted = archive_entry_is_encrypted(header);
     return Next::Success(true);
 }

@@ -20,8 +20,9 @@ public:
         // the bytes as stored where it does not.
         QByteArray name;
         Kind kind = Kind::Other;
-        QByteArray target; // what a link or hard link names
-        qint64 size = 0;   // as the header gives it: nothing to trust
+        QByteArray target;    // what a link or hard link names
+        qint64 size = 0;      // as the header gives it: nothing to trust
+        qint64 modified = -1; // seconds since 1970; -1 when the source does not say
         bool encrypted = false;
     };
 

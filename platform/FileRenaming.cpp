@@ -10,13 +10,6 @@ namespace FileSystem {
 
 namespace {
 
-// A FUSE disk (FAT, exFAT, NTFS) may know only the plain rename: it answers a rename with flags
-// with one of these.
-bool FlagsUnknown(int error)
-{
-    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
-}
-
 bool Exists(const QByteArray& path)
 {
     struct stat st;

@@ -57,6 +57,16 @@ ResultOf<QList<Entry>> List(const QString& folder);
 // opened for reading, so that nothing can block.
 ResultOf<QByteArray> ReadPlainFile(const QString& path);
 
+// An entry below a folder as a walk meets it, seen without following a link.
+struct TreeEntry
+{
+    enum class Kind { Folder, File, Link, Other }; // Other: a FIFO, device or socket
+    QString path; // from the folder, names joined by '/'; empty for the folder itself
+    Kind kind = Kind::Other;
+    qint64 size = 0;     // a file's bytes
+    qint64 modified = 0; // seconds since 1970
+};
+
 // A folder held open, so that the names inside it are reached without the system walking the
 // folder's whole path again for each: a scan reaches thousands of car folders.
 class Folder
@@ -78,6 +88,10 @@ public:
     // in this order never moves a path still to come. Links inside are listed and never
     // followed. A failure when a folder on the way cannot be listed.
     ResultOf<QStringList> ListTree() const;
+    // The folder itself, then every entry below it, each folder before its own entries and
+    // those in name order, all looked at in one walk. Links are named and never followed. A
+    // failure when a folder on the way cannot be listed.
+    ResultOf<QList<TreeEntry>> Walk() const;
     // When each entry named last changed, in seconds since 1970, a link's target for a link;
     // 0 for one that cannot be looked at. Shared out among threads when there are many.
     QList<qint64> ModifiedTimes(const QStringList& names) const;
@@ -198,10 +212,69 @@ public:
     // Fails when anything, a link included, has that name.
     Result create(const QString& path);
     Result write(QByteArrayView bytes);
+    // When the file last changed, in seconds since 1970, as its source says.
+    Result setModified(qint64 seconds);
     Result close();
 
 private:
     int mFd = -1;
+};
+
+// A plain file read piece by piece, so that a file of hundreds of MB never sits in memory
+// whole: what a pack reads.
+class FileReader
+{
+public:
+    FileReader() = default;
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // A link, folder, FIFO or device of that name is refused without being read, so that
+    // nothing can block.
+    Result open(const QString& path);
+    // As the file was when it was opened.
+    qint64 size() const { return mSize; }
+    qint64 modified() const { return mModified; }
+    // The next bytes into buffer, and how many: 0 at the end.
+    ResultOf<qint64> read(char* buffer, qint64 size);
+
+private:
+    int mFd = -1;
+    qint64 mSize = 0;
+    qint64 mModified = 0;
+};
+
+// A new file that takes the place of path whole or not at all, written piece by piece: the
+// bytes go to a hidden file beside it, made where nothing was, and put() flushes that, renames
+// it to path and flushes the folder. Until put() has renamed it, discard() or the object going
+// removes the hidden file, and whatever path holds stays as it was.
+class PendingFile
+{
+public:
+    PendingFile() = default;
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    Result create(const QString& path);
+    Result write(QByteArrayView bytes);
+    // An entry at path is replaced only when replace is set: else the rename never replaces.
+    // A failure after the rename is the folder's flush: placed() tells.
+    Result put(bool replace);
+    bool placed() const { return mPlaced; }
+    // Removes the hidden file; a failure when it is still there.
+    Result discard();
+    // The hidden file's path, for a message.
+    QString hiddenPath() const;
+
+private:
+    int mFolder = -1;
+    int mFd = -1;
+    QByteArray mFolderPath;
+    QByteArray mName;
+    QByteArray mHidden; // empty once removed or renamed
+    bool mPlaced = false;
 };
 
 // Puts a folder and everything in it on disk, and says so only when each file and folder got

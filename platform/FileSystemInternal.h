@@ -63,6 +63,13 @@ inline bool CannotFlushFolder(int error)
     return error == EINVAL || error == EROFS || error == ENOSYS;
 }
 
+// A FUSE disk (FAT, exFAT, NTFS) may know only the plain rename: it answers a rename with flags
+// with one of these.
+inline bool FlagsUnknown(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
 // Writes all of bytes; false with the system's error when it cannot (ENOSPC when the system
 // takes no more without saying why).
 Result WriteAll(int fd, QByteArrayView bytes);

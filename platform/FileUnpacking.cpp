@@ -74,6 +74,12 @@ Result NewFile::write(QByteArrayView bytes)
     return WriteAll(mFd, bytes);
 }
 
+Result NewFile::setModified(qint64 seconds)
+{
+    const timespec times[2] = {{0, UTIME_OMIT}, {time_t(seconds), 0}};
+    return ::futimens(mFd, times) == 0 ? Result::Success() : Failed(errno);
+}
+
 Result NewFile::close()
 {
     const int fd = mFd;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace FileSystem {
@@ -36,7 +37,57 @@ Result ListBelow(int folder, const QString& prefix, QStringList& tree)
     return Result::Success();
 }
 
+TreeEntry Walked(const QString& path, const struct stat& st)
+{
+    using Kind = TreeEntry::Kind;
+    const Kind kind = S_ISDIR(st.st_mode)   ? Kind::Folder
+                      : S_ISREG(st.st_mode) ? Kind::File
+                      : S_ISLNK(st.st_mode) ? Kind::Link
+                                            : Kind::Other;
+    return {path, kind, kind == Kind::File ? qint64(st.st_size) : 0, qint64(st.st_mtime)};
+}
+
+Result WalkBelow(int folder, const QString& prefix, QList<TreeEntry>& tree)
+{
+    ResultOf<QList<Entry>> entries = ListOpen(folder);
+    if (!entries)
+        return entries;
+    std::sort(entries->begin(), entries->end(),
+              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    for (const Entry& entry : *entries) {
+        const QByteArray name = Encode(entry.name);
+        struct stat st;
+        if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return Failed(errno);
+        tree.append(Walked(prefix + entry.name, st));
+        if (!S_ISDIR(st.st_mode))
+            continue;
+        const Fd inner(
+            ::openat(folder, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (inner.get() < 0)
+            return Failed(errno);
+        if (const Result below = WalkBelow(inner.get(), tree.last().path + QLatin1Char('/'), tree);
+            !below.ok)
+            return below;
+    }
+    return Result::Success();
+}
+
 } // namespace
+
+ResultOf<QList<TreeEntry>> Folder::Walk() const
+{
+    using Tree = ResultOf<QList<TreeEntry>>;
+    struct stat st;
+    if (mFd < 0)
+        return Tree::Failure(Reason(mError));
+    if (::lseek(mFd, 0, SEEK_SET) != 0 || ::fstat(mFd, &st) != 0)
+        return Tree::Failure(Reason(errno));
+    QList<TreeEntry> tree{Walked(QString(), st)};
+    if (const Result walked = WalkBelow(mFd, QString(), tree); !walked.ok)
+        return Tree::Failure(walked);
+    return Tree::Success(std::move(tree));
+}
 
 ResultOf<QStringList> Folder::ListTree() const
 {

@@ -88,6 +88,7 @@ ResultOf<bool> FolderSource::next(Entry* entry)
         } else if (S_ISREG(st.st_mode)) {
             entry->kind = Kind::File;
             entry->size = st.st_size;
+            entry->modified = qint64(st.st_mtime);
             mCounted += st.st_size;
             mFile = ::openat(folder, n, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             if (mFile < 0)

@@ -6,13 +6,14 @@
 #include "cars/cCarsFolder.h"
 #include "cars/install/modInstallCar.h"
 #include "cars/modDisabledCars.h"
+#include "cars/modPackCar.h"
 #include "platform/FileFaults.h"
 #include "platform/MsgBox.h"
 
 #include <QtTest>
 
-// A disk that fails one call, each in turn: every save, install, repair, delete, disable and
-// enable says so and keeps what it promises.
+// A disk that fails one call, each in turn: every save, install, repair, delete, disable,
+// enable and pack says so and keeps what it promises.
 class tst_DiskFaults : public QObject, MsgBox::Presenter
 {
     Q_OBJECT
@@ -48,6 +49,9 @@ class tst_DiskFaults : public QObject, MsgBox::Presenter
                 operation == "disable" ? modDisabledCars::Disable : modDisabledCars::Enable;
             told = move(world.carsDir(), operation == "disable" ? "fastcar" : "slowcar").message;
             told += TestWorld::cars().Recover();
+        } else if (operation == "pack") {
+            told =
+                modPackCar::Pack(world.carDir("fastcar"), world.root() + "/out/fastcar.zip").text;
         } else if (operation == "delete") {
             const std::shared_ptr<cCar> car = Car("fastcar");
             TestWorld::cars().Delete(*car);
@@ -62,6 +66,13 @@ class tst_DiskFaults : public QObject, MsgBox::Presenter
             return {QString(world.read("program/torvane.ini")).replace(world.root(), "ROOT")};
         if (operation == "make a car")
             return Tree(world.carDir("fastcar"));
+        // The zip replaced whole or not at all, and nothing beside it.
+        if (operation == "pack") {
+            QStringList out;
+            for (const FileSystem::Entry& entry : FileSystem::List(world.root() + "/out").value)
+                out << entry.name + '=' + ReadFile(world.root() + "/out/" + entry.name).left(3);
+            return out;
+        }
         QStringList tree = Tree(world.carsDir());
         if (operation == "repair names") {
             for (QString& entry : tree)
@@ -132,7 +143,7 @@ private slots:
     {
         Columns<QString>("operation");
         for (const char* operation : {"save a car", "save the settings", "install", "repair names",
-                                      "make a car", "delete", "disable", "enable"})
+                                      "make a car", "delete", "disable", "enable", "pack"})
             QTest::newRow(operation) << QString(operation);
     }
     void failedCall()
@@ -146,6 +157,7 @@ private slots:
             made->write("game/cars/fastcar/parameters.txt", "\"cars\\fastcar\\body.prm\"\r\n");
             made->write(FileSystem::Decode("game/cars/caf\xE9/skin\xE9.bmp"), "BM");
             made->write("game/cars-disabled/slowcar/car.bmp", "BM");
+            made->write("out/fastcar.zip", "OLD");
             MakeArchive(made->root() + "/new.zip", "zip",
                         {"FastCar/parameters.txt", "FastCar/skins/a.bmp"});
             return made;

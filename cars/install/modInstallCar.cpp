@@ -163,6 +163,10 @@ Result Installer::unpack(EntrySource& source, const InstallPlan& plan,
             if (step2.ok && !keepGoing(source, Stage::Unpacking))
                 return Result::Failure(QStringLiteral("the install was canceled"));
         }
+        // A car handed on keeps its files' times; where the disk cannot keep them, the bytes
+        // are what the install is for.
+        if (step2.ok && entry.modified >= 0)
+            (void)file.setModified(entry.modified);
         if (step2.ok)
             step2 = file.close();
         if (!step2.ok)
