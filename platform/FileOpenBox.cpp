@@ -13,6 +13,14 @@ std::optional<QString> Show(const QString& startFile, const QString& title, cons
     return std::nullopt;
 }
 
+std::optional<QString> ShowSave(const QString& startFile, const QString& title,
+                                const QString& filter)
+{
+    if (gPresenter)
+        return gPresenter->presentSave(startFile, title, filter);
+    return std::nullopt;
+}
+
 Presenter* SetPresenter(Presenter* presenter)
 {
     Presenter* previous = gPresenter;

@@ -19,10 +19,19 @@ public:
     // leaves them to the desktop too; a filter is "Description (*.a *.b)".
     virtual std::optional<QString> present(const QString& startFile, const QString& title,
                                            const QString& filter) = 0;
+    // The same for a file to save: startFile proposes the folder and the name. The box never
+    // asks about replacing a file that is there: its caller does, once it knows it may.
+    virtual std::optional<QString> presentSave(const QString& /*startFile*/,
+                                               const QString& /*title*/, const QString& /*filter*/)
+    {
+        return std::nullopt;
+    }
 };
 
 std::optional<QString> Show(const QString& startFile = {}, const QString& title = {},
                             const QString& filter = {});
+std::optional<QString> ShowSave(const QString& startFile, const QString& title,
+                                const QString& filter);
 
 // Not owned; nullptr restores the headless fallback. Returns the previous presenter.
 Presenter* SetPresenter(Presenter* presenter);

@@ -22,6 +22,16 @@ class tst_Archive : public QObject, MainWindowDriver, FileOpenBox::Presenter
     QStringList mAsked; // the file-open boxes shown: title and filter
     QString mStart;     // where the last one opened
     QString mPicked;
+    const QByteArray mHome = qgetenv("HOME"), mConfig = qgetenv("XDG_CONFIG_HOME");
+    QString mSaveStart; // where the last save box proposed to save
+    QString mSaveAs;    // what the save boxes answer; empty cancels
+
+    std::optional<QString> presentSave(const QString& start, const QString&,
+                                       const QString&) override
+    {
+        mSaveStart = start;
+        return mSaveAs.isEmpty() ? std::nullopt : std::optional(mSaveAs);
+    }
 
     std::optional<QString> present(const QString& start, const QString& title,
                                    const QString& filter) override
@@ -33,8 +43,19 @@ class tst_Archive : public QObject, MainWindowDriver, FileOpenBox::Presenter
 
 private slots:
     void initTestCase() { FileOpenBox::SetPresenter(this); }
-    void init() { open(); }
-    void cleanup() { close(); }
+    // The player's home and desktop folders in the test's own.
+    void init()
+    {
+        open();
+        qputenv("HOME", FileSystem::Encode(mWorld->root() + "/home"));
+        qputenv("XDG_CONFIG_HOME", FileSystem::Encode(mWorld->root() + "/config"));
+    }
+    void cleanup()
+    {
+        close();
+        qputenv("HOME", mHome);
+        qputenv("XDG_CONFIG_HOME", mConfig);
+    }
 
     // An install of the archive made of the entries: the files and empty folders it leaves in
     // the cars folder, written as Files() writes them, and the start of its report.
@@ -210,7 +231,6 @@ private slots:
                                               : QStringList());
     }
 
-    // From the File menu or dropped on the window: the car comes, and is shown.
     // Where the archive box opens: the folder of the last archive installed, the desktop's
     // Downloads, the home folder, the first that is there.
     void startFolder_data()
@@ -241,13 +261,6 @@ private slots:
             QVERIFY(modQuarnIniAPI::WriteProfileString("Install", "LastFolder", root + last,
                                                        mWorld->iniPath())
                         .success());
-        const QByteArray home = qgetenv("HOME"), config = qgetenv("XDG_CONFIG_HOME");
-        qputenv("HOME", FileSystem::Encode(root + "home"));
-        qputenv("XDG_CONFIG_HOME", FileSystem::Encode(root + "config"));
-        const auto restore = qScopeGuard([&] {
-            qputenv("HOME", home);
-            qputenv("XDG_CONFIG_HOME", config);
-        });
         mWorld->loadSettings();
         openWindow();
         act("mnuFileInstall");
@@ -255,6 +268,49 @@ private slots:
         mAsked.clear();
     }
 
+    // From a custom car's pop-up menu: the zip proposed in Downloads, given its extension, and
+    // given up from either box without a trace.
+    void pack_data()
+    {
+        Columns<QString, QString, QStringList>("answer", "report", "home");
+        QTest::newRow("saved, the extension added")
+            << "to a friend"
+            << "Pack Car: Packed 'myrc' into '%1/home/to a friend.zip': 3 files."
+            << QStringList{"Downloads", "to a friend.zip"};
+        QTest::newRow("the save box canceled") << ""
+                                               << "" << QStringList{"Downloads"};
+        QTest::newRow("large, canceled in the progress box")
+            << "big.zip"
+            << "Pack Car: 'myrc' was not packed: the packing was canceled."
+            << QStringList{"Downloads"};
+    }
+    void pack()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, report);
+        QFETCH(QStringList, home);
+        mWorld->write("home/Downloads/", {});
+        openWindow({"myrc=My RC"});
+        if (answer == "big.zip")
+            mWorld->write("game/cars/myrc/skin.bmp", QByteArray(6 << 20, 'x'));
+        clickNode(node("myrc"));
+        mSaveAs = answer.isEmpty() ? QString() : mWorld->root() + "/home/" + answer;
+        if (!report.isEmpty())
+            mBoxes->expect();
+        if (answer == "big.zip")
+            QTimer::singleShot(0, [] {
+                if (auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget()))
+                    box->cancel();
+            });
+        act("mnuPopUpPack");
+        QCOMPARE(mSaveStart, mWorld->root() + "/home/Downloads/myrc.zip");
+        QCOMPARE(mBoxes->said(), QString(report).replace("%1", mWorld->root()));
+        QCOMPARE(QDir(mWorld->root() + "/home")
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 home);
+    }
+
+    // From the File menu or dropped on the window: the car comes, and is shown.
     void fromTheWindow_data()
     {
         Columns<QString, QString, QStringList>("way", "report", "listed");

@@ -133,11 +133,11 @@ private slots:
         openLibrary();
         // Offered to a copy that holds the files it names elsewhere; a standard car is never
         // disabled.
-        const QStringList custom = {"Template", "Repair", "Disable", "Delete"};
+        const QStringList custom = {"Template", "Repair", "Pack", "Disable", "Delete"};
         QCOMPARE(popUpItems("rc"), (QStringList{"Template", "Repair", "Delete"}));
         QCOMPARE(popUpItems("many"), custom);
         QCOMPARE(popUpItems("copied"),
-                 (QStringList{"Template", "Repair", "FixRefs", "Disable", "Delete"}));
+                 (QStringList{"Template", "Repair", "FixRefs", "Pack", "Disable", "Delete"}));
         mBoxes->expect();
         act("mnuPopUpFixRefs");
         QVERIFY(!cars()->marks().has("copied"));

@@ -12,3 +12,14 @@ std::optional<QString> QtFileOpenBox::present(const QString& startFile, const QS
         return std::nullopt;
     return chosen;
 }
+
+std::optional<QString> QtFileOpenBox::presentSave(const QString& startFile, const QString& title,
+                                                  const QString& filter)
+{
+    const QString chosen =
+        QFileDialog::getSaveFileName(QApplication::activeWindow(), title, startFile, filter,
+                                     nullptr, QFileDialog::DontConfirmOverwrite);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}

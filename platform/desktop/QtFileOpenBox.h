@@ -8,4 +8,6 @@ class QtFileOpenBox : public FileOpenBox::Presenter
 public:
     std::optional<QString> present(const QString& startFile, const QString& title,
                                    const QString& filter) override;
+    std::optional<QString> presentSave(const QString& startFile, const QString& title,
+                                       const QString& filter) override;
 };

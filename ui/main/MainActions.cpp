@@ -88,6 +88,7 @@ void MainActions::createActions()
     mnuPopUpRepair = item("mnuPopUpRepair", QStringLiteral("&Repair Names"));
     mnuPopUpDelete = item("mnuPopUpDelete", QStringLiteral("&Delete"));
     mnuPopUpFixRefs = item("mnuPopUpFixRefs", QStringLiteral("&Fix Folder References"));
+    mnuPopUpPack = item("mnuPopUpPack", QStringLiteral("&Pack Car..."));
     mnuPopUpDisable = item("mnuPopUpDisable", QStringLiteral("D&isable"));
     mnuPopUpEnable = item("mnuPopUpEnable", QStringLiteral("&Enable"));
     mnuToolsProblems = item("mnuToolsProblems", QStringLiteral("Show Only Cars with &Problems"));
@@ -147,6 +148,6 @@ void MainActions::createMenus()
     // Never in the menu bar: only the tree opens it.
     mnuPopUp = new QMenu(QStringLiteral("Context Menu"), mWindow);
     mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
-    mnuPopUp->addActions({mnuPopUpTemplate, mnuPopUpRepair, mnuPopUpFixRefs, mnuPopUpDisable,
-                          mnuPopUpEnable, mnuPopUpDelete});
+    mnuPopUp->addActions({mnuPopUpTemplate, mnuPopUpRepair, mnuPopUpFixRefs, mnuPopUpPack,
+                          mnuPopUpDisable, mnuPopUpEnable, mnuPopUpDelete});
 }

@@ -36,6 +36,7 @@ public:
     QAction* mnuPopUpRepair = nullptr;
     QAction* mnuPopUpDelete = nullptr;
     QAction* mnuPopUpFixRefs = nullptr;
+    QAction* mnuPopUpPack = nullptr;
     QAction* mnuPopUpDisable = nullptr;
     QAction* mnuPopUpEnable = nullptr;
     QAction* mnuToolsProblems = nullptr; // checked: only the cars with problems are listed

@@ -21,6 +21,7 @@
 #include "ui/main/WindowPlace.h"
 #include "ui/main/modCarCommands.h"
 #include "ui/main/modInstallCommand.h"
+#include "ui/main/modPackCommand.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -157,6 +158,8 @@ void frmMain::createCommands()
     connect(a.mnuPopUpDelete, &QAction::triggered, this, deleteCar);
     connect(a.mnuPopUpFixRefs, &QAction::triggered, this,
             asking([this] { FixShownCarReferences(); }));
+    connect(a.mnuPopUpPack, &QAction::triggered, this,
+            asking([this] { modPackCommand::PackCar(this, mCars.CarFolder(mSelectedKey)); }));
     connect(a.mnuPopUpDisable, &QAction::triggered, this, asking([this] { DisableShownCar(); }));
     connect(a.mnuPopUpEnable, &QAction::triggered, this, asking([this] { EnableShownCar(); }));
     connect(a.mnuToolsProblems, &QAction::toggled, this, [this](bool only) {
@@ -363,7 +366,8 @@ void frmMain::ShowPopUp(const QPoint& position)
         item->setVisible(!mSelectedDisabled);
     a.mnuPopUpFixRefs->setVisible(
         custom && !modFolderRefs::Fixable(mCars.Path(), mSelectedCar->DirectoryName()).isEmpty());
-    a.mnuPopUpDisable->setVisible(custom);
+    for (QAction* item : {a.mnuPopUpPack, a.mnuPopUpDisable})
+        item->setVisible(custom);
     a.mnuPopUpEnable->setVisible(mSelectedDisabled);
     // From the keyboard: at the part of the node in view, which may be wider than the tree.
     const QRect node =

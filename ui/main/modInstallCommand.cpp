@@ -6,13 +6,12 @@
 #include "platform/FileOpenBox.h"
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
+#include "ui/main/ProgressBox.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QUrl>
 #include <QWidget>
 
@@ -21,10 +20,6 @@
 namespace modInstallCommand {
 
 namespace {
-
-// Below this the unpacking is over before a progress box could be read.
-constexpr qint64 kProgressFrom = qint64(4) << 20;
-constexpr qint64 kProgressAfterMs = 400;
 
 QStringList LocalPaths(const QMimeData* data)
 {
@@ -118,50 +113,18 @@ modInstallCar::Report Install(QWidget* window, const cCarsFolder& cars, const QS
         if (const FileSystem::Status status = FileSystem::StatusOf(path); status.plainFile)
             total += status.size;
     }
-    std::optional<QProgressDialog> progress;
-    const auto showBox = [&] {
-        if (progress)
-            return;
-        progress.emplace(QStringLiteral("Installing..."), QStringLiteral("Cancel"), 0, 1000,
-                         window);
-        progress->setObjectName(QStringLiteral("dlgInstallProgress"));
-        progress->setWindowTitle(MsgBox::kProgramTitle);
-        progress->setWindowModality(Qt::WindowModal);
-        progress->setMinimumDuration(0);
-        progress->show();
-    };
+    const QString installing = QStringLiteral("Installing...");
+    ProgressBox box(window, installing);
     // A large archive shows the box at once; a dropped folder, whose size is known only once
     // it is read, and a wait for another install show it as soon as they last.
-    if (total > kProgressFrom)
-        showBox();
-    QElapsedTimer started;
-    started.start();
-    // The box draws itself and takes a click on Cancel only while events are handled: a few
-    // times a second is enough, and the checking of a large archive gets its turns too.
-    QElapsedTimer sinceEvents;
-    std::optional<modInstallCar::Stage> shown;
+    if (total > ProgressBox::kLarge)
+        box.show();
     return cars.Install(paths, [&](modInstallCar::Stage stage, qint64 done, qint64 size) {
-        if (sinceEvents.isValid() && sinceEvents.elapsed() < 50 && stage == shown)
-            return !progress || !progress->wasCanceled();
-        sinceEvents.start();
-        if (stage == modInstallCar::Stage::Waiting || size > kProgressFrom ||
-            started.elapsed() > kProgressAfterMs)
-            showBox();
-        if (!progress) {
-            // Nothing the player does reaches the window before the box is there.
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            return true;
-        }
-        if (stage != shown)
-            progress->setLabelText(stage == modInstallCar::Stage::Waiting
-                                       ? QStringLiteral("Waiting for another install to "
-                                                        "finish...")
-                                       : QStringLiteral("Installing..."));
-        shown = stage;
-        if (stage == modInstallCar::Stage::Unpacking && size > 0)
-            progress->setValue(int(qMin(done * 1000 / size, qint64(999))));
-        QCoreApplication::processEvents();
-        return !progress->wasCanceled();
+        if (stage == modInstallCar::Stage::Waiting)
+            return box.tell(QStringLiteral("Waiting for another install to finish..."), size, -1,
+                            true);
+        const bool unpacking = stage == modInstallCar::Stage::Unpacking && size > 0;
+        return box.tell(installing, size, unpacking ? int(done * 1000 / size) : -1);
     });
 }
 
