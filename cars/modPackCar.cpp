@@ -109,19 +109,24 @@ Result Writer::writeFile(ArchiveWriter& zip, const Packed& packed, QByteArray& b
     FileSystem::FileReader file;
     if (const Result opened = file.open(path); !opened.ok)
         return unread(opened.message);
-    // The size and time of the file as it is opened, not as the walk saw it.
-    if (const Result added = zip.addFile(packed.name, file.size(), file.modified()); !added.ok)
-        return unwritten(added);
     qint64 read = 0;
-    for (;;) {
+    for (bool first = true;; first = false) {
         const ResultOf<qint64> got = file.read(buffer.data(), buffer.size());
         if (!got)
             return unread(got.message);
+        const QByteArrayView piece(buffer.constData(), *got);
+        // The size and time of the file as it is opened, not as the walk saw it; the first
+        // piece tells whether deflating it pays.
+        if (first) {
+            if (const Result added = zip.addFile(packed.name, file.size(), file.modified(), piece);
+                !added.ok)
+                return unwritten(added);
+        }
         if (*got == 0 || read + *got > file.size())
             break;
         read += *got;
         mDone += *got;
-        if (const Result written = zip.write(QByteArrayView(buffer.constData(), *got)); !written.ok)
+        if (const Result written = zip.write(piece); !written.ok)
             return unwritten(written);
         if (!goOn())
             return Result::Failure(QString());
