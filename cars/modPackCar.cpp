@@ -5,7 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 
-#include <QHash>
+#include <QSet>
 
 namespace modPackCar {
 
@@ -169,7 +169,7 @@ Report Pack(const QString& carFolder, const QString& zipPath, const Progress& pr
             QStringLiteral("the names in its folder could not be read: %1").arg(tree.message));
     QList<Packed> packed;
     QStringList leftOutLines;
-    QHash<QByteArray, QString> taken;
+    QSet<QByteArray> taken;
     qint64 total = 0;
     int files = 0;
     for (const FileSystem::TreeEntry& entry : *tree) {
@@ -179,20 +179,17 @@ Report Pack(const QString& carFolder, const QString& zipPath, const Progress& pr
             leftOutLines.append(
                 entry.kind == Kind::Link
                     ? QStringLiteral("Left out the link %1: a link is not packed.").arg(shown)
-                    : QStringLiteral("Left out %1: it is neither a file nor a "
-                                     "folder.")
-                          .arg(shown));
+                    : QStringLiteral("Left out %1: it is neither a file nor a folder.").arg(shown));
             continue;
         }
         const QString name = entry.path.isEmpty() ? carName : carName + QLatin1Char('/') + shown;
         const QByteArray inZip = name.toUtf8();
         if (taken.contains(inZip))
             return notPacked(
-                QStringLiteral("two names in %1 would both be %2 in the zip, as one of "
-                               "them is spelt in Windows-1252 bytes; rename one of "
-                               "them")
+                QStringLiteral("two names in %1 would both be %2 in the zip, as one of them "
+                               "is spelt in Windows-1252 bytes; rename one of them")
                     .arg(Quoted(ParentOf(name)), Quoted(FileName(name))));
-        taken.insert(inZip, entry.path);
+        taken.insert(inZip);
         packed.append({&entry, inZip});
         if (entry.kind == Kind::File) {
             total += entry.size;
