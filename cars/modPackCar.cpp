@@ -5,7 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 
-#include <QHash>
+#include <QSet>
 
 namespace modPackCar {
 
@@ -109,19 +109,24 @@ Result Writer::writeFile(ArchiveWriter& zip, const Packed& packed, QByteArray& b
     FileSystem::FileReader file;
     if (const Result opened = file.open(path); !opened.ok)
         return unread(opened.message);
-    // The size and time of the file as it is opened, not as the walk saw it.
-    if (const Result added = zip.addFile(packed.name, file.size(), file.modified()); !added.ok)
-        return unwritten(added);
     qint64 read = 0;
-    for (;;) {
+    for (bool first = true;; first = false) {
         const ResultOf<qint64> got = file.read(buffer.data(), buffer.size());
         if (!got)
             return unread(got.message);
+        const QByteArrayView piece(buffer.constData(), *got);
+        // The size and time of the file as it is opened, not as the walk saw it; the first
+        // piece tells whether deflating it pays.
+        if (first) {
+            if (const Result added = zip.addFile(packed.name, file.size(), file.modified(), piece);
+                !added.ok)
+                return unwritten(added);
+        }
         if (*got == 0 || read + *got > file.size())
             break;
         read += *got;
         mDone += *got;
-        if (const Result written = zip.write(QByteArrayView(buffer.constData(), *got)); !written.ok)
+        if (const Result written = zip.write(piece); !written.ok)
             return unwritten(written);
         if (!goOn())
             return Result::Failure(QString());
@@ -164,7 +169,7 @@ Report Pack(const QString& carFolder, const QString& zipPath, const Progress& pr
             QStringLiteral("the names in its folder could not be read: %1").arg(tree.message));
     QList<Packed> packed;
     QStringList leftOutLines;
-    QHash<QByteArray, QString> taken;
+    QSet<QByteArray> taken;
     qint64 total = 0;
     int files = 0;
     for (const FileSystem::TreeEntry& entry : *tree) {
@@ -174,20 +179,17 @@ Report Pack(const QString& carFolder, const QString& zipPath, const Progress& pr
             leftOutLines.append(
                 entry.kind == Kind::Link
                     ? QStringLiteral("Left out the link %1: a link is not packed.").arg(shown)
-                    : QStringLiteral("Left out %1: it is neither a file nor a "
-                                     "folder.")
-                          .arg(shown));
+                    : QStringLiteral("Left out %1: it is neither a file nor a folder.").arg(shown));
             continue;
         }
         const QString name = entry.path.isEmpty() ? carName : carName + QLatin1Char('/') + shown;
         const QByteArray inZip = name.toUtf8();
         if (taken.contains(inZip))
             return notPacked(
-                QStringLiteral("two names in %1 would both be %2 in the zip, as one of "
-                               "them is spelt in Windows-1252 bytes; rename one of "
-                               "them")
+                QStringLiteral("two names in %1 would both be %2 in the zip, as one of them "
+                               "is spelt in Windows-1252 bytes; rename one of them")
                     .arg(Quoted(ParentOf(name)), Quoted(FileName(name))));
-        taken.insert(inZip, entry.path);
+        taken.insert(inZip);
         packed.append({&entry, inZip});
         if (entry.kind == Kind::File) {
             total += entry.size;

@@ -2,6 +2,27 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <zlib.h>
+
+namespace {
+
+// Whether deflating bytes like these pays, judged on a sample of them at the quickest level.
+// Small files are deflated anyway: they cost nothing.
+bool Shrinks(QByteArrayView first)
+{
+    constexpr qsizetype kSample = 16384;
+    if (first.size() < 4096)
+        return true;
+    const QByteArrayView sample = first.first(qMin(first.size(), kSample));
+    uLongf size = compressBound(uLong(sample.size()));
+    QByteArray deflated(qsizetype(size), Qt::Uninitialized);
+    if (compress2(reinterpret_cast<Bytef*>(deflated.data()), &size,
+                  reinterpret_cast<const Bytef*>(sample.data()), uLong(sample.size()), 1) != Z_OK)
+        return true;
+    return qsizetype(size) < sample.size() - sample.size() / 32;
+}
+
+} // namespace
 
 ArchiveWriter::ArchiveWriter(FileSystem::PendingFile& out) : mOut(out) {}
 
@@ -73,8 +94,13 @@ Result ArchiveWriter::addFolder(const QByteArray& name, qint64 modified)
     return add(name.endsWith('/') ? name : name + '/', true, 0, modified);
 }
 
-Result ArchiveWriter::addFile(const QByteArray& name, qint64 size, qint64 modified)
+Result ArchiveWriter::addFile(const QByteArray& name, qint64 size, qint64 modified,
+                              QByteArrayView first)
 {
+    const bool compress = Shrinks(first);
+    if ((compress ? archive_write_zip_set_compression_deflate(mArchive)
+                  : archive_write_zip_set_compression_store(mArchive)) != ARCHIVE_OK)
+        return failure();
     return add(name, false, size, modified);
 }
 
