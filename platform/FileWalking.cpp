@@ -10,13 +10,22 @@ namespace FileSystem {
 
 namespace {
 
-Result ListBelow(int folder, const QString& prefix, QStringList& tree)
+// The folder's entries in the order of their names, so that a walk comes out the same on every
+// disk.
+ResultOf<QList<Entry>> Sorted(int folder)
 {
     ResultOf<QList<Entry>> entries = ListOpen(folder);
+    if (entries)
+        std::sort(entries->begin(), entries->end(),
+                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    return entries;
+}
+
+Result ListBelow(int folder, const QString& prefix, QStringList& tree)
+{
+    const ResultOf<QList<Entry>> entries = Sorted(folder);
     if (!entries)
         return entries;
-    std::sort(entries->begin(), entries->end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
     for (const Entry& entry : *entries) {
         const QString path = prefix + entry.name;
         // A link to a folder counts as a folder in the listing; opened without following, it
@@ -49,11 +58,9 @@ TreeEntry Walked(const QString& path, const struct stat& st)
 
 Result WalkBelow(int folder, const QString& prefix, QList<TreeEntry>& tree)
 {
-    ResultOf<QList<Entry>> entries = ListOpen(folder);
+    const ResultOf<QList<Entry>> entries = Sorted(folder);
     if (!entries)
         return entries;
-    std::sort(entries->begin(), entries->end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
     for (const Entry& entry : *entries) {
         const QByteArray name = Encode(entry.name);
         struct stat st;
