@@ -4,12 +4,14 @@
 #include "platform/FileSystem.h"
 #include "platform/MsgBox.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QMimeData>
 #include <QProgressDialog>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -69,6 +71,42 @@ protected:
 
 private:
     std::function<void(const QStringList&)> mInstall;
+};
+
+// The paths waiting for the boxes to close, a child of their window.
+class Waiting : public QObject
+{
+public:
+    explicit Waiting(QWidget* window) : QObject(window)
+    {
+        setObjectName(kName);
+        mPoll.setInterval(100);
+        connect(&mPoll, &QTimer::timeout, this, &Waiting::tryNow);
+    }
+
+    static inline const QString kName = QStringLiteral("waitingInstalls");
+
+    void add(const QStringList& paths, std::function<void(const QStringList&)> install)
+    {
+        mPaths.append(paths);
+        mInstall = std::move(install);
+        mPoll.start();
+    }
+
+private:
+    void tryNow()
+    {
+        // An install under way shows its progress box, and the report after it: what waits
+        // comes after them, through the install's own queue.
+        if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
+            return;
+        mPoll.stop();
+        mInstall(std::exchange(mPaths, {}));
+    }
+
+    QStringList mPaths;
+    std::function<void(const QStringList&)> mInstall;
+    QTimer mPoll;
 };
 
 } // namespace
@@ -156,6 +194,16 @@ void InstallInTurn(QWidget* window, const cCarsFolder& cars, const QStringList& 
         Tell(report);
     }
     running = false;
+}
+
+void InstallWhenFree(QWidget* window, const QStringList& paths,
+                     std::function<void(const QStringList&)> install)
+{
+    auto* waiting = dynamic_cast<Waiting*>(
+        window->findChild<QObject*>(Waiting::kName, Qt::FindDirectChildrenOnly));
+    if (!waiting)
+        waiting = new Waiting(window);
+    waiting->add(paths, std::move(install));
 }
 
 void AcceptDrops(QWidget* window, std::function<void(const QStringList&)> install)
