@@ -54,7 +54,8 @@ mkdir "$TMP/down loads"
 archive "$TMP/alpha.tar.gz" alpha
 archive "$TMP/beta.tar.gz" beta
 # A byte that is not UTF-8, a blank and a line break: the name is handed over byte for byte.
-GAMMA=$'gam\xe9 car\n2.tar.gz'
+# It begins with "-", and is given after "--".
+GAMMA=$'-gam\xe9 car\n2.tar.gz'
 archive "$TMP/down loads/$GAMMA" gamma
 for car in delta epsilon iota kappa; do archive "$TMP/$car.tar.gz" "$car"; done
 
@@ -155,12 +156,12 @@ installed "$P1" alpha
 # Handed to the running one while its report is open: it takes them at once, installs nothing
 # under the box, and installs them once the box is answered. A missing file gets the install's
 # own message.
-hand_over "$TMP/down loads" "$P1/torvane" "$TMP/beta.tar.gz" "$GAMMA" "$TMP/ghost.tar.gz"
+hand_over "$TMP/down loads" "$P1/torvane" "$TMP/beta.tar.gz" -- "$GAMMA" "$TMP/ghost.tar.gz"
 [ "$(count '^Zelmor Torvane')" = 1 ] || fail "a second main window opened"
 sleep 1
 [ ! -e "$P1/game/cars/beta" ] || fail "installed under an open box"
 answer "$FIRST" "Installed 'alpha' from 'alpha.tar.gz'."
-answer "$FIRST" "Installed 'beta' from 'beta.tar.gz'." "Installed 'gamma' from 'gamé car" \
+answer "$FIRST" "Installed 'beta' from 'beta.tar.gz'." "Installed 'gamma' from '-gamé car" \
     "'ghost.tar.gz' was not installed: No such file or directory."
 installed "$P1" beta gamma
 # Without files, it only comes to the front.
