@@ -23,7 +23,7 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
-for tool in Xvfb xdotool xclip; do
+for tool in Xvfb xdotool xclip flock; do
     command -v "$tool" >/dev/null || fail "no $tool (scripts/test installs it)"
 done
 
@@ -150,17 +150,29 @@ TIMES=()
 start "$TMP/one.log" "$P1/torvane" "${QT[@]}" "$TMP/alpha.tar.gz"
 FIRST=$STARTED
 main_window "$FIRST"
-shown "$FIRST" "Installed 'alpha' from 'alpha.tar.gz'."
+answer "$FIRST" "Installed 'alpha' from 'alpha.tar.gz'."
 installed "$P1" alpha
 
-# Handed to the running one while its report is open: it takes them at once, installs nothing
-# under the box, and installs them once the box is answered. A missing file gets the install's
-# own message.
+# Handed to the running one while a box is open over its window (File, Install Car from Archive):
+# it takes them at once, installs nothing under the box, and installs them once it is closed. A
+# missing file gets the install's own message.
+opened() { # PID TITLE: waits for the program's window of that title, and focuses it
+    for _ in $(seq 100); do
+        [ "$(count "^$2\$" "$1")" = 1 ] && break
+        sleep 0.2
+    done
+    x search --all --onlyvisible --pid "$1" --name "^$2\$" windowfocus --sync >/dev/null ||
+        fail "no window \"$2\" of $1"
+}
+opened "$FIRST" 'Zelmor Torvane 1.0'
+x key alt+f i
+opened "$FIRST" 'Install Car from Archive'
 hand_over "$TMP/down loads" "$P1/torvane" "$TMP/beta.tar.gz" -- "$GAMMA" "$TMP/ghost.tar.gz"
 [ "$(count '^Zelmor Torvane')" = 1 ] || fail "a second main window opened"
 sleep 1
 [ ! -e "$P1/game/cars/beta" ] || fail "installed under an open box"
-answer "$FIRST" "Installed 'alpha' from 'alpha.tar.gz'."
+opened "$FIRST" 'Install Car from Archive'
+x key Escape
 answer "$FIRST" "Installed 'beta' from 'beta.tar.gz'." "Installed 'gamma' from '-gamé car" \
     "'ghost.tar.gz' was not installed: No such file or directory."
 installed "$P1" beta gamma
@@ -180,31 +192,38 @@ hand_over "$TMP" "$P1/torvane" "$TMP/epsilon.tar.gz"
 answer "$AGAIN" "Installed 'epsilon' from 'epsilon.tar.gz'."
 installed "$P1" delta epsilon
 
-# Another program folder runs beside it, and hands nothing to it: two started at the same
-# instant make one window, which installs the files of both.
+# Another program folder runs beside it, and hands nothing to it. Of two of its starts at the
+# same instant, the first is stopped as soon as it holds the lock, before it listens: the second
+# waits for it without a window of its own, and hands its file over once it listens.
+locks=$(ls -d "$XDG_RUNTIME_DIR"/*.lock)
 start "$TMP/two-a.log" "$P2/torvane" "$TMP/iota.tar.gz"
 TWO_A=$STARTED
+for _ in $(seq 1000); do
+    lock=$(ls -d "$XDG_RUNTIME_DIR"/*.lock | grep -vxF "$locks") && ! flock -n "$lock" true && break
+    lock=''
+done
+kill -STOP "$TWO_A"
+[ -n "$lock" ] && [ ! -e "${lock%.lock}" ] || fail "no lock held, or listened at once: '$lock'"
 start "$TMP/two-b.log" "$P2/torvane" "$TMP/kappa.tar.gz"
 TWO_B=$STARTED
+sleep 1.5
+kill -0 "$TWO_B" 2>/dev/null || fail "the second start ended while the first did not listen"
+[ "$(count '^Zelmor Torvane' "$TWO_B")" = 0 ] || fail "the second start opened a window"
+kill -CONT "$TWO_A"
+main_window "$TWO_A"
+for _ in $(seq 50); do kill -0 "$TWO_B" 2>/dev/null || break; sleep 0.2; done
+! kill -0 "$TWO_B" 2>/dev/null || fail "the second start did not hand over"
+status=0
+wait "$TWO_B" || status=$?
+[ "$status" = 0 ] || fail "the second start ended with $status"
 for _ in $(seq 100); do
     [ -d "$P2/game/cars/iota" ] && [ -d "$P2/game/cars/kappa" ] && break
-    for pid in "$TWO_A" "$TWO_B"; do
-        for box in $(windows '^Torvane$' "$pid"); do
-            x windowfocus --sync "$box" && x key Escape || true
-        done
+    for box in $(windows '^Torvane$' "$TWO_A"); do
+        x windowfocus --sync "$box" && x key Escape || true
     done
     sleep 0.2
 done
 installed "$P2" iota kappa
-# One of the two serves; the other handed over and ended.
-for _ in $(seq 50); do kill -0 "$TWO_A" 2>/dev/null && kill -0 "$TWO_B" 2>/dev/null || break; sleep 0.2; done
-! kill -0 "$TWO_A" 2>/dev/null || ! kill -0 "$TWO_B" 2>/dev/null || fail "two started at once both run"
-for pid in "$TWO_A" "$TWO_B"; do
-    kill -0 "$pid" 2>/dev/null && continue
-    status=0
-    wait "$pid" || status=$?
-    [ "$status" = 0 ] || fail "the second of two started at once ended with $status"
-done
 [ ! -e "$P1/game/cars/iota" ] && [ ! -e "$P1/game/cars/kappa" ] || fail "$P2 handed over to $P1"
 [ "$(count '^Zelmor Torvane')" = 2 ] ||
     fail "$(count '^Zelmor Torvane') main windows for two program folders"
