@@ -86,17 +86,22 @@ windows() { # PATTERN [PID]
         x search --onlyvisible --name "$1" || true; fi
 }
 count() { windows "$@" | grep -c . || true; }
+declare -A LOGS
 start() { # LOG PROGRAM ARGUMENTS...: in the background, its pid in STARTED
     local log=$1
     shift
     "$@" >"$log" 2>&1 &
     STARTED=$!
     PIDS+=("$STARTED")
+    LOGS[$STARTED]=$log
+}
+running() { # PID: fails, with the end of its output, once the program has ended
+    kill -0 "$1" 2>/dev/null || fail "program $1 ended: $(tail -n 5 "${LOGS[$1]}")"
 }
 main_window() { # PID: waits for the program's main window, listed
     for _ in $(seq 100); do
         [ "$(count '^Zelmor Torvane' "$1")" = 1 ] && return 0
-        kill -0 "$1" 2>/dev/null || fail "program $1 ended"
+        running "$1"
         sleep 0.2
     done
     fail "no main window of $1 in 20 s"
@@ -117,7 +122,7 @@ shown() { # PID TEXT...
             for wanted in "$@"; do grep -qF -- "$wanted" <<<"$text" || missing=$wanted; done
             [ -z "$missing" ] && return 0
         done
-        kill -0 "$pid" 2>/dev/null || fail "program $pid ended"
+        running "$pid"
         sleep 0.2
     done
     fail "no box of $pid saying: $*; the last read: $text"
@@ -198,16 +203,18 @@ installed "$P1" delta epsilon
 locks=$(ls -d "$XDG_RUNTIME_DIR"/*.lock)
 start "$TMP/two-a.log" "$P2/torvane" "$TMP/iota.tar.gz"
 TWO_A=$STARTED
-for _ in $(seq 1000); do
+end=$((SECONDS + 10))
+while [ $SECONDS -lt $end ]; do
     lock=$(ls -d "$XDG_RUNTIME_DIR"/*.lock | grep -vxF "$locks") && ! flock -n "$lock" true && break
     lock=''
 done
+running "$TWO_A"
 kill -STOP "$TWO_A"
 [ -n "$lock" ] && [ ! -e "${lock%.lock}" ] || fail "no lock held, or listened at once: '$lock'"
 start "$TMP/two-b.log" "$P2/torvane" "$TMP/kappa.tar.gz"
 TWO_B=$STARTED
 sleep 1.5
-kill -0 "$TWO_B" 2>/dev/null || fail "the second start ended while the first did not listen"
+running "$TWO_B"
 [ "$(count '^Zelmor Torvane' "$TWO_B")" = 0 ] || fail "the second start opened a window"
 kill -CONT "$TWO_A"
 main_window "$TWO_A"

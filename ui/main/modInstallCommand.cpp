@@ -96,8 +96,9 @@ public:
 private:
     void tryNow()
     {
-        // An install under way shows its progress box, and the report after it: what waits
-        // comes after them, through the install's own queue.
+        // A box open (a question, a report, the file-open box, an install's progress) is the
+        // player's to answer first: an install begun under it would ask and report over it, and
+        // could change the cars the box is about.
         if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
             return;
         mPoll.stop();
