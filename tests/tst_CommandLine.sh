@@ -27,8 +27,9 @@ for tool in Xvfb xdotool xclip flock; do
     command -v "$tool" >/dev/null || fail "no $tool (scripts/test installs it)"
 done
 
-# Nothing of the user's own is read or written.
-export HOME="$TMP/home" XDG_DATA_HOME="$TMP/data" XDG_CONFIG_HOME="$TMP/config" \
+# Nothing of the user's own is read or written. The programs run as on a player's desktop, not on
+# the offscreen platform that the other tests run on.
+export QT_QPA_PLATFORM=xcb HOME="$TMP/home" XDG_DATA_HOME="$TMP/data" XDG_CONFIG_HOME="$TMP/config" \
     XDG_CACHE_HOME="$TMP/cache" XDG_RUNTIME_DIR="$TMP/run"
 mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -71,7 +72,7 @@ Xvfb -displayfd 3 -nolisten tcp 3>"$TMP/display" >"$TMP/xvfb.log" 2>&1 &
 XVFB=$!
 for _ in $(seq 50); do [ -s "$TMP/display" ] || sleep 0.2; done
 [ -s "$TMP/display" ] || fail "no virtual display: $(cat "$TMP/xvfb.log")"
-export DISPLAY=":$(cat "$TMP/display")" QT_QPA_PLATFORM=xcb
+export DISPLAY=":$(cat "$TMP/display")"
 
 # An unknown option ends with 2, and says so, before any window; Qt's own options are taken.
 status=0
