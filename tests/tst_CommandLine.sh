@@ -29,8 +29,8 @@ done
 
 # Nothing of the user's own is read or written. The programs run as on a player's desktop, not on
 # the offscreen platform that the other tests run on.
-export QT_QPA_PLATFORM=xcb HOME="$TMP/home" XDG_DATA_HOME="$TMP/data" XDG_CONFIG_HOME="$TMP/config" \
-    XDG_CACHE_HOME="$TMP/cache" XDG_RUNTIME_DIR="$TMP/run"
+export QT_QPA_PLATFORM=xcb HOME="$TMP/home" XDG_DATA_HOME="$TMP/data" \
+    XDG_CONFIG_HOME="$TMP/config" XDG_CACHE_HOME="$TMP/cache" XDG_RUNTIME_DIR="$TMP/run"
 mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
