@@ -22,7 +22,7 @@ void TellNotInstalled(const QStringList& paths)
     for (const QString& path : paths)
         names.append(FileSystem::ForMessage(path));
     MsgBox::Show(QStringLiteral("These files were not installed, as the Drovak program directory "
-                                "has not been specified yet:\n\n%1\n\nSelect it in the Options "
+                                "has not been chosen yet:\n\n%1\n\nSelect it in the Options "
                                 "dialog box and restart Torvane, then open the files again.")
                      .arg(names.join(QLatin1Char('\n'))),
                  MsgBox::Icon::Exclamation, MsgBox::kProgramTitle);
