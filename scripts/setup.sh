@@ -21,11 +21,11 @@ install_missing() {
 
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libarchive-dev zlib1g-dev qt6-qpa-plugins fonts-dejavu-core)
 # What the tests need besides: the check of the desktop entry, the FAT and exFAT disks
-# mounted through FUSE, and a virtual display on which the installed program's windows are
-# found by title; the check of the code's layout; and the compiler and fuzzing runtime of the
-# install's fuzzer.
+# mounted through FUSE, and a virtual display on which the program's windows are found by title
+# and a box's text read from the clipboard; the check of the code's layout; and the compiler and
+# fuzzing runtime of the install's fuzzer.
 TEST_PACKAGES=(desktop-file-utils libarchive-tools exfat-fuse exfatprogs fusefat dosfstools xvfb xdotool
-    clang-format clang libclang-rt-14-dev)
+    xclip clang-format clang libclang-rt-14-dev)
 
 # build [--target NAME]: everything, or the targets named.
 # CONFIGURE: more options for cmake, such as the developer build's.

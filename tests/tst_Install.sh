@@ -78,7 +78,10 @@ XVFB=$!
 for _ in $(seq 50); do [ -s "$TMP/display" ] || sleep 0.2; done
 [ -s "$TMP/display" ] || fail "no virtual display: $(cat "$TMP/xvfb.log")"
 display=":$(cat "$TMP/display")"
-(cd "$TMP" && DISPLAY=$display QT_QPA_PLATFORM=xcb exec "$DIR/torvane") >"$TMP/torvane.log" 2>&1 &
+# Its socket for later starts goes into a runtime folder of the test's own.
+mkdir -m 700 "$TMP/run"
+(cd "$TMP" && DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$TMP/run" exec "$DIR/torvane") \
+    >"$TMP/torvane.log" 2>&1 &
 PROGRAM=$!
 title='Welcome to Zelmor Torvane!'
 on_display() { DISPLAY=$display timeout 5 xdotool "$@"; }

@@ -39,6 +39,9 @@ public:
     void DeleteSelectedCar(const QString& carKey);
     // Installs the archives and car folders of paths, then shows the first car that came.
     void InstallCars(const QStringList& paths);
+    // Files opened with Torvane from outside (the browser, the file manager): the window comes
+    // to the front and installs them as a drop, once no box is open; none only brings it.
+    void InstallFromOutside(const QStringList& paths);
     // Repairs the names of the shown car that the game cannot open, tells the player how it
     // went, and shows the car again under its new folder name.
     void RepairShownCar();

@@ -18,6 +18,7 @@
 #include "ui/wizard/frmCreateCarWizard.h"
 
 #include <QAction>
+#include <QApplication>
 
 // The window's commands on cars: each acts on the shown car, or makes or brings new ones, and
 // leaves the tree and the panel showing where the player is.
@@ -73,6 +74,26 @@ void frmMain::InstallCars(const QStringList& paths)
             if (const QModelIndex node = mCarTree->car(installed); node.isValid())
                 tvwCars->select(node);
         });
+}
+
+void frmMain::InstallFromOutside(const QStringList& paths)
+{
+    // The player opened the files elsewhere and looks for where they went: a minimized window
+    // comes back as it was (maximized too), and a box open over it comes first.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    if (QWidget* box = QApplication::activeModalWidget()) {
+        box->raise();
+        box->activateWindow();
+    }
+    if (paths.isEmpty())
+        return;
+    modInstallCommand::InstallWhenFree(this, paths, [this](const QStringList& waited) {
+        if (fraInfo->MayLeave())
+            InstallCars(waited);
+    });
 }
 
 void frmMain::DeleteSelectedCar(const QString& carKey)

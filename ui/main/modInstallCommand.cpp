@@ -8,10 +8,12 @@
 #include "platform/MsgBox.h"
 #include "ui/main/ProgressBox.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -87,6 +89,43 @@ void RememberFolder(const QStringList& paths)
     }
 }
 
+// The paths waiting for the boxes to close, a child of their window.
+class Waiting : public QObject
+{
+public:
+    explicit Waiting(QWidget* window) : QObject(window)
+    {
+        setObjectName(kName);
+        mPoll.setInterval(100);
+        connect(&mPoll, &QTimer::timeout, this, &Waiting::tryNow);
+    }
+
+    static inline const QString kName = QStringLiteral("waitingInstalls");
+
+    void add(const QStringList& paths, std::function<void(const QStringList&)> install)
+    {
+        mPaths.append(paths);
+        mInstall = std::move(install);
+        mPoll.start();
+    }
+
+private:
+    void tryNow()
+    {
+        // A box open (a question, a report, the file-open box, an install's progress) is the
+        // player's to answer first: an install begun under it would ask and report over it, and
+        // could change the cars the box is about.
+        if (QApplication::activeModalWidget() || QApplication::activePopupWidget())
+            return;
+        mPoll.stop();
+        mInstall(std::exchange(mPaths, {}));
+    }
+
+    QStringList mPaths;
+    std::function<void(const QStringList&)> mInstall;
+    QTimer mPoll;
+};
+
 } // namespace
 
 QString StartFolder()
@@ -153,6 +192,16 @@ void InstallInTurn(QWidget* window, const cCarsFolder& cars, const QStringList& 
         Tell(report);
     }
     running = false;
+}
+
+void InstallWhenFree(QWidget* window, const QStringList& paths,
+                     std::function<void(const QStringList&)> install)
+{
+    auto* waiting = dynamic_cast<Waiting*>(
+        window->findChild<QObject*>(Waiting::kName, Qt::FindDirectChildrenOnly));
+    if (!waiting)
+        waiting = new Waiting(window);
+    waiting->add(paths, std::move(install));
 }
 
 void AcceptDrops(QWidget* window, std::function<void(const QStringList&)> install)

@@ -34,6 +34,11 @@ void Tell(const modInstallCar::Report& report);
 void InstallInTurn(QWidget* window, const cCarsFolder& cars, const QStringList& paths,
                    const std::function<void(const modInstallCar::Report&)>& installed);
 
+// Gives paths to install once no modal box of the program is open, rather than under it: the
+// install waits for the box, and paths that come meanwhile join them.
+void InstallWhenFree(QWidget* window, const QStringList& paths,
+                     std::function<void(const QStringList&)> install);
+
 // Files and folders dropped on window go to install.
 void AcceptDrops(QWidget* window, std::function<void(const QStringList&)> install);
 
