@@ -36,7 +36,8 @@ int main(int argc, char* argv[])
     const QList<QByteArray> given = modCommandLine::Arguments(argc, argv);
     if (const modCommandLine::Parsed asked = modCommandLine::Parse(given);
         asked.request == modCommandLine::Request::Help ||
-        asked.request == modCommandLine::Request::Version)
+        asked.request == modCommandLine::Request::Version ||
+        asked.request == modCommandLine::Request::UnknownOption)
         return modCommandLine::Answer(asked);
     int qtArgc = modCommandLine::ForQt(given);
     QApplication app(qtArgc, argv);

@@ -49,7 +49,7 @@ Parsed Parse(const QList<QByteArray>& arguments)
                 help = true;
             else if (argument == "--version")
                 version = true;
-            else if (parsed.unknownOption.isEmpty())
+            else if (parsed.unknownOption.isEmpty() && !QtMayTake(argument))
                 parsed.unknownOption = argument;
         } else if (!argument.isEmpty()) {
             const QString name = FileSystem::Decode(argument);
@@ -68,6 +68,18 @@ int ForQt(const QList<QByteArray>& arguments)
 {
     const qsizetype end = arguments.indexOf(kEndOfOptions);
     return 1 + int(end < 0 ? arguments.size() : end);
+}
+
+bool QtMayTake(const QByteArray& option)
+{
+    // The options Qt 6.4 removes from the arguments, with one dash or two, some with "=value".
+    static const QList<QByteArray> kQt = {
+        "platform", "display",     "style",  "stylesheet", "reverse",       "session",
+        "name",     "title",       "visual", "geometry",   "platformtheme", "platformpluginpath",
+        "plugin",   "widgetcount", "nograb", "dograb",     "testability",   "qmljsdebugger"};
+    QByteArray name = option.mid(option.startsWith("--") ? 2 : 1);
+    name.truncate(name.indexOf('=') < 0 ? name.size() : name.indexOf('='));
+    return name.startsWith("qwindow") || kQt.contains(name);
 }
 
 QList<QByteArray> LeftByQt(int qtArgc, const char* const* argv, const QList<QByteArray>& given)

@@ -34,6 +34,9 @@ Parsed Parse(const QList<QByteArray>& arguments);
 
 // How many of argv (argv[0] included) QApplication may see: those before "--".
 int ForQt(const QList<QByteArray>& arguments);
+// Whether Qt's start may take the option as its own (-platform, --style=x, -qwindowtitle...):
+// any other is unknown, and told before Qt starts, so even without a display.
+bool QtMayTake(const QByteArray& option);
 // What is left to parse once QApplication has taken its options out of the first qtArgc of
 // argv: those left there, then "--" and the arguments after it as given.
 QList<QByteArray> LeftByQt(int qtArgc, const char* const* argv, const QList<QByteArray>& given);

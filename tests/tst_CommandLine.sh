@@ -67,18 +67,18 @@ grep -q '^Usage: torvane ' <<<"$out" || fail "--help printed: $out"
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$P1/torvane" --version) ||
     fail "--version without a display ended with $?"
 [ "$out" = "Torvane $VERSION" ] || fail "--version printed: $out"
+# An unknown option ends with 2, and says so, without a display too; Qt's own are not unknown.
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$P1/torvane" -style fusion --frobnicate \
+    2>"$TMP/err" || status=$?
+[ "$status" = 2 ] && grep -q "unknown option '--frobnicate'" "$TMP/err" ||
+    fail "an unknown option ended with $status: $(cat "$TMP/err")"
 
 Xvfb -displayfd 3 -nolisten tcp 3>"$TMP/display" >"$TMP/xvfb.log" 2>&1 &
 XVFB=$!
 for _ in $(seq 50); do [ -s "$TMP/display" ] || sleep 0.2; done
 [ -s "$TMP/display" ] || fail "no virtual display: $(cat "$TMP/xvfb.log")"
 export DISPLAY=":$(cat "$TMP/display")"
-
-# An unknown option ends with 2, and says so, before any window; Qt's own options are taken.
-status=0
-timeout 10 "$P1/torvane" -style fusion --frobnicate 2>"$TMP/err" || status=$?
-[ "$status" = 2 ] && grep -q "unknown option '--frobnicate'" "$TMP/err" ||
-    fail "an unknown option ended with $status: $(cat "$TMP/err")"
 
 x() { timeout 5 xdotool "$@" 2>/dev/null; }
 # The visible windows titled by the pattern, of the program when given.
