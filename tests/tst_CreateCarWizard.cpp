@@ -79,7 +79,6 @@ private slots:
         auto* templates = wizard->findChild<QComboBox*>();
         QCOMPARE(Texts(templates->model()),
                  (QStringList{"buggy", "café", "rc", "rc:2", "zeta", "\u03a9mega"}));
-        QVERIFY(!wizard->windowIcon().isNull());
         QCOMPARE(templates->currentText(), QString());
         auto* finish = wizard->findChild<QPushButton*>("cmdFinish");
         QVERIFY(!finish->isEnabled());
@@ -128,8 +127,7 @@ private slots:
         // Each field names one entry directly in the cars folder, one the game can open.
         refused("template ..", "..", "", "template name may not be \".\" or \"..\"");
         refused("no folder name", "rc", "", "Please choose a name for the car directory.");
-        refused("folder exists in other letter case", "rc", "Rc", "This directory already exists!");
-        refused("file exists in other letter case, no device for its 0", "rc", "COM0.TXT", "This directory already exists!");
+        refused("a file of that name in other letter case, no device for its 0", "rc", "COM0.TXT", "This directory already exists!");
         refused("no car name", "rc", "myrc", "Please give your new car a name.");
         refused("folder with a backslash", "rc", "my\\rc", "directory name may not contain \"\\\" or \"/\"");
         refused("folder with a slash", "rc", "../rc", "directory name may not contain \"\\\" or \"/\"");
@@ -146,7 +144,6 @@ private slots:
         refused("device name with a blank before the extension", "rc", "COM1 .bmp", "may not be \"COM1 .bmp\": Windows keeps that name for a device");
         // A line break would put lines of its own into parameters.txt.
         refused("car name of two lines", "rc", "myrc", "car name may not contain line breaks or other control characters", "Line one\nObtain 0");
-        refused("car name with a tab", "rc", "myrc", "car name may not contain line breaks or other control characters", "My\tRacer");
         // parameters.txt, the game's own file, holds Windows-1252 alone.
         refused("car name beyond Windows-1252", "rc", "myrc", "car name may not contain \"\u6771\": Drovak's files cannot hold", "\u6771\u4eac");
         // The template given in another letter case stands for the folder's real name; the car

@@ -53,13 +53,10 @@ private slots:
     {
         Columns<QByteArray, QByteArray, bool>("a", "b", "same");
         QTest::newRow("letter case") << QByteArray("FastCar") << QByteArray("fASTcAR") << true;
-        QTest::newRow("letter case beyond ASCII") << QByteArray("ÉTÉ") << QByteArray("été") << true;
         QTest::newRow("Kelvin sign and k") << QByteArray("\xe2\x84\xaa") << QByteArray("k") << true;
         QTest::newRow("capital sharp s") << QByteArray("STRAẞE") << QByteArray("straße") << true;
         QTest::newRow("sharp s, not ss") << QByteArray("straße") << QByteArray("strasse") << false;
-        QTest::newRow("a byte and UTF-8") << QByteArray("caf\xe9") << QByteArray("café") << true;
         QTest::newRow("a byte, capital") << QByteArray("CAF\xc9") << QByteArray("café") << true;
-        QTest::newRow("euro sign") << QByteArray("\x80") << QByteArray("€") << true;
         QTest::newRow("two bytes") << QByteArray("a\xe8") << QByteArray("a\xe9") << false;
         QTest::newRow("no character") << QByteArray("a\x81") << QByteArray("a\xc2\x81") << true;
         QTest::newRow("no character, two") << QByteArray("a\x81") << QByteArray("a\x8d") << false;
@@ -91,15 +88,12 @@ private slots:
             "files", "car", "warning", "after", "message", "now");
         const QByteArray cafe = "caf\xe9", dash = "\xf0\x9f\x92\xa8";
         // clang-format off
-        Row("folder and file", cafe + "/skin\xe9.bmp," + cafe + "/parameters.txt", cafe, Warning("café"),
-            "café, café/parameters.txt, café/skiné.bmp", kRenamed + "café/skiné.bmp\ncafé", "café");
-        Row("a file inside", "cafe/skin\xe9.bmp", "cafe", Warning("skiné.bmp"), "cafe, cafe/skiné.bmp",
-            kRenamed + "cafe/skiné.bmp");
         Row("in a sub-folder, a link not walked", "cafe/skins/blue\xe9/car.bmp,cafe/link@", "cafe",
             Warning("skins/blueé"), "cafe, cafe/link, cafe/skins, cafe/skins/blueé, cafe/skins/blueé/car.bmp",
             kRenamed + "cafe/skins/blueé");
-        Row("contents before their folder, links as names", cafe + "/skins\xe9/blue\xe9.bmp," + cafe + "/link\xe9@",
-            cafe, Warning("café"), "café, café/linké, café/skinsé, café/skinsé/blueé.bmp",
+        Row("contents before their folder, links as names, a car the game loads",
+            cafe + "/skins\xe9/blue\xe9.bmp," + cafe + "/link\xe9@," + cafe + "/parameters.txt", cafe, Warning("café"),
+            "café, café/linké, café/parameters.txt, café/skinsé, café/skinsé/blueé.bmp",
             kRenamed + "café/linké\ncafé/skinsé/blueé.bmp\ncafé/skinsé\ncafé", "café");
         Row("new name taken", cafe + "/skin\xe9.bmp,café/car.bmp", cafe, Warning("café"),
             "caf?, caf?/skiné.bmp, café, café/car.bmp", kRenamed + "café/skiné.bmp\n" + kLeft + "café" + kTaken);

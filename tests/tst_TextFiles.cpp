@@ -33,9 +33,10 @@ private slots:
                                                                    "value", "after");
         const QString read = "<read>";
         const QByteArray d("<default>"), one("[A]\r\nk=1\r\n"), none;
-        QByteArray table("[Classify]\r\n");
-        for (int i = 0; i < 16; ++i) // as long as the shipped table of standard cars
-            table += "car" + QByteArray::number(i) + "=v" + QByteArray::number(i) + "\r\n";
+        QByteArray cars; // as many entries as the shipped table of standard cars
+        for (int i = 0; i < 16; ++i)
+            cars += "car" + QByteArray::number(i) + "=v" + QByteArray::number(i) + "\r\n";
+        const QByteArray table = "[Classify]\r\n" + cars;
         // clang-format off
         QTest::newRow("read: CR lines, entry before any section, lone quote kept") << QByteArray("k=1\r[A]\rx=1\rk=\"") << "A" << "k" << read << QByteArray("\"");
         QTest::newRow("read: blanks trimmed, double quotes dropped, Windows-1252, long value") << " \t[ A ] \r\n\t k \t=  \" J\xe9r\xf4me \x80" + QByteArray(70000, 'y') + " \" \x1a\r\n" << "A" << "k" << read << " Jérôme €" + QByteArray(70000, 'y') + " ";
@@ -43,13 +44,10 @@ private slots:
         QTest::newRow("read: first of two keys, letter case ignored, single quotes") << QByteArray("[Zelmor Car Data]\r\nNAME='1'\r\nname=2\r\n") << "zelmor car data" << "name" << read << QByteArray("1");
         QTest::newRow("read: empty value is not the default, section name up to the last bracket") << QByteArray("[A]B]\r\nk=\"\"\r\n") << "A]B" << "k" << read << QByteArray("");
         QTest::newRow("read: key of the next section or a later twin, line without = is no entry") << QByteArray("[A]\r\nk\r\n[B]\r\nk=1\r\n[A]\r\nk=2\r\n") << "A" << "k" << read << d;
-        QTest::newRow("read: long section, first of two keys, capital Z") << table + "carz=zed\r\nCARZ=twin\r\n" << "classify" << "CarZ" << read << QByteArray("zed");
+        QTest::newRow("read: long section, its first key, not a later twin, capital Z") << "[Classify]\r\ncarz=zed\r\n" + cars + "CARZ=twin\r\n" << "classify" << "CarZ" << read << QByteArray("zed");
         QTest::newRow("read: long section, missing key") << table << "Classify" << "car16" << read << d;
-        QTest::newRow("read: long section, first key") << table << "Classify" << "CAR0" << read << QByteArray("v0");
-        QTest::newRow("read: long section, a middle key") << table << "Classify" << "car7" << read << QByteArray("v7");
         QTest::newRow("read: long section, last key") << table << "Classify" << "car15" << read << QByteArray("v15");
         QTest::newRow("read: no file") << QByteArray() << "A" << "k" << read << d;
-        QTest::newRow("read: a folder in the file's place") << QByteArray("<folder>") << "A" << "k" << read << d;
         QTest::newRow("write: replaced where it stands, other bytes kept") << QByteArray("; head\n[a]\n  KEY = old ; x\nother=1\n") << "A" << "key" << "new" << QByteArray("; head\n[a]\nKEY=new\r\nother=1\n");
         QTest::newRow("write: added after the section's last entry") << QByteArray("[A]\r\nk=1\r\n\r\n; about B\r\n[B]\r\nx=2\r\n") << "A" << "m" << "3" << QByteArray("[A]\r\nk=1\r\nm=3\r\n\r\n; about B\r\n[B]\r\nx=2\r\n");
         QTest::newRow("write: added to an empty section") << QByteArray("[A]\r\n[B]\r\n") << "a" << "m" << "3" << QByteArray("[A]\r\nm=3\r\n[B]\r\n");
@@ -97,7 +95,6 @@ private slots:
         QTest::newRow("no overlap, replacement holds find") << "aaa" << "aa" << "aaa" << "aaaa";
         QTest::newRow("letter case matters") << "\\RC\\x \\rc\\y \\RC\\z" << "\\rc\\" << "\\myrc\\" << "\\RC\\x \\myrc\\y \\RC\\z";
         QTest::newRow("empty find") << "abc" << "" << "x" << "abc";
-        QTest::newRow("beyond 32767 characters") << QString(40000, '|') << "|" << "\r\n" << QString("\r\n").repeated(40000);
         // clang-format on
     }
     void replaceAll()
@@ -146,9 +143,8 @@ private slots:
         // clang-format off
         QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9 \xd0\x96 \xf0\x9f\x98\x80") << "café Ж 😀";
         QTest::newRow("Windows-1252 bytes") << QByteArray("caf\xe9 \x80\x96\x93\x94\x9f") << "café €–“”Ÿ";
-        QTest::newRow("overlong and surrogate forms") << QByteArray("\xc0\xaf\xed\xa0\x80") << QStringLiteral("À¯í\u00a0€");
-        QTest::newRow("cut sequence at the end") << QByteArray("a\xe2\x82") << "aâ‚";
-        QTest::newRow("overlong slash, beyond U+10FFFF, FF") << QByteArray("a\xe0\x80\xaf\xf5\x80\x80\x80\xff") << "aà€¯õ€€€ÿ";
+        // Each of these is not UTF-8 on its own: the text shown tells each one's bytes apart.
+        QTest::newRow("overlong forms, a surrogate, beyond U+10FFFF, FF, a cut sequence") << QByteArray("\xc0\xaf\xed\xa0\x80" "a\xe0\x80\xaf\xf5\x80\x80\x80\xff\xe2\x82") << QStringLiteral("À¯í\u00a0€aà€¯õ€€€ÿâ‚");
         QTest::newRow("every byte") << all << Cp1252::ToUnicode(all);
         // clang-format on
     }
@@ -195,7 +191,6 @@ private slots:
         QTest::newRow("first in byte order") << QStringList{"ReadMe.txt", "README.txt", "readme.TXT"} << "readme.txt" << "README.txt" << true;
         QTest::newRow("nothing matches") << QStringList{"other.txt"} << "readme.txt" << "readme.txt" << false;
         QTest::newRow("a folder is no plain file") << QStringList{"Photo.jpg/"} << "photo.jpg" << "Photo.jpg" << false;
-        QTest::newRow("hidden file") << QStringList{".Hidden"} << ".hidden" << ".Hidden" << true;
         QTest::newRow("accented name") << QStringList{"ÉTÉ.jpg"} << "été.jpg" << "ÉTÉ.jpg" << true;
         // clang-format on
     }
@@ -371,8 +366,6 @@ private slots:
             QCOMPARE(box.title, aborted ? "Program Aborted" : "Welcome to Zelmor Torvane!");
             QVERIFY2(box.text.contains(part) && box.text.count('\n') == part.count('\n'),
                      qPrintable(box.text));
-            QCOMPARE(box.icon, aborted ? MsgBox::Icon::Exclamation : MsgBox::Icon::Information);
-            QCOMPARE(box.buttons, MsgBox::Buttons::Ok);
         }
         QCOMPARE(QList<int>({options, main}),
                  QList<int>({run == Run::FirstRun, run == Run::Normal}));
