@@ -104,9 +104,8 @@ QString TypedPath(const QString& typed)
 {
     const QChar separator = Separator();
     QString path = typed;
-    const QString home = HomeFolder();
-    if ((typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/"))))
-        path = home + typed.mid(1);
+    if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")))
+        path = HomeFolder() + typed.mid(1);
     else if (!typed.startsWith(separator))
         path = CurrentFolder() + separator + typed;
     while (path.size() > 1 && path.endsWith(separator))
