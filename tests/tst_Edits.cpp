@@ -49,6 +49,12 @@ private slots:
             QCoreApplication::processEvents(); // the install starts once the drop has ended
             return mBoxes->boxes().size() == 2;
         };
+        // As a later start of the program hands them over: once no box is open.
+        const Way handed = [this] {
+            mWindow->InstallFromOutside({mWorld->root() + "/none.zip"});
+            return QTest::qWaitFor([this] { return !mBoxes->boxes().isEmpty(); }) &&
+                   mBoxes->boxes().size() == 2;
+        };
         const Way makeCar = [this] {
             const qsizetype windows = QApplication::topLevelWidgets().size();
             act("Add");
@@ -67,6 +73,8 @@ private slots:
         QTest::newRow("Delete key, canceled") << key << cancel << 1;
         QTest::newRow("an archive dropped, saved") << drop << save << 1;
         QTest::newRow("an archive dropped, canceled") << drop << cancel << 1;
+        QTest::newRow("an archive handed over, saved") << handed << save << 1;
+        QTest::newRow("an archive handed over, canceled") << handed << cancel << 1;
         QTest::newRow("Make Car, canceled") << makeCar << cancel << 0;
         QTest::newRow("closing, dropped") << closing << discard << 0;
         QTest::newRow("closing, canceled") << closing << cancel << 0;
